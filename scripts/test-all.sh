@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test through CTest: the
+# normal build, then the AddressSanitizer + UndefinedBehaviorSanitizer build,
+# then the timer tests under ThreadSanitizer.  Needs no display: widget tests
+# run on Qt's offscreen platform.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$here/scripts/setup.sh"
+export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
+
+echo "== Normal build"
+bash "$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+(cd "$here/build" && ctest --output-on-failure -j "$jobs")
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+bash "$here/scripts/build.sh" "$here/build-asan" -DCMAKE_BUILD_TYPE=Debug -DGANG_SANITIZE=ON -DGANG_BENCH=OFF
+(cd "$here/build-asan" && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j "$jobs")
+
+echo "== ThreadSanitizer build (timer)"
+BUILD_TARGET=timer_tests bash "$here/scripts/build.sh" "$here/build-tsan" -DCMAKE_BUILD_TYPE=Debug -DGANG_TSAN=ON -DGANG_BENCH=OFF
+(cd "$here/build-tsan" && TSAN_OPTIONS="halt_on_error=1 suppressions=$here/tests/timer/tsan.supp" ctest --output-on-failure -R timer)

@@ -1,0 +1,73 @@
+// Device work: the user's choice of device type, voltage and gang size, the
+// busy state with its progress counter and stop button, the four gang
+// operations and the checksum.  One instance per program (owned by the main
+// window), acting on the window's controls through TFormModel, on the Buffer,
+// and on the adapter only through TLink.  Implemented one concern per file:
+//
+//   busy_state.cpp       Start_Func, End_Func, Quit_Func_ButClick
+//   selection.cpp        DeviceClick, Device_BoxClick, Apply_Device,
+//                        Set_No_Device, Vpp_ButClick, Num_Of_DevicesClick,
+//                        Show_Range
+//   checksum.cpp         Make_Check_Sum, Chk_Sum_ButClick
+//   gang_operations.cpp  Blank_ChkClick, Program_EpromClick,
+//                        Verify_EpromClick, Move_EpromClick
+//
+// The catalogue itself is plain data in catalogue.h.
+#pragma once
+
+#include "core/buffer.h"
+#include "core/form_model.h"
+#include "devices/catalogue.h"
+#include "link/host.h"
+#include "link/link.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace gang {
+
+class TDeviceWork {
+public:
+    TDeviceWork(TFormModel& form, TBuffer& buffer, TLink& link, IHost& host)
+        : Form(form), Buffer(buffer), Link(link), Host(host)
+    {
+    }
+    TDeviceWork(const TDeviceWork&) = delete;
+    TDeviceWork& operator=(const TDeviceWork&) = delete;
+
+    // ---- Busy state, counter and stop ---------------------------------------
+    void Start_Func();
+    void End_Func();
+    void Quit_Func_ButClick();
+
+    // ---- Selection -----------------------------------------------------------
+    void DeviceClick();
+    void Device_BoxClick(int item_index); // -1: no row selected
+    void Apply_Device();
+    void Set_No_Device();
+    void Vpp_ButClick();
+    void Num_Of_DevicesClick(int item_index); // -1: no row selected
+    void Show_Range();
+
+    // ---- Checksum ------------------------------------------------------------
+    void Make_Check_Sum();
+    void Chk_Sum_ButClick();
+    uint16_t Check_Sum = 0;
+
+    // ---- Gang operations -----------------------------------------------------
+    void Blank_ChkClick();
+    void Program_EpromClick();
+    void Verify_EpromClick();
+    void Move_EpromClick();
+
+    // Called after a type row has been applied (the simulated program uses it
+    // to put fresh blank chips of that type into its sockets).
+    std::function<void(const TDeviceType&)> OnTypeApplied;
+
+    TFormModel& Form;
+    TBuffer& Buffer;
+    TLink& Link;
+    IHost& Host;
+};
+
+} // namespace gang

@@ -1,0 +1,49 @@
+// What the programmer link needs from the window it runs under.  The link
+// never touches a widget: the main window implements this interface, and the
+// tests implement it with fakes that count message pumps, fire timer ticks
+// and record the texts.
+#pragma once
+
+#include <string>
+
+namespace gang {
+
+class IHost {
+public:
+    virtual ~IHost() = default;
+
+    // Process all pending window messages once (Application.ProcessMessages).
+    // Timer ticks, the stop button and the close request arrive here.
+    virtual void ProcessMessages() = 0;
+
+    // ThreadedTimer1: set Interval (ms, low 16 bits) then Enabled := true.
+    // The tick must end up in TLink::ThreadedTimer1Timer().
+    virtual void ArmTimer(int interval_ms) = 0;
+    // ThreadedTimer1.Enabled := false.
+    virtual void DisarmTimer() = 0;
+
+    // Seconds field (0..59) of the local time of day.
+    virtual int SecondsOfDay() = 0;
+
+    // Memo1: the log of the programmer search.
+    virtual void LogLine(const std::string& line) = 0;
+    virtual void ShowLog(bool visible) = 0;
+
+    // Information box with one OK button, waited for.
+    virtual void ShowInfo(const std::string& text) = 0;
+    // The not-found dialog: information box placed at screen position x, y.
+    virtual void ShowInfoAt(const std::string& text, int x, int y) = 0;
+    // Error box ("Error:" + library text on a failed port enable).
+    virtual void ShowError(const std::string& text) = 0;
+
+    // Caption of Quit_Func_But (the progress counter).
+    virtual void SetCounterCaption(const std::string& caption) = 0;
+    // Caption of Vpp_But.
+    virtual void SetVppCaption(const std::string& caption) = 0;
+    // Caption of the socket status label Device_<socket> (1..5).
+    virtual void SetSocketText(int socket, const std::string& text) = 0;
+    // The whole main window's Enabled (EE_Write_Page blocks input per page).
+    virtual void SetWindowEnabled(bool enabled) = 0;
+};
+
+} // namespace gang

@@ -1,0 +1,148 @@
+// The programmer link: everything between the program and the gang adapter on
+// the parallel port.  One instance per program (owned by the main window); it
+// holds the link's program-wide state as plain members and offers the small
+// argument-less routines that act on it.  The routines are implemented one
+// concern per file:
+//
+//   port_access.cpp   Port_Enable, Port_Release
+//   bus.cpp           the six Write_Latch entry points, Read_Bus, Reset_Latches
+//   timing.cpp        Timer_Wait, ThreadedTimer1Timer, Bus_Rest, Check_Speed,
+//                     Derive_Pulse_Unit, Pulse_Wait
+//   discovery.cpp     Find_Programmer, Probe_Port, Port_Test
+//   voltage.cpp       Set_Vpp
+//   socket.cpp        Reset_Link, Read_Config, Prog_Config, Apply_Config,
+//                     Select_Socket, Set_Address, Read_Socket,
+//                     Mark_Socket_Failed, Next_Address
+//   programming.cpp   Program_Range, Prog_Pulse, Prog_Byte, EE_Write_Byte,
+//                     EE_Write_Page
+//
+// The link never touches a widget: it reads and writes the window's controls
+// through TFormModel and asks the window for message pumps, timer waits and
+// dialogs through IHost.
+#pragma once
+
+#include "core/buffer.h"
+#include "core/form_model.h"
+#include "link/host.h"
+#include "link/port.h"
+
+#include <cstdint>
+
+namespace gang {
+
+class TLink {
+public:
+    TLink(IPort& port, IHost& host, TFormModel& form, TBuffer& buffer)
+        : Port(port), Host(host), Form(form), Buffer(buffer)
+    {
+    }
+    TLink(const TLink&) = delete;
+    TLink& operator=(const TLink&) = delete;
+
+    // ---- Port access -------------------------------------------------------
+    void Port_Enable();
+    void Port_Release();
+
+    // ---- Adapter bus: one entry point per latch, each writes Latch_Byte ------
+    void Write_Socket_Latch();
+    void Write_Vpp_Latch();
+    void Write_Latch_3();
+    void Write_Add_Lo_Latch();
+    void Write_Data_Latch();
+    void Write_Add_Hi_Latch();
+    void Read_Bus();
+    void Reset_Latches();
+
+    // ---- Timing -------------------------------------------------------------
+    void Timer_Wait();
+    void ThreadedTimer1Timer(); // the timer's tick, run on the window's thread
+    void Bus_Rest();
+    void Check_Speed();
+    void Derive_Pulse_Unit(); // Pulse_Unit from Speed_Count, at least 1
+    void Pulse_Wait();
+
+    // ---- Discovery ----------------------------------------------------------
+    void Find_Programmer();
+    void Probe_Port();
+    void Port_Test(uint8_t pattern);
+
+    // ---- Programming voltage ------------------------------------------------
+    void Set_Vpp();
+
+    // ---- Socket configuration, addressing and read --------------------------
+    void Reset_Link();
+    void Read_Config();
+    void Prog_Config();
+    void Apply_Config();
+    void Select_Socket();
+    void Set_Address();
+    void Read_Socket();
+    void Mark_Socket_Failed(const char* result_text);
+    void Next_Address();
+
+    // ---- Programming algorithms ---------------------------------------------
+    void Program_Range();
+    void Prog_Pulse();
+    void Prog_Byte();
+    void EE_Write_Byte();
+    void EE_Write_Page();
+
+    // ---- State --------------------------------------------------------------
+    // Port addresses (0x278, 0x378 or 0x3BC while searching / found).
+    uint16_t DataPort = 0;
+    uint16_t StatusPort = 0;
+    uint16_t ControlPort = 0;
+    uint16_t EcrPort() const { return static_cast<uint16_t>(DataPort + 0x402); }
+    uint8_t Saved_Ecr = 0;
+    // Set by Port_Enable when the port-access library reported a failure: the
+    // probe in hand must not touch the registers (an unpermitted access kills
+    // the process on real hardware).
+    bool Enable_Failed = false;
+
+    // Bus
+    uint16_t Latch_Byte = 0; // only the low 8 bits go out
+    uint8_t Read_Value = 0;
+    int32_t Nibble_Delay = 0;
+
+    // Timing.  Speed_Count and the pulse multiplier are 32 bits wide so that
+    // a fast machine's count never wraps (a wrapped count gives pulses with
+    // no relation to time).
+    int32_t Wait_Ms = 0;
+    uint32_t Speed_Count = 0;
+    uint32_t Pulse_Unit = 0;
+    uint32_t Pulse_Mult = 0; // copy of Pulse_Unit taken by Reset_Link
+    uint16_t Pulse_Width = 0;
+
+    // Voltage
+    uint32_t Vpp_Value = 0;
+    uint32_t Latch_3_Value = 0;
+
+    // Socket configuration
+    uint32_t Fam_Hi = 0;
+    uint32_t Fam_Socket = 0;
+    uint32_t Fam_Vpp = 0;
+    int32_t Cur_Socket = 0;
+    uint32_t Cur_Socket_Val = 0;
+    uint32_t Cur_Vpp_Val = 0;
+    int32_t Socket_Fail[6] = {0, 0, 0, 0, 0, 0}; // index 1..5
+    int32_t Gang_Mask = 0;
+    uint16_t Last_Hi = 0;
+    uint16_t Hi_Value = 0;
+
+    // Operation state
+    int32_t Cur_Add = 0;
+    int32_t Quit_Flag = 0;
+    int32_t Prog_Ok = 0;
+
+    // The found flag lives in the status line's Tag.
+    bool Found() const { return Form.StaticText3.Tag > 0; }
+    int32_t Family() const { return Form.Device.Tag; }
+    int32_t Gang_Size() const { return Form.Num_Of_Devices.Tag; }
+
+    IPort& Port;
+    IHost& Host;
+    TFormModel& Form;
+    TBuffer& Buffer;
+};
+
+} // namespace gang
