@@ -1,0 +1,111 @@
+// The simulated gang adapter: the adapter on the far side of the parallel
+// port, its five sockets and the chips in them, behind the same IPort as the
+// hardware backend.
+//
+// Clocks.  Two clocks are used, each for what it is good at:
+//   * Pulse widths (UV EPROM program strobes) and EEPROM internal write cycles
+//     are measured on the injectable clock (Set_Clock); by default the real
+//     steady (monotonic) clock, because the program times its pulses against
+//     real time.  Tests inject a fake clock to be deterministic.
+//   * The EEPROM page-load window (150 us between bytes of a page) is measured
+//     on the simulated access clock: every port access costs Access_Us
+//     (default 1 us, as on an ISA port), so a descheduled test thread can
+//     never break a page.  Simulated_Port_Time_Us() reads that clock.
+// No access ever sleeps.
+#pragma once
+
+#include "link/port.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace gang::sim {
+
+enum class TFaultKind {
+    None,
+    Stuck_At_1,            // Bit never programs to 0 (at Address, or everywhere)
+    Stuck_At_0,            // Bit reads 0 even when erased (never blank)
+    Slow_Pulses,           // UV EPROM needs far longer pulses than its type
+    Write_Never_Completes, // EEPROM stays in DATA polling for ever
+    Page_Reads_Wrong       // EEPROM page reads back with bits flipped
+};
+
+struct TFault {
+    TFaultKind Kind = TFaultKind::None;
+    uint8_t Bit = 0;      // bit number 0..7 for the stuck faults
+    uint32_t Address = 0; // chip address of the stuck bit / wrong page
+    int Times = -1;       // -1 = always; n = the first n tries/reads at Address only
+};
+
+// One program or write strobe as the chip saw it (recorded when it ends).
+struct TStrobeEvent {
+    int Socket;       // 1..5
+    uint32_t Address; // chip address during the strobe
+    double Width_Us;  // on the injectable clock
+    double Volts;     // programming voltage applied (0 = none)
+};
+
+struct TSimConfig {
+    uint16_t Base = 0x378; // 0x278, 0x378 or 0x3BC; anything else: no adapter
+    bool Present = true;   // false: no adapter behind any port
+    double Access_Us = 1.0;
+    bool Fast_Chips = false;
+};
+
+class TSimAdapterImpl;
+
+class TSimAdapter : public gang::IPort {
+public:
+    explicit TSimAdapter(TSimConfig config = {});
+    ~TSimAdapter() override;
+    TSimAdapter(const TSimAdapter&) = delete;
+    TSimAdapter& operator=(const TSimAdapter&) = delete;
+
+    // ---- sockets and chips (socket 1..5) ------------------------------------
+    // Fresh erased chip; throws std::invalid_argument on an unknown type or socket.
+    void Insert_Chip(int socket, const std::string& type_name, TFault fault = {});
+    void Remove_Chip(int socket); // empty socket
+    void Erase_Chip(int socket);  // UV erase: all FF
+    bool Has_Chip(int socket) const;
+    std::string Chip_Type(int socket) const; // "" for an empty socket
+    uint8_t Chip_Byte(int socket, uint32_t address) const;
+    void Set_Chip_Byte(int socket, uint32_t address, uint8_t value); // preload contents
+    void Set_Fast_Chips(bool fast); // any valid pulse programs / write cycles end at once
+    void Set_Clock(std::function<double()> now_us); // default: steady clock
+    static bool Is_Known_Type(const std::string& type_name);
+    static std::vector<std::string> Known_Types();
+
+    // ---- observability -------------------------------------------------------
+    uint64_t Port_Accesses() const;
+    uint64_t Latch_Writes(uint8_t select_code) const;
+    uint64_t Bus_Conflicts() const;
+    uint64_t Overvoltage_Events() const;
+    const std::vector<TStrobeEvent>& Strobes() const;
+    void Clear_Events();
+    uint8_t Latch(uint8_t select_code) const; // current latch contents
+    bool At_Rest() const;                     // Latch_3 == 0x00 and Vpp_Latch == 0x7F
+    bool Touched(uint16_t port) const;        // any access to that port address
+    double Simulated_Port_Time_Us() const;    // accesses x Access_Us
+    // One line per access: "W 0378 5A" / "R 0379 7F", each ended by "\n".
+    // Throws std::runtime_error when the file cannot be opened.
+    void Trace_To(const std::string& path);
+
+    // ---- IPort -----------------------------------------------------------------
+    bool IsWinNT() override;
+    void SetFastMode(bool fast) override;
+    void EnablePorts(uint16_t first, uint16_t last) override;
+    void DisablePorts(uint16_t first, uint16_t last) override;
+    int Inp(uint16_t port) override;
+    void Outp(uint16_t port, int value) override;
+    int GetLastState(std::string& text) override;
+    void WriteByte(uint16_t port, uint8_t value) override;
+    uint8_t ReadByte(uint16_t port) override;
+
+private:
+    std::unique_ptr<TSimAdapterImpl> Impl;
+};
+
+} // namespace gang::sim
