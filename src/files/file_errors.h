@@ -1,0 +1,56 @@
+// The two errors a file command can end with, and the program's texts for
+// them.  The window shows Message() in its error box with a full stop added.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace gang {
+
+// The input/output error codes the program reports (the classic DOS/Pascal
+// run-time codes).  Any other code is shown as "I/O error <code>".
+namespace io_code {
+constexpr int File_Not_Found = 2;
+constexpr int Invalid_Filename = 3;
+constexpr int Too_Many_Open_Files = 4;
+constexpr int File_Access_Denied = 5;
+constexpr int Read_Beyond_End = 100;
+constexpr int Disk_Full = 101;
+constexpr int Invalid_Numeric_Input = 106;
+} // namespace io_code
+
+// "File not found", "Disk full", ... or "I/O error <code>" (no full stop).
+std::string In_Out_Error_Message(int code);
+
+// Maps a POSIX errno to the code above that tells the user the same thing:
+//   ENOENT                                   -> 2  File not found
+//   ENOTDIR, ENAMETOOLONG, ELOOP, EINVAL     -> 3  Invalid filename
+//   EMFILE, ENFILE                           -> 4  Too many open files
+//   EACCES, EPERM, EISDIR, EROFS, ETXTBSY    -> 5  File access denied
+//   ENOSPC, EDQUOT, EFBIG                    -> 101 Disk full
+// Every other errno keeps its own number ("I/O error 28" style), except that
+// an errno whose number equals one of the codes above (EIO is 5, for
+// instance) is moved to 1000 + errno, so that a failing disk never reads as
+// "File access denied".
+int In_Out_Error_Code(int posix_errno);
+
+// Raised by every failing file operation.
+class EInOutError : public std::runtime_error {
+public:
+    explicit EInOutError(int code);
+    int Code() const { return Code_; }
+    std::string Message() const { return what(); }
+
+private:
+    int Code_;
+};
+
+// Raised by a hex group that does not convert; names the group with the "$"
+// the conversion puts in front of it: "'$1G' is not a valid integer value".
+class EConvertError : public std::runtime_error {
+public:
+    explicit EConvertError(const std::string& group_with_dollar);
+    std::string Message() const { return what(); }
+};
+
+} // namespace gang
