@@ -24,4 +24,14 @@ constexpr int Device_Row_Count = 26;
 // All 26 rows, in list order.
 const std::array<TDeviceType, Device_Row_Count>& Device_Rows();
 
+// The row at a list index; nullptr outside 0..25 (no row selected).
+const TDeviceType* Device_Row(int row);
+
+// True for the family codes some type carries (1..6 and 8): the adapter has
+// a configuration and an address mapping only for these.
+bool Is_Catalogue_Family(int32_t family);
+
+// Voltage-code families above this are 5-volt EEPROMs.
+constexpr int32_t Last_Eprom_Family = 5;
+
 } // namespace gang

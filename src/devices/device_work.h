@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace gang {
 
@@ -60,6 +61,17 @@ public:
     void Verify_EpromClick();
     void Move_EpromClick();
 
+    // ---- Shared texts and helpers ----------------------------------------------
+    static constexpr const char* No_Device_Text = "No Device Was Selected.";
+    static constexpr const char* Not_Found_Text = "The Tarvik Programmer was Not Found.";
+    // Quit_Flag value of a stop request (stop button or window close).
+    static constexpr int32_t Stop_Request = 5;
+    // "&Quit = " and the address in at least four hexadecimal digits.
+    static std::string Counter_Caption(int32_t address);
+    // One type row's setter: caption, End_Of_Eprom, family and, where the row
+    // has one, the voltage code.
+    void Apply_Type(const TDeviceType& type);
+
     // Called after a type row has been applied (the simulated program uses it
     // to put fresh blank chips of that type into its sockets).
     std::function<void(const TDeviceType&)> OnTypeApplied;
@@ -68,6 +80,15 @@ public:
     TBuffer& Buffer;
     TLink& Link;
     IHost& Host;
+
+private:
+    void Show_Socket_Texts(const char* text_after_digit);
+    // True (after telling the user) when no device type has been chosen.
+    bool Refuse_Without_Device();
+    bool Run_Ended() const;
+    // The blank-check and verify loop: a socket fails when fails(read byte,
+    // Buffer byte) holds.
+    void Read_Gang(bool (*fails)(uint8_t read, uint8_t buffer_byte), const char* result_text);
 };
 
 } // namespace gang

@@ -1,0 +1,33 @@
+// The 16-bit checksum of the Buffer over the device's address range.
+#include "core/hex_text.h"
+#include "devices/device_rules.h"
+#include "devices/device_work.h"
+
+#include <algorithm>
+
+namespace gang {
+
+uint16_t Buffer_Check_Sum(const TBuffer& buffer, int32_t first, int32_t last)
+{
+    first = std::max(first, 0);
+    last = std::min(last, Buffer_Size - 1);
+    uint32_t sum = 0;
+    for (int32_t a = first; a <= last; ++a)
+        sum += buffer.Data[static_cast<std::size_t>(a)];
+    return static_cast<uint16_t>(sum & 0xFFFF);
+}
+
+void TDeviceWork::Make_Check_Sum()
+{
+    Link.Reset_Link();
+    Check_Sum = Buffer_Check_Sum(Buffer, Buffer.Start_Of_Eprom, Buffer.End_Of_Eprom);
+    Form.Chk_Sum_But.SetCaption("CheckSum=" + IntToHex(Check_Sum, 4));
+    End_Func();
+}
+
+void TDeviceWork::Chk_Sum_ButClick()
+{
+    Make_Check_Sum();
+}
+
+} // namespace gang

@@ -1,0 +1,46 @@
+// Small pure rules of the device work: voltage codes and their manual step,
+// the gang's socket mask, and the Buffer checksum.
+#pragma once
+
+#include "core/buffer.h"
+
+#include <cstdint>
+
+namespace gang {
+
+// Vpp_But.Tag values.
+constexpr int32_t Vpp_25V = 1;
+constexpr int32_t Vpp_21V = 2;
+constexpr int32_t Vpp_12V5 = 3;
+constexpr int32_t Vpp_12V = 4;
+constexpr int32_t Vpp_5V = 5;
+
+// The voltage button steps 25 -> 21 -> 12.5 -> 25 V; 12 V, 5 V and unknown
+// codes stay as they are (an EEPROM must never be offered a high voltage).
+constexpr int32_t Next_Vpp_Code(int32_t code)
+{
+    switch (code) {
+    case Vpp_25V:
+        return Vpp_21V;
+    case Vpp_21V:
+        return Vpp_12V5;
+    case Vpp_12V5:
+        return Vpp_25V;
+    default:
+        return code;
+    }
+}
+
+constexpr int Max_Gang_Size = 5;
+
+// Bit k-1 set for sockets 1..k of a gang of k; 0 for sizes outside 1..5.
+constexpr int32_t Full_Gang_Mask(int32_t gang_size)
+{
+    return (gang_size >= 1 && gang_size <= Max_Gang_Size) ? (1 << gang_size) - 1 : 0;
+}
+
+// Sum of the Buffer bytes from first to last, both included, modulo 65536.
+// Empty when last < first; the range is clipped to the Buffer.
+uint16_t Buffer_Check_Sum(const TBuffer& buffer, int32_t first, int32_t last);
+
+} // namespace gang

@@ -1,0 +1,144 @@
+// The four gang operations: blank check, program, verify and move.  Every
+// loop runs addresses outermost and the gang's sockets innermost, and ends
+// after Next_Address on the end of the range, a stop request, or (but for
+// move) when every socket of the gang has failed.
+#include "devices/device_rules.h"
+#include "devices/device_work.h"
+
+#include <algorithm>
+#include <string>
+
+namespace gang {
+
+namespace {
+
+constexpr uint8_t Erased_Byte = 0xFF;
+
+// Operation line texts.
+const char* const Blank_Check_Line = "Checking to see if Device is erased....";
+const char* const Program_Line = "Programming Device from Buffer....";
+const char* const Verify_Line = "Verifying Device to Buffer....";
+const char* const Move_Line = "Moving Device #1 to Buffer....";
+const char* const Moved_Status = "Device #1 Has Been Moved to Buffer....";
+
+// Socket texts at the start ("<digit>" is put in front) and on failure.
+const char* const Is_Blank_Text = "- Is Blank      ";
+const char* const Programmed_Ok_Text = "-Programmed OK ";
+const char* const Verified_Ok_Text = "- Verified OK   ";
+const char* const Not_Blank_Result = "Is Not Blank";
+const char* const Not_Verified_Result = "Didn't Verify";
+
+} // namespace
+
+void TDeviceWork::Show_Socket_Texts(const char* text_after_digit)
+{
+    // All five, though only the gang's are visible.
+    for (int s = 1; s <= Max_Gang_Size; ++s)
+        Form.Socket_Text(s).SetCaption(std::to_string(s) + text_after_digit);
+}
+
+bool TDeviceWork::Refuse_Without_Device()
+{
+    if (Is_Catalogue_Family(Form.Device.Tag))
+        return false;
+    // No type chosen: the adapter has no configuration and no address
+    // mapping for it, so no latch is driven at all.
+    Host.ShowInfo(No_Device_Text);
+    return true;
+}
+
+bool TDeviceWork::Run_Ended() const
+{
+    return Link.Quit_Flag > 0 || Link.Gang_Mask == 0;
+}
+
+void TDeviceWork::Read_Gang(bool (*fails)(uint8_t read, uint8_t buffer_byte),
+                            const char* result_text)
+{
+    const int32_t gang = std::min(Form.Num_Of_Devices.Tag, Max_Gang_Size);
+    do {
+        Link.Set_Address();
+        const uint8_t buffer_byte = Buffer.Data[static_cast<std::size_t>(Link.Cur_Add)];
+        for (int32_t s = 1; s <= gang; ++s) {
+            Link.Cur_Socket = s;
+            if (Link.Socket_Fail[s] != 0)
+                continue;
+            Link.Read_Socket();
+            if (fails(Link.Read_Value, buffer_byte))
+                Link.Mark_Socket_Failed(result_text);
+        }
+        Link.Next_Address();
+    } while (!Run_Ended());
+}
+
+void TDeviceWork::Blank_ChkClick()
+{
+    // Without a programmer the not-found box comes first, as ever.
+    if (Form.StaticText3.Tag != 0 && Refuse_Without_Device())
+        return;
+    Start_Func();
+    if (Form.StaticText3.Tag == 0) {
+        Host.ShowInfo(Not_Found_Text);
+        End_Func();
+        return;
+    }
+    Form.Quit_Func_But.SetEnabled(true);
+    Form.StaticText2.SetCaption(Blank_Check_Line);
+    Form.StaticText2.SetVisible(true);
+    Link.Read_Config();
+    Show_Socket_Texts(Is_Blank_Text);
+    Read_Gang([](uint8_t read, uint8_t) { return read != Erased_Byte; }, Not_Blank_Result);
+    End_Func();
+}
+
+void TDeviceWork::Verify_EpromClick()
+{
+    if (Refuse_Without_Device())
+        return;
+    Start_Func();
+    Link.Read_Config();
+    Form.Quit_Func_But.SetEnabled(true);
+    Form.StaticText2.SetCaption(Verify_Line);
+    Form.StaticText2.SetVisible(true);
+    Show_Socket_Texts(Verified_Ok_Text);
+    Read_Gang([](uint8_t read, uint8_t buffer_byte) { return read != buffer_byte; },
+              Not_Verified_Result);
+    End_Func();
+}
+
+void TDeviceWork::Program_EpromClick()
+{
+    if (Refuse_Without_Device())
+        return;
+    Start_Func();
+    Form.StaticText2.SetCaption(Program_Line);
+    Form.StaticText2.SetVisible(true);
+    Form.Quit_Func_But.SetEnabled(true);
+    Link.Set_Vpp();
+    Show_Socket_Texts(Programmed_Ok_Text);
+    Link.Program_Range();
+    End_Func();
+}
+
+void TDeviceWork::Move_EpromClick()
+{
+    if (Refuse_Without_Device())
+        return;
+    Start_Func();
+    Form.Quit_Func_But.SetEnabled(true);
+    Form.StaticText2.SetCaption(Move_Line);
+    Form.StaticText2.SetVisible(true);
+    Link.Read_Config();
+    // Only socket 1 is copied, whatever the gang size.
+    Link.Cur_Socket = 1;
+    do {
+        Link.Set_Address();
+        Link.Read_Socket();
+        Buffer.Data[static_cast<std::size_t>(Link.Cur_Add)] = Link.Read_Value;
+        Link.Next_Address();
+    } while (Link.Quit_Flag <= 0);
+    Form.StaticText3.SetCaption(Moved_Status);
+    Make_Check_Sum();
+}
+
+} // namespace gang
