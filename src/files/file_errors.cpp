@@ -1,0 +1,73 @@
+#include "files/file_errors.h"
+
+#include <cerrno>
+
+namespace gang {
+
+std::string In_Out_Error_Message(int code)
+{
+    switch (code) {
+    case io_code::File_Not_Found:
+        return "File not found";
+    case io_code::Invalid_Filename:
+        return "Invalid filename";
+    case io_code::Too_Many_Open_Files:
+        return "Too many open files";
+    case io_code::File_Access_Denied:
+        return "File access denied";
+    case io_code::Read_Beyond_End:
+        return "Read beyond end of file";
+    case io_code::Disk_Full:
+        return "Disk full";
+    case io_code::Invalid_Numeric_Input:
+        return "Invalid numeric input";
+    default:
+        return "I/O error " + std::to_string(code);
+    }
+}
+
+namespace {
+
+bool Is_Table_Code(int code)
+{
+    return In_Out_Error_Message(code).rfind("I/O error ", 0) != 0;
+}
+
+} // namespace
+
+int In_Out_Error_Code(int posix_errno)
+{
+    switch (posix_errno) {
+    case ENOENT:
+        return io_code::File_Not_Found;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+    case EINVAL:
+        return io_code::Invalid_Filename;
+    case EMFILE:
+    case ENFILE:
+        return io_code::Too_Many_Open_Files;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+    case ETXTBSY:
+        return io_code::File_Access_Denied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return io_code::Disk_Full;
+    default:
+        return Is_Table_Code(posix_errno) ? 1000 + posix_errno : posix_errno;
+    }
+}
+
+EInOutError::EInOutError(int code) : std::runtime_error(In_Out_Error_Message(code)), Code_(code) {}
+
+EConvertError::EConvertError(const std::string& group_with_dollar)
+    : std::runtime_error("'" + group_with_dollar + "' is not a valid integer value")
+{
+}
+
+} // namespace gang

@@ -1,0 +1,70 @@
+// The one reader for the three hex text kinds.  Each line is dispatched on its
+// first character: ":" is an Intel hex record, a capital "S" a Motorola
+// S-record, anything else (or nothing) a line of plain hex digit pairs.  The
+// kinds may be mixed in one file.
+//
+// Record addresses are reduced modulo the device size (AND End_Of_Eprom) after
+// the Intel segment and linear bases are added; checksums are never checked.
+// Every numeric field is a group of hex digits; a group holding anything but
+// 0-9, A-F, a-f, or no character at all, raises EConvertError naming the
+// group with a "$" in front ("'$1G' is not a valid integer value").  Bytes
+// stored before the failing group stay in the Buffer.
+//
+// A byte whose Buffer address would lie past FFFF (a record running past the
+// end of a 64 KiB device, or more than 65,536 bytes of plain pairs) is
+// dropped: such an address is past End_Of_Eprom for every device type, so
+// nothing the programmer uses could hold it.
+#pragma once
+
+#include "core/buffer.h"
+#include "files/text_lines.h"
+
+#include <cstdint>
+#include <string>
+
+namespace gang {
+
+class THexReader {
+public:
+    // The Buffer is written as lines are taken; its End_Of_Eprom gives the
+    // address reduction.
+    explicit THexReader(TBuffer& buffer) : Buffer_(buffer) {}
+
+    // Handles one line (without its line end); only its first
+    // Max_Line_Length characters are used.
+    void Take_Line(const std::string& line);
+
+    // Set by an Intel end record or an S7, S8 or S9 line.
+    bool End_Seen() const { return End_Seen_; }
+
+    int64_t Load_Address() const { return Load_Address_; }
+    uint32_t Segment_Base() const { return Segment_Base_; }
+    uint32_t Linear_Base() const { return Linear_Base_; }
+
+private:
+    char Take_Char();
+    uint32_t Take_Group(std::size_t digits);
+    void Store_Record_Bytes(int32_t byte_count);
+    void Store(int64_t address, uint32_t value);
+    void Take_Intel_Record();
+    void Take_S_Record(int type);
+    void Take_Pairs();
+
+    TBuffer& Buffer_;
+    const char* Line_ = nullptr; // rest of the current line
+    std::size_t Left_ = 0;
+
+    int64_t Load_Address_ = 0;
+    uint32_t Segment_Base_ = 0;
+    uint32_t Linear_Base_ = 0;
+    bool End_Seen_ = false;
+};
+
+// Reads lines until an end record or the end of the input.  The first line is
+// always read, so empty input is one empty line and changes nothing.
+void Read_Hex_Lines(TTextLineReader& lines, TBuffer& buffer);
+
+// The same over text held in memory.
+void Read_Hex_Text(const std::string& text, TBuffer& buffer);
+
+} // namespace gang
