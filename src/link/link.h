@@ -98,6 +98,18 @@ public:
     // probe in hand must not touch the registers (an unpermitted access kills
     // the process on real hardware).
     bool Enable_Failed = false;
+    // True from a successful Port_Enable to the next Port_Release.  Every
+    // register access of the bus routines is skipped while it is false, so an
+    // operation still unwinding after the window released the port at close
+    // cannot touch the hardware.
+    bool Port_Open = false;
+    // Set by the window when it is closing: no port is enabled again (a search
+    // running nested under the close ends as not found).
+    bool Shutting_Down = false;
+    // True from a family configuration until the next Reset_Latches: the
+    // latches may hold a programming voltage or an active strobe.  A release
+    // in that state (the window closing mid-run) first resets the latches.
+    bool Latches_In_Use = false;
 
     // Bus
     uint16_t Latch_Byte = 0; // only the low 8 bits go out
@@ -143,6 +155,30 @@ public:
     IHost& Host;
     TFormModel& Form;
     TBuffer& Buffer;
+
+private:
+    // One latch write: Latch_Byte on the data register, then the select code
+    // strobed on the control register.
+    void Write_Latch(uint8_t select);
+    // Latch_Byte <- value, then Write_Latch.
+    void Latch(uint8_t select, uint32_t value);
+    // The uncalibrated busy loop before each nibble of a read.
+    void Nibble_Wait() const;
+    // Process pending window messages n times.
+    void Pump(uint64_t n);
+    // True when the chosen family has configuration tables (1-6 and 8).
+    bool Family_Known() const;
+    // Buffer byte of a device address (the Buffer index equals the address).
+    uint8_t Buffer_Byte(int32_t address) const;
+    // Data poll of the EEPROM families: Read_Bus until it returns expected or
+    // 4096 reads have been made, pumping messages after each read.
+    void EE_Poll(uint8_t expected);
+    // Writes one page of length bytes from Cur_Add and polls for its end.
+    void EE_Load_Page(int32_t length);
+    // Reads the page back and compares it; Cur_Add ends where it began.
+    void EE_Read_Back(int32_t length);
+    void Prog_Pulse_Family_1();
+    void Prog_Pulse_Shared(int32_t family);
 };
 
 } // namespace gang

@@ -1,0 +1,57 @@
+// The per-family and per-socket tables of the adapter as data, with small
+// pure functions over them, so that every mapping can be checked without a
+// port or a window.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace gang {
+
+// Base latch values of one device family.
+struct TFamilyConfig {
+    uint8_t Read_Hi;       // Add_Hi_Latch, read configuration
+    uint8_t Read_Socket;   // Socket_Latch, read configuration, no socket selected
+    uint8_t Prog_Hi;       // Add_Hi_Latch, program configuration
+    uint8_t Prog_Socket;   // Socket_Latch, program configuration, no socket selected
+    uint8_t Prog_Vpp_Keep; // mask applied to Vpp_Value for the program configuration
+};
+
+// The configuration of a family (1-6, 8); nothing for 0 (no device chosen),
+// 7 and any other number.
+std::optional<TFamilyConfig> Family_Config(int32_t family);
+
+// Families below 6 are UV EPROMs: their configurations first park the low
+// address latch at 0xFF.
+bool Is_Eprom_Family(int32_t family);
+
+// The Add_Hi_Latch value for a device address and whether it is kept as
+// Hi_Value (the families whose strobes live in that latch).
+struct THiMapping {
+    uint8_t Value;
+    bool Stored;
+};
+std::optional<THiMapping> Map_High_Address(int32_t family, int32_t address);
+
+// Socket_Latch / Vpp_Latch values with one socket selected.
+struct TSocketSelect {
+    uint32_t Socket_Val;
+    uint32_t Vpp_Val;
+};
+TSocketSelect Select_Values(uint32_t fam_socket, uint32_t fam_vpp, int32_t socket);
+
+// Gang_Mask of a full gang of size 1-5; nothing for other sizes.
+std::optional<int32_t> Full_Gang_Mask(int32_t gang_size);
+// Gang_Mask with the bit of a failed socket (1-5) cleared.
+int32_t Drop_From_Gang(int32_t mask, int32_t socket);
+
+// The latch values and caption of a voltage code (Vpp_But.Tag).
+struct TVppSetting {
+    uint32_t Vpp_Value;
+    uint32_t Latch_3_Value;
+    const char* Caption; // nullptr: the caption stays as it is
+};
+TVppSetting Vpp_Setting(int32_t code);
+
+} // namespace gang

@@ -1,0 +1,92 @@
+// The adapter bus: six write-only latches written through the data and
+// control registers, one byte read back as two nibbles on the status register.
+#include "link/latches.h"
+#include "link/link.h"
+
+namespace gang {
+
+void TLink::Write_Latch(uint8_t select)
+{
+    if (!Port_Open)
+        return;
+    const uint8_t strobed = select | latch::Strobe;
+    Port.WriteByte(DataPort, static_cast<uint8_t>(Latch_Byte & 0xFF));
+    Port.WriteByte(ControlPort, select);
+    Port.WriteByte(ControlPort, strobed);
+    Port.WriteByte(ControlPort, strobed); // held for a second bus cycle
+    Port.WriteByte(ControlPort, select);
+    Port.WriteByte(ControlPort, latch::Control_Idle);
+}
+
+void TLink::Latch(uint8_t select, uint32_t value)
+{
+    Latch_Byte = static_cast<uint16_t>(value & 0xFF);
+    Write_Latch(select);
+}
+
+void TLink::Write_Socket_Latch()
+{
+    Write_Latch(latch::Socket_Latch);
+}
+void TLink::Write_Vpp_Latch()
+{
+    Write_Latch(latch::Vpp_Latch);
+}
+void TLink::Write_Latch_3()
+{
+    Write_Latch(latch::Latch_3);
+}
+void TLink::Write_Add_Lo_Latch()
+{
+    Write_Latch(latch::Add_Lo_Latch);
+}
+void TLink::Write_Data_Latch()
+{
+    Write_Latch(latch::Data_Latch);
+}
+void TLink::Write_Add_Hi_Latch()
+{
+    Write_Latch(latch::Add_Hi_Latch);
+}
+
+void TLink::Nibble_Wait() const
+{
+    // A volatile counter: every pass is a real load and store, so the loop
+    // can be neither removed nor folded by the optimiser.  It never yields.
+    volatile int32_t count = Nibble_Delay;
+    while (count > 0)
+        count = count - 1;
+}
+
+void TLink::Read_Bus()
+{
+    if (!Port_Open) {
+        Read_Value = 0x00;
+        return;
+    }
+    Nibble_Wait();
+    Port.WriteByte(ControlPort, latch::Control_Idle);
+    // High nibble on status bits 7..4; bit 7 (BUSY) arrives inverted.
+    uint8_t status = Port.ReadByte(StatusPort);
+    Read_Value = static_cast<uint8_t>((status ^ latch::Status_Inverted) & latch::Status_Nibble);
+    Port.WriteByte(ControlPort, latch::Control_Low_Nibble);
+    Nibble_Wait();
+    // Low nibble on the same four status bits, bit 7 again inverted.
+    status = Port.ReadByte(StatusPort);
+    Read_Value = static_cast<uint8_t>(Read_Value |
+                                      ((status ^ latch::Status_Inverted) >> latch::Nibble_Shift));
+    Port.WriteByte(ControlPort, latch::Control_Idle);
+}
+
+void TLink::Reset_Latches()
+{
+    // Voltage off first, then the sockets; Data_Latch is left as it is.
+    Latch(latch::Latch_3, latch::Reset_Latch_3);
+    Latch(latch::Vpp_Latch, latch::Reset_Vpp);
+    Latch(latch::Socket_Latch, latch::Reset_Socket);
+    Latch(latch::Add_Hi_Latch, latch::Reset_Add_Hi);
+    Latch(latch::Add_Lo_Latch, latch::Reset_Add_Lo);
+    Latches_In_Use = false;
+}
+
+} // namespace gang

@@ -1,0 +1,88 @@
+// The search for the adapter on the three parallel-port base addresses: a
+// port test writes two patterns into the data latch and reads them back.
+#include "core/hex_text.h"
+#include "link/latches.h"
+#include "link/link.h"
+
+namespace gang {
+
+namespace {
+constexpr uint16_t Candidate_Ports[] = {0x278, 0x378, 0x3BC};
+constexpr int32_t Search_Nibble_Delay = 3;
+constexpr int32_t Confirm_Pause_Ms = 300;
+constexpr int Not_Found_X = 375;
+constexpr int Not_Found_Y = 175;
+const char* const Not_Found_Text = "The Tarvik Programmer Can Not\r\nBe Found On LPT1, LPT2 or "
+                                   "LPT3.\r\n\r\n..Make Sure Your Power Pack is Plugged In..";
+} // namespace
+
+void TLink::Port_Test(uint8_t pattern)
+{
+    Latch(latch::Data_Latch, pattern);
+    Read_Bus();
+    if (Read_Value != pattern)
+        Form.StaticText3.Tag = 0;
+    Form.Memo1.AddLine("Port Address - " + IntToHex(DataPort, 4) + " Expected - " +
+                       IntToHex(pattern, 2) + " / Found - " + IntToHex(Read_Value, 2));
+}
+
+void TLink::Probe_Port()
+{
+    Port_Enable();
+    StatusPort = static_cast<uint16_t>(DataPort + 1);
+    ControlPort = static_cast<uint16_t>(DataPort + 2);
+    if (Enable_Failed) {
+        // No access to the registers: any read or write would fault.  The
+        // probe ends as not found; the release puts the ECR back.
+        Form.StaticText3.Tag = 0;
+        Port_Release();
+        return;
+    }
+    Reset_Latches();
+    Form.StaticText3.Tag = 1;
+    Latch(latch::Vpp_Latch, latch::Probe_Vpp);
+    Port_Test(latch::Test_Pattern_1);
+    Port_Test(latch::Test_Pattern_2);
+    Bus_Rest();
+    if (Form.StaticText3.Tag == 0)
+        Port_Release();
+}
+
+void TLink::Find_Programmer()
+{
+    Nibble_Delay = Search_Nibble_Delay;
+    Vpp_Value = latch::Search_Vpp_Value;
+    Form.Memo1.SetVisible(true);
+    for (uint16_t base : Candidate_Ports) {
+        if (Shutting_Down)
+            break;
+        DataPort = base;
+        Probe_Port();
+        if (Found())
+            break;
+    }
+    if (!Found()) {
+        if (!Shutting_Down)
+            Host.ShowInfoAt(Not_Found_Text, Not_Found_X, Not_Found_Y);
+        return;
+    }
+    // Confirm at the same address after a reset and a pause.
+    Reset_Latches();
+    Wait_Ms = Confirm_Pause_Ms;
+    Timer_Wait();
+    if (!Port_Open || Shutting_Down) {
+        // The window closed during the pause and released the port: no
+        // second probe, the search ends as not found.
+        Form.StaticText3.Tag = 0;
+        if (Port_Open)
+            Port_Release();
+        return;
+    }
+    Probe_Port();
+    if (!Found()) {
+        Port_Release();
+        Host.ShowInfoAt(Not_Found_Text, Not_Found_X, Not_Found_Y);
+    }
+}
+
+} // namespace gang

@@ -1,0 +1,233 @@
+// Writing the Buffer into the gang: pulse programming with doubling widths
+// and an over-program pulse for the UV EPROM families 1 to 5, a byte write
+// with data polling for the 28C16 and a 32-byte page write with polling,
+// read-back and retries for the 28C64 / 28C256.
+#include "link/latches.h"
+#include "link/link.h"
+
+#include <algorithm>
+
+namespace gang {
+
+using namespace latch;
+
+namespace {
+constexpr int32_t Family_28C16 = 6;
+constexpr int32_t Family_28C64 = 8;
+constexpr int32_t Max_Socket = 5;
+constexpr uint8_t Erased = 0xFF;
+constexpr uint16_t Last_Retry_Width = 130; // no pulse follows one wider than this
+constexpr int32_t EE_Poll_Limit = 4096;
+constexpr int32_t Page_Size = 32;
+constexpr int32_t Page_Tries = 10;
+const char* const Not_Programmed = "Not Programmed";
+} // namespace
+
+uint8_t TLink::Buffer_Byte(int32_t address) const
+{
+    return Buffer.Data[static_cast<uint32_t>(address) & (Buffer_Size - 1)];
+}
+
+void TLink::Program_Range()
+{
+    const int32_t family = Family();
+    if (!Family_Known()) {
+        Gang_Mask = 0; // no algorithm exists without a device type
+        return;
+    }
+    Prog_Config();
+    do {
+        Set_Address();
+        for (int32_t k = 1; k <= Gang_Size() && k <= Max_Socket; ++k) {
+            Cur_Socket = k;
+            if (Socket_Fail[k] != 0)
+                continue;
+            Select_Socket();
+            if (family == Family_28C16)
+                EE_Write_Byte();
+            else if (family == Family_28C64)
+                EE_Write_Page();
+            else
+                Prog_Byte();
+            if (Prog_Ok == 0)
+                Mark_Socket_Failed(Not_Programmed);
+        }
+        if (family == Family_28C64)
+            Cur_Add = Cur_Add + (Page_Size - 1);
+        Next_Address();
+    } while (!(Quit_Flag > 0 || Gang_Mask == 0));
+    // All sockets deselected.
+    Latch(Socket_Latch, Fam_Socket);
+    Latch(Vpp_Latch, Fam_Vpp);
+}
+
+// Family 1 strobes Socket_Latch bit 5 with every socket enable inverted: the
+// selected socket at its deselected level, all the others selected.
+void TLink::Prog_Pulse_Family_1()
+{
+    const uint32_t inverted = Cur_Socket_Val ^ Sock_Enables_1_4;
+    Latch(Socket_Latch, inverted);
+    Latch(Vpp_Latch, Cur_Vpp_Val ^ Vpp_Enable_5);
+    Latch(Socket_Latch, inverted & static_cast<uint8_t>(~Sock_Prog_Fam1)); // strobe low
+    Pulse_Wait();
+    Latch(Socket_Latch, inverted); // strobe back
+    Latch(Socket_Latch, Cur_Socket_Val);
+    Latch(Vpp_Latch, Cur_Vpp_Val);
+    Latch(Vpp_Latch, Cur_Vpp_Val | Vpp_Read);
+    Latch(Socket_Latch, Cur_Socket_Val & static_cast<uint8_t>(~Sock_Output_Off));
+}
+
+// Families 2 to 5: one shape, the strobe in a different latch per family.
+void TLink::Prog_Pulse_Shared(int32_t family)
+{
+    Latch(Socket_Latch, Cur_Socket_Val);
+    Latch(Vpp_Latch, Cur_Vpp_Val);
+    switch (family) {
+    case 3:
+        Latch(Add_Hi_Latch, Hi_Value & static_cast<uint8_t>(~Hi_Strobe_Fam3_8));
+        Pulse_Wait();
+        Latch(Add_Hi_Latch, Hi_Value);
+        break;
+    case 4:
+        Latch(Vpp_Latch, Cur_Vpp_Val & static_cast<uint8_t>(~Vpp_Prog_Fam4));
+        Pulse_Wait();
+        Latch(Vpp_Latch, Cur_Vpp_Val);
+        break;
+    default: // 2 and 5
+        Latch(Socket_Latch, Cur_Socket_Val & static_cast<uint8_t>(~Sock_Prog_Fam2_5));
+        Pulse_Wait();
+        Latch(Socket_Latch, Cur_Socket_Val);
+        break;
+    }
+    // Read mode and outputs on, so the byte can be read back at once.
+    Latch(Vpp_Latch, Cur_Vpp_Val | Vpp_Read);
+    Latch(Socket_Latch, Cur_Socket_Val & static_cast<uint8_t>(~Sock_Output_Off));
+}
+
+void TLink::Prog_Pulse()
+{
+    const int32_t family = Family();
+    if (family == 1)
+        Prog_Pulse_Family_1();
+    else if (family >= 2 && family <= 5)
+        Prog_Pulse_Shared(family);
+    // The EEPROM families and an unknown family have no pulse.
+}
+
+void TLink::Prog_Byte()
+{
+    if (Family() < 1 || Family() > 5) {
+        Prog_Ok = 0;
+        return;
+    }
+    const uint8_t d = Buffer_Byte(Cur_Add);
+    if (d == Erased) {
+        Prog_Ok = 1; // an erased byte needs no pulse
+        return;
+    }
+    Latch(Data_Latch, d);
+    Pulse_Width = 1;
+    do {
+        Pulse_Width = static_cast<uint16_t>(Pulse_Width * 2);
+        Prog_Pulse();
+        Read_Bus();
+        if (Read_Value == d) {
+            Prog_Ok = 1;
+        } else {
+            Prog_Ok = 0;
+            // A bit that reads 0 where d has a 1 cannot be raised by pulses.
+            if ((d & Read_Value) != d)
+                break;
+        }
+    } while (Prog_Ok != 1 && Pulse_Width <= Last_Retry_Width);
+    if (Prog_Ok == 1) {
+        Pulse_Width = static_cast<uint16_t>(Pulse_Width * 2);
+        Prog_Pulse(); // over-program pulse, not read back
+    }
+}
+
+void TLink::EE_Poll(uint8_t expected)
+{
+    int32_t count = 0;
+    do {
+        Read_Bus();
+        Prog_Ok = (Read_Value == expected) ? 1 : 0;
+        ++count;
+        Host.ProcessMessages();
+    } while (Prog_Ok != 1 && count < EE_Poll_Limit);
+}
+
+void TLink::EE_Write_Byte()
+{
+    if (Family() != Family_28C16) {
+        Prog_Ok = 0;
+        return;
+    }
+    Latch(Socket_Latch, Cur_Socket_Val);
+    Latch(Vpp_Latch, Cur_Vpp_Val);
+    const uint8_t d = Buffer_Byte(Cur_Add);
+    Latch(Data_Latch, d);
+    Latch(Add_Hi_Latch, Hi_Value & static_cast<uint8_t>(~Hi_A11_Or_Write_Fam6)); // write strobe
+    Latch(Add_Hi_Latch, Hi_Value);
+    Latch(Vpp_Latch, Cur_Vpp_Val | Vpp_Read);
+    Latch(Socket_Latch, Cur_Socket_Val & static_cast<uint8_t>(~Sock_Output_Off));
+    EE_Poll(d);
+}
+
+void TLink::EE_Load_Page(int32_t length)
+{
+    Latch(Socket_Latch, Cur_Socket_Val);
+    Latch(Vpp_Latch, Cur_Vpp_Val);
+    // The page shares the high byte of its first address.
+    for (int32_t i = 0; i < length; ++i) {
+        Latch(Add_Lo_Latch, static_cast<uint32_t>(Cur_Add + i) & 0xFF);
+        Latch(Data_Latch, Buffer_Byte(Cur_Add + i));
+        Latch(Add_Hi_Latch, Hi_Value & static_cast<uint8_t>(~Hi_Strobe_Fam3_8)); // write strobe
+        Latch(Add_Hi_Latch, Hi_Value);
+    }
+    Latch(Vpp_Latch, Cur_Vpp_Val | Vpp_Read);
+    Latch(Socket_Latch, Cur_Socket_Val & static_cast<uint8_t>(~Sock_Output_Off));
+    EE_Poll(Buffer_Byte(Cur_Add + length - 1));
+}
+
+// The read-back walks the page with a plain address step.  Next_Address is
+// not used here: at the last page it would raise Quit_Flag as the range end
+// and so cut the page's retries short.  Program_Range's own Next_Address
+// after the page still ends the run at the same place.
+void TLink::EE_Read_Back(int32_t length)
+{
+    for (int32_t i = 0; i < length; ++i) {
+        Set_Address();
+        Read_Bus();
+        if (Read_Value != Buffer_Byte(Cur_Add))
+            Prog_Ok = 0;
+        Cur_Add = Cur_Add + 1;
+    }
+    Cur_Add = Cur_Add - length;
+}
+
+void TLink::EE_Write_Page()
+{
+    if (Family() != Family_28C64) {
+        Prog_Ok = 0;
+        return;
+    }
+    // Never past the end of the range nor the end of the Buffer.
+    const int32_t length =
+        std::min({Page_Size, Buffer.End_Of_Eprom + 1 - Cur_Add, Buffer_Size - Cur_Add});
+    if (Cur_Add < 0 || length <= 0) {
+        Prog_Ok = 1; // nothing of the range left to write
+        return;
+    }
+    Form.Form.SetEnabled(false);
+    int32_t tries = 0;
+    do {
+        ++tries;
+        EE_Load_Page(length);
+        if (Prog_Ok == 1)
+            EE_Read_Back(length);
+    } while (!(Prog_Ok == 1 || tries == Page_Tries || Quit_Flag > 0));
+    Form.Form.SetEnabled(true);
+}
+
+} // namespace gang

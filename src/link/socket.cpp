@@ -1,0 +1,131 @@
+// Family configurations, socket selection, address presentation and the
+// per-socket read, built from the tables of address_map.
+#include "core/hex_text.h"
+#include "link/address_map.h"
+#include "link/latches.h"
+#include "link/link.h"
+
+#include <string>
+
+namespace gang {
+
+namespace {
+constexpr int32_t Settle_Ms = 10;
+constexpr uint16_t Last_Hi_After_Reset = 3; // never a run's first high byte
+constexpr int32_t Max_Socket = 5;
+const char* const Counter_Prefix = "&Quit = ";
+} // namespace
+
+bool TLink::Family_Known() const
+{
+    return Family_Config(Family()).has_value();
+}
+
+void TLink::Reset_Link()
+{
+    if (Found())
+        Reset_Latches();
+    Quit_Flag = 0;
+    Pulse_Mult = Pulse_Unit;
+    Cur_Add = Buffer.Start_Of_Eprom;
+    Last_Hi = Last_Hi_After_Reset;
+}
+
+// With no device type chosen (family 0, or the unused 7) there is no
+// configuration: no latch is written, and Gang_Mask 0 ends any gang loop.
+void TLink::Read_Config()
+{
+    const auto config = Family_Config(Family());
+    if (!config) {
+        Gang_Mask = 0;
+        return;
+    }
+    Fam_Hi = config->Read_Hi;
+    Fam_Socket = config->Read_Socket;
+    Fam_Vpp = Vpp_Value & latch::Read_Vpp_Keep;
+    Apply_Config();
+}
+
+void TLink::Prog_Config()
+{
+    const auto config = Family_Config(Family());
+    if (!config) {
+        Gang_Mask = 0;
+        return;
+    }
+    Latch(latch::Add_Lo_Latch, latch::Add_Lo_Prog_Setup);
+    Fam_Hi = config->Prog_Hi;
+    Fam_Socket = config->Prog_Socket;
+    Fam_Vpp = Vpp_Value & config->Prog_Vpp_Keep;
+    Apply_Config();
+}
+
+void TLink::Apply_Config()
+{
+    if (!Family_Known())
+        return;
+    if (Is_Eprom_Family(Family()))
+        Latch(latch::Add_Lo_Latch, latch::Add_Lo_Eprom_Setup);
+    for (int32_t k = 1; k <= Gang_Size() && k <= Max_Socket; ++k)
+        Socket_Fail[k] = 0;
+    if (const auto mask = Full_Gang_Mask(Gang_Size()))
+        Gang_Mask = *mask;
+    Latches_In_Use = true;
+    Latch(latch::Add_Hi_Latch, Fam_Hi);
+    Latch(latch::Socket_Latch, Fam_Socket);
+    Latch(latch::Vpp_Latch, Fam_Vpp);
+    Wait_Ms = Settle_Ms;
+    Timer_Wait();
+}
+
+void TLink::Select_Socket()
+{
+    const TSocketSelect s = Select_Values(Fam_Socket, Fam_Vpp, Cur_Socket);
+    Cur_Socket_Val = s.Socket_Val;
+    Cur_Vpp_Val = s.Vpp_Val;
+}
+
+void TLink::Set_Address()
+{
+    const auto mapping = Map_High_Address(Family(), Cur_Add);
+    if (mapping)
+        Latch(latch::Add_Lo_Latch, static_cast<uint32_t>(Cur_Add) & 0xFF);
+    const uint16_t h = static_cast<uint16_t>((Cur_Add >> 8) & 0xFF);
+    if (h == Last_Hi)
+        return;
+    Last_Hi = h;
+    Form.Quit_Func_But.SetCaption(Counter_Prefix + IntToHex(Cur_Add, 4));
+    if (!mapping)
+        return; // no family: no address lines are defined
+    Latch(latch::Add_Hi_Latch, mapping->Value);
+    if (mapping->Stored)
+        Hi_Value = mapping->Value;
+}
+
+void TLink::Read_Socket()
+{
+    Select_Socket();
+    if (Family_Known()) {
+        Latch(latch::Socket_Latch, Cur_Socket_Val);
+        Latch(latch::Vpp_Latch, Cur_Vpp_Val);
+    }
+    Read_Bus();
+}
+
+void TLink::Mark_Socket_Failed(const char* result_text)
+{
+    if (Cur_Socket < 1 || Cur_Socket > Max_Socket)
+        return;
+    Socket_Fail[Cur_Socket] = 1;
+    Gang_Mask = Drop_From_Gang(Gang_Mask, Cur_Socket);
+    Form.Socket_Text(Cur_Socket).SetCaption(std::to_string(Cur_Socket) + "-" + result_text);
+}
+
+void TLink::Next_Address()
+{
+    if (Cur_Add >= Buffer.End_Of_Eprom)
+        Quit_Flag = Quit_Flag + 1;
+    Cur_Add = Cur_Add + 1;
+}
+
+} // namespace gang
