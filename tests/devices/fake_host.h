@@ -1,0 +1,81 @@
+// A scripted window for the device tests: every ProcessMessages is one pump
+// that advances a fake clock, delivers an armed timer tick, and can inject a
+// stop request or a window close after a given number of pumps.  Message
+// boxes and other texts are recorded.
+#pragma once
+
+#include "link/host.h"
+#include "link/link.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gang::test {
+
+class TFakeHost : public IHost {
+public:
+    TLink* Link = nullptr; // set once the link exists
+
+    // Fake clock, advanced by Us_Per_Pump on every pump.
+    double Now_Us = 0.0;
+    double Us_Per_Pump = 10.0;
+
+    long Pumps = 0;
+    long Stop_At_Pump = -1;  // Quit_Flag := 5 at this pump (stop button)
+    long Close_At_Pump = -1; // the window's close request at this pump
+    // Called with the port released by the close request.
+    std::function<void()> On_Port_Released;
+    bool Closed = false;
+
+    bool Timer_Armed = false;
+    std::vector<std::string> Infos;
+    std::vector<std::string> Log;
+
+    void ProcessMessages() override
+    {
+        ++Pumps;
+        Now_Us += Us_Per_Pump;
+        if (Timer_Armed && Link != nullptr) {
+            Timer_Armed = false;
+            Link->ThreadedTimer1Timer();
+        }
+        if (Pumps == Stop_At_Pump && Link != nullptr)
+            Link->Quit_Flag = 5;
+        if (Pumps == Close_At_Pump && Link != nullptr && !Closed)
+            Close_Window();
+    }
+
+    // The main window's close query, run from inside a pump as a real close
+    // request would be.
+    void Close_Window()
+    {
+        Closed = true;
+        Link->Shutting_Down = true;
+        Link->Quit_Flag = 5;
+        Link->Wait_Ms = 0;
+        DisarmTimer();
+        ProcessMessages();
+        if (Link->Form.StaticText3.Tag > 0) {
+            Link->Bus_Rest();
+            Link->Port_Release();
+            if (On_Port_Released)
+                On_Port_Released();
+        }
+    }
+
+    void ArmTimer(int) override { Timer_Armed = true; }
+    void DisarmTimer() override { Timer_Armed = false; }
+    int SecondsOfDay() override { return static_cast<int>(Now_Us / 1e6) % 60; }
+    void LogLine(const std::string& line) override { Log.push_back(line); }
+    void ShowLog(bool) override {}
+    void ShowInfo(const std::string& text) override { Infos.push_back(text); }
+    void ShowInfoAt(const std::string& text, int, int) override { Infos.push_back(text); }
+    void ShowError(const std::string& text) override { Infos.push_back(text); }
+    void SetCounterCaption(const std::string&) override {}
+    void SetVppCaption(const std::string&) override {}
+    void SetSocketText(int, const std::string&) override {}
+    void SetWindowEnabled(bool) override {}
+};
+
+} // namespace gang::test

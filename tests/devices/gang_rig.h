@@ -1,0 +1,86 @@
+// A whole program around the simulated adapter: form, Buffer, scripted host,
+// link and device work, with the programmer found at 0378.
+#pragma once
+
+#include "devices/catalogue.h"
+#include "devices/device_work.h"
+#include "fake_host.h"
+#include "sim/sim_adapter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace gang::test {
+
+inline const TDeviceType& Type_Named(const std::string& name)
+{
+    for (const TDeviceType& row : Device_Rows())
+        if (row.Is_Type() && name == row.Type_Name)
+            return row;
+    throw std::invalid_argument("no such device type: " + name);
+}
+
+struct TGangRig {
+    sim::TSimAdapter Sim;
+    TFormModel Form;
+    TBuffer Buffer;
+    TFakeHost Host;
+    TLink Link{Sim, Host, Form, Buffer};
+    TDeviceWork Work{Form, Buffer, Link, Host};
+
+    // fast: chips take any valid pulse or write cycle at once.
+    explicit TGangRig(bool fast = true, uint32_t pulse_unit = 1, sim::TSimConfig config = {})
+        : Sim(config)
+    {
+        Host.Link = &Link;
+        Sim.Set_Fast_Chips(fast);
+        Sim.Set_Clock([this] { return Host.Now_Us; });
+        Link.Find_Programmer();
+        Link.Pulse_Unit = pulse_unit;
+        Link.Nibble_Delay = 5;
+        Link.Set_Vpp();
+        Work.Start_Func();
+        Host.Infos.clear();
+    }
+
+    // A rig whose search finds no adapter behind any port.
+    static sim::TSimConfig No_Adapter()
+    {
+        sim::TSimConfig config;
+        config.Present = false;
+        return config;
+    }
+
+    // The user's selection: type row, then gang size; fresh blank chips of
+    // that type in the gang's sockets.
+    void Select(const std::string& type_name, int gang, sim::TFault socket_fault = {},
+                int fault_socket = 0)
+    {
+        const TDeviceType& type = Type_Named(type_name);
+        Work.DeviceClick();
+        Work.Device_BoxClick(type.Row);
+        Work.Num_Of_DevicesClick(gang);
+        for (int s = 1; s <= gang; ++s)
+            Sim.Insert_Chip(s, type_name, s == fault_socket ? socket_fault : sim::TFault{});
+    }
+
+    // Random data over the device range (fixed seed), about one byte in
+    // sixteen left erased.
+    void Fill_Random(uint32_t seed = 7)
+    {
+        std::mt19937 rng(seed);
+        for (int32_t a = 0; a <= Buffer.End_Of_Eprom; ++a) {
+            const uint32_t r = rng();
+            Buffer.Data[static_cast<std::size_t>(a)] =
+                (r & 0xF00) == 0 ? 0xFF : static_cast<uint8_t>(r & 0xFF);
+        }
+    }
+
+    std::string Socket_Text(int s) { return Form.Socket_Text(s).Caption(); }
+    std::string Counter() { return Form.Quit_Func_But.Caption(); }
+};
+
+} // namespace gang::test
