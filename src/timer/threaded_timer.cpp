@@ -88,10 +88,11 @@ void TThreadedTimer::Fire_Tick()
 
 bool TThreadedTimer::event(QEvent* e)
 {
-    if (e->type() != TimerThread->TickEvent) {
+    const auto delivery = TimerThread->BeginDelivery(e);
+    if (delivery == TTimerThread::TDelivery::NotATick) {
         return QObject::event(e);
     }
-    if (TimerThread->BeginDelivery()) {
+    if (delivery == TTimerThread::TDelivery::Run) {
         Fire_Tick();
     }
     TimerThread->EndDelivery();

@@ -90,10 +90,14 @@ void TTimerThread::Join()
     }
 }
 
-bool TTimerThread::BeginDelivery()
+TTimerThread::TDelivery TTimerThread::BeginDelivery(const QEvent* e)
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    return DeliveryPending && !Terminated && Running && DeliveryEpoch == Suspensions;
+    if (e->type() != TickEvent) {
+        return TDelivery::NotATick;
+    }
+    const bool current = DeliveryPending && !Terminated && Running && DeliveryEpoch == Suspensions;
+    return current ? TDelivery::Run : TDelivery::Withdrawn;
 }
 
 void TTimerThread::EndDelivery()

@@ -52,9 +52,14 @@ public:
     // Waits until the worker has ended.  Never needs the caller's event loop.
     void Join();
 
-    // Main thread, on receiving TickEvent: whether the tick should run (the
-    // delivery is current and the worker not suspended since it timed out).
-    bool BeginDelivery();
+    enum class TDelivery {
+        NotATick,  // some other event
+        Withdrawn, // a tick the timer was disabled (or destroyed) after
+        Run,       // a current tick: run it, then EndDelivery
+    };
+    // Main thread, on any event to the timer.  The event is examined under
+    // the mutex: the worker created it, and the mutex is what orders that.
+    TDelivery BeginDelivery(const QEvent* e);
     // Main thread, after the tick (or its refusal): releases the worker.
     void EndDelivery();
 
