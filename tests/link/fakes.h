@@ -1,0 +1,150 @@
+// Test doubles for the programmer link: a port that records every access in
+// order and answers reads from a script or a callback, and a host that counts
+// message pumps, ticks the timer after a set number of pumps and records the
+// dialogs.  Decode() turns the raw port log back into latch writes and bus
+// reads so that tests read like the wire protocol.
+#pragma once
+
+#include "core/buffer.h"
+#include "core/form_model.h"
+#include "link/host.h"
+#include "link/link.h"
+#include "link/port.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace gang::test {
+
+enum class Op { Write, Read, Inp, Outp, Enable, Disable, FastMode, Pump };
+
+struct TAccess {
+    Op Kind;
+    uint16_t Port;
+    int Value;
+};
+
+class TRecordingPort : public IPort {
+public:
+    std::vector<TAccess> Log;
+    bool Nt = false;
+    std::string Fail_Text; // non-empty: EnablePorts fails with this text
+    int Ecr = 0x35;        // the ECP control register behind Inp/Outp
+    // Status reads are answered, in this order, from: the script; the byte
+    // callback (one byte per Read_Bus, split into nibbles by the control
+    // register); 0xFF.
+    std::deque<uint8_t> Status_Script;
+    std::function<uint8_t()> Next_Byte;
+
+    bool IsWinNT() override { return Nt; }
+    void SetFastMode(bool fast) override { Log.push_back({Op::FastMode, 0, fast ? 1 : 0}); }
+    void EnablePorts(uint16_t first, uint16_t last) override;
+    void DisablePorts(uint16_t first, uint16_t last) override;
+    int Inp(uint16_t port) override;
+    void Outp(uint16_t port, int value) override;
+    int GetLastState(std::string& text) override;
+    void WriteByte(uint16_t port, uint8_t value) override;
+    uint8_t ReadByte(uint16_t port) override;
+
+    // Direct register accesses (WriteByte / ReadByte) in the log.
+    int Register_Accesses() const;
+    // Register accesses whose port lies in [base, base + 2].
+    int Accesses_At(uint16_t base) const;
+    void Clear() { Log.clear(); }
+
+private:
+    bool failed_ = false;
+    uint8_t control_ = 0;
+    uint8_t byte_ = 0xFF; // byte being read, low nibble still to come
+};
+
+// Status register value that carries nibble n on bits 7..4 as the port shows
+// it (bit 7 inverted), with junk on the low bits that must be ignored.
+uint8_t Status_For(uint8_t nibble, uint8_t junk = 0x07);
+
+class TFakeHost : public IHost {
+public:
+    TLink* Link = nullptr;
+    TRecordingPort* Port = nullptr; // pumps are logged there too
+    long Pumps = 0;
+    int Armed_Interval = -1; // interval of the pending arming, -1 when idle
+    long Tick_After_Pumps = 2;
+    long Pumps_Since_Arm = 0;
+    std::vector<int> Armings;
+    std::function<void(long pump)> On_Pump; // runs inside each pump
+    // Seconds field: the script, then its last value repeated.
+    std::vector<int> Seconds;
+    size_t Seconds_Read = 0;
+    std::vector<std::string> Infos;
+    std::vector<std::string> Errors;
+    struct TAt {
+        std::string Text;
+        int X, Y;
+    };
+    std::vector<TAt> Infos_At;
+
+    void ProcessMessages() override;
+    void ArmTimer(int interval_ms) override;
+    void DisarmTimer() override { Armed_Interval = -1; }
+    int SecondsOfDay() override;
+    void LogLine(const std::string&) override {}
+    void ShowLog(bool) override {}
+    void ShowInfo(const std::string& text) override { Infos.push_back(text); }
+    void ShowInfoAt(const std::string& text, int x, int y) override
+    {
+        Infos_At.push_back({text, x, y});
+    }
+    void ShowError(const std::string& text) override { Errors.push_back(text); }
+    void SetCounterCaption(const std::string&) override {}
+    void SetVppCaption(const std::string&) override {}
+    void SetSocketText(int, const std::string&) override {}
+    void SetWindowEnabled(bool) override {}
+};
+
+// A link over the fakes, ready to use at base 0x378 once Open() ran.
+struct TRig {
+    TRecordingPort Port;
+    TFakeHost Host;
+    TFormModel Form;
+    TBuffer Buffer;
+    TLink Link{Port, Host, Form, Buffer};
+
+    TRig()
+    {
+        Host.Link = &Link;
+        Host.Port = &Port;
+    }
+    // Port enabled at base, found flag set, log cleared.
+    void Open(uint16_t base = 0x378);
+};
+
+// One decoded event of the port log.
+struct TEvent {
+    enum Kind { Latch, Read, Pump, Control, Other, Bad } What;
+    uint8_t Select; // Latch: select code
+    int Value;      // Latch: byte; Read: byte assembled; Control: value; Pump: count
+    bool operator==(const TEvent& o) const
+    {
+        return What == o.What && Select == o.Select && Value == o.Value;
+    }
+};
+std::string To_String(const TEvent& e);
+std::ostream& operator<<(std::ostream& out, const TEvent& e);
+
+TEvent L(uint8_t select, int value);
+TEvent R(int value);
+TEvent P(int pumps);
+
+// Decodes the log of the port at base: latch write sequences, bus reads,
+// runs of pumps (merged), other control writes; anything else is Bad.
+std::vector<TEvent> Decode(const std::vector<TAccess>& log, uint16_t base);
+// Only the latch writes, as (select, value).
+std::vector<TEvent> Latches(const std::vector<TAccess>& log, uint16_t base);
+// Widths (in pumps) of each run of pumps.
+std::vector<long> Pump_Runs(const std::vector<TAccess>& log);
+
+} // namespace gang::test

@@ -1,0 +1,168 @@
+// Millisecond waits, the rest of the control lines, the speed check and the
+// pulse widths, driven through the fake host.
+#include "fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace gang::test {
+namespace {
+
+TEST(TimerWait, ArmsWithLow16BitsAndPumpsUntilTheTick)
+{
+    TRig rig;
+    rig.Host.Tick_After_Pumps = 4;
+    rig.Link.Wait_Ms = 300;
+    rig.Link.Timer_Wait();
+    EXPECT_EQ(rig.Host.Armings, std::vector<int>{300});
+    EXPECT_EQ(rig.Host.Pumps, 4);
+    EXPECT_EQ(rig.Link.Wait_Ms, 0);
+    EXPECT_EQ(rig.Host.Armed_Interval, -1) << "the tick disarms the timer";
+
+    rig.Link.Wait_Ms = 0x10000 + 10;
+    rig.Link.Timer_Wait();
+    EXPECT_EQ(rig.Host.Armings.back(), 10);
+}
+
+TEST(TimerWait, ACloseDuringTheWaitEndsIt)
+{
+    TRig rig;
+    rig.Host.Tick_After_Pumps = 1000000; // the tick would come much later
+    rig.Host.On_Pump = [&](long pump) {
+        if (pump == 3) { // the close query, nested in the wait's pump
+            rig.Link.Quit_Flag = 5;
+            rig.Link.Wait_Ms = 0;
+            rig.Host.DisarmTimer();
+        }
+    };
+    rig.Link.Wait_Ms = 300;
+    rig.Link.Timer_Wait();
+    EXPECT_EQ(rig.Host.Pumps, 3);
+}
+
+TEST(TimerWait, IntervalZeroDoesNotHang)
+{
+    TRig rig;
+    rig.Host.Tick_After_Pumps = 1000000;
+    rig.Link.Wait_Ms = 0x10000; // low 16 bits 0: such a timer never ticks
+    rig.Link.Timer_Wait();
+    EXPECT_TRUE(rig.Host.Armings.empty());
+    EXPECT_EQ(rig.Link.Wait_Ms, 0);
+}
+
+TEST(BusRest, LowForOneMillisecondThenRest)
+{
+    TRig rig;
+    rig.Open();
+    rig.Host.Tick_After_Pumps = 2;
+    rig.Link.Bus_Rest();
+    const std::vector<TEvent> expected = {
+        {TEvent::Control, 0, 0x00}, P(2), {TEvent::Control, 0, 0x04}};
+    EXPECT_EQ(Decode(rig.Port.Log, 0x378), expected);
+    EXPECT_EQ(rig.Host.Armings, std::vector<int>{1});
+}
+
+TEST(BusRest, NoWriteAfterAReleaseDuringItsWait)
+{
+    TRig rig;
+    rig.Open();
+    rig.Host.On_Pump = [&](long) {
+        if (rig.Link.Port_Open)
+            rig.Link.Port_Release();
+    };
+    rig.Link.Bus_Rest();
+    const auto events = Decode(rig.Port.Log, 0x378);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.front(), (TEvent{TEvent::Control, 0, 0x00}));
+    for (size_t i = 1; i < events.size(); ++i)
+        EXPECT_NE(events[i].What, TEvent::Control);
+}
+
+// Clock scripts: each SecondsOfDay() call takes the next value.
+TEST(CheckSpeed, CountsTheSecondAfterTheFirstChange)
+{
+    TRig rig;
+    rig.Open();
+    // Start at 58; two reads still 58; the change to 59; 5 passes read 59;
+    // then 0 ends the count (target 58 + 2 - 60).
+    rig.Host.Seconds = {58, 58, 58, 59, 59, 59, 59, 59, 59, 0};
+    rig.Form.Memo1.SetVisible(true);
+    rig.Link.Check_Speed();
+    EXPECT_EQ(rig.Link.Speed_Count, 6u);
+    EXPECT_EQ(rig.Host.Seconds_Read, 10u);
+    EXPECT_FALSE(rig.Form.Memo1.Visible());
+    ASSERT_EQ(rig.Form.Memo1.Lines().size(), 1u);
+    EXPECT_EQ(rig.Form.Memo1.Lines()[0], "Checking system speed and setting program Pulse....");
+    // It starts from the reset latches.
+    const auto latches = Latches(rig.Port.Log, 0x378);
+    ASSERT_EQ(latches.size(), 5u);
+    EXPECT_EQ(latches[0], L(0x03, 0x00));
+}
+
+TEST(CheckSpeed, ASkippedSecondStillEndsAfterOneSecond)
+{
+    TRig rig;
+    rig.Open();
+    // Change 10 -> 11, then a slow pass jumps straight to 13: the target 12
+    // is missed.  The count ends there rather than a minute later.
+    rig.Host.Seconds = {10, 11, 11, 11, 13, 14, 15, 16, 12};
+    rig.Link.Check_Speed();
+    EXPECT_EQ(rig.Link.Speed_Count, 3u);
+    EXPECT_EQ(rig.Host.Seconds_Read, 5u);
+}
+
+TEST(CheckSpeed, ACountBeyond16BitsIsKept)
+{
+    TRig rig;
+    rig.Open();
+    // 70,000 passes read 21, then 22: a 16-bit count would wrap to 4,464.
+    rig.Host.Seconds = {20, 21};
+    rig.Host.Seconds.insert(rig.Host.Seconds.end(), 69999, 21);
+    rig.Host.Seconds.push_back(22);
+    rig.Link.Check_Speed();
+    EXPECT_EQ(rig.Link.Speed_Count, 70000u);
+    rig.Link.Derive_Pulse_Unit();
+    EXPECT_EQ(rig.Link.Pulse_Unit, 93u);
+}
+
+TEST(PulseUnit, DerivedFromTheCountAtLeastOne)
+{
+    TRig rig;
+    const std::pair<uint32_t, uint32_t> cases[] = {
+        {0, 1}, {749, 1}, {750, 1}, {1499, 1}, {1500, 2}, {70000, 93}, {3000000, 4000}};
+    for (const auto& [count, unit] : cases) {
+        rig.Link.Speed_Count = count;
+        rig.Link.Derive_Pulse_Unit();
+        EXPECT_EQ(rig.Link.Pulse_Unit, unit) << count;
+    }
+}
+
+TEST(PulseWait, PumpsMultiplierTimesWidthPlusOne)
+{
+    TRig rig;
+    const struct {
+        uint32_t Mult;
+        uint16_t Width;
+        long Pumps;
+    } cases[] = {{1, 2, 3}, {1, 256, 257}, {93, 2, 187}, {93, 512, 47617}, {0, 4, 1}};
+    for (const auto& c : cases) {
+        rig.Host.Pumps = 0;
+        rig.Link.Pulse_Mult = c.Mult;
+        rig.Link.Pulse_Width = c.Width;
+        rig.Link.Pulse_Wait();
+        EXPECT_EQ(rig.Host.Pumps, c.Pumps) << c.Mult << " x " << c.Width;
+    }
+}
+
+TEST(PulseWait, ResetLinkTakesTheMultiplierFromThePulseUnit)
+{
+    TRig rig;
+    rig.Link.Pulse_Unit = 70000 / 750;
+    rig.Link.Reset_Link();
+    EXPECT_EQ(rig.Link.Pulse_Mult, 93u);
+    rig.Link.Pulse_Width = 4;
+    rig.Link.Pulse_Wait();
+    EXPECT_EQ(rig.Host.Pumps, 93 * 4 + 1);
+}
+
+} // namespace
+} // namespace gang::test
