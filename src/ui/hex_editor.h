@@ -29,14 +29,25 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+class QKeyEvent;
 class QLineEdit;
 class QPlainTextEdit;
 
 namespace gang {
 
 class THexView;
+
+// The character a key press types, as the key-press handlers see it: Enter
+// 0D, Backspace 08, Escape 1B, otherwise the key's text when it is a
+// Latin-1 character.  Nothing for keys that type nothing (arrows, Delete,
+// Tab, modifiers) and for characters outside Latin-1.
+std::optional<char> Typed_Char(const QKeyEvent& event);
+
+// The view's virtual-key code of a Qt key (hex_key::None for the others).
+int View_Key(int qt_key);
 
 class THexEditor : public QObject {
 public:
