@@ -1,0 +1,51 @@
+// IHost for the running window: message pumps through Qt's event loop, the
+// millisecond waits on ThreadedTimer1, the local clock, the window's texts
+// through TFormModel (which the widgets mirror) and message boxes through a
+// replaceable presenter.
+#pragma once
+
+#include "core/form_model.h"
+#include "link/host.h"
+#include "ui/dialogs.h"
+
+#include <functional>
+#include <string>
+
+namespace gang {
+
+class TQtHost : public IHost {
+public:
+    // arm(interval_ms) sets ThreadedTimer1's Interval and enables it;
+    // disarm() disables it.  title is the application title of the boxes.
+    TQtHost(TFormModel& form, std::function<void(int)> arm, std::function<void()> disarm,
+            TMessagePresenter presenter, std::string title);
+
+    void ProcessMessages() override;
+    void ArmTimer(int interval_ms) override;
+    void DisarmTimer() override;
+    int SecondsOfDay() override;
+    void LogLine(const std::string& line) override;
+    void ShowLog(bool visible) override;
+    void ShowInfo(const std::string& text) override;
+    void ShowInfoAt(const std::string& text, int x, int y) override;
+    void ShowError(const std::string& text) override;
+    void SetCounterCaption(const std::string& caption) override;
+    void SetVppCaption(const std::string& caption) override;
+    void SetSocketText(int socket, const std::string& text) override;
+    void SetWindowEnabled(bool enabled) override;
+
+    // Tests and the window replace the presenter (e.g. with a recorder).
+    void Set_Presenter(TMessagePresenter presenter) { Presenter = std::move(presenter); }
+    const std::string& Title() const { return Title_; }
+
+private:
+    void Present(TMessage message);
+
+    TFormModel& Form;
+    std::function<void(int)> Arm;
+    std::function<void()> Disarm;
+    TMessagePresenter Presenter;
+    std::string Title_;
+};
+
+} // namespace gang
