@@ -1,0 +1,54 @@
+// The window's file commands: choosing the file type in File_Type, loading
+// the Buffer through the open dialog and saving it through the save dialog,
+// with the banner on StaticText2 while a hex text file is read or written and
+// the name of the last file loaded on StaticText4.
+//
+// File errors (EInOutError, EConvertError) are not caught here: they end the
+// handler, and the window shows them in its error box.  Nothing is undone.
+#pragma once
+
+#include "core/buffer.h"
+#include "core/form_model.h"
+#include "devices/device_work.h"
+#include "link/host.h"
+#include "ui/dialogs.h"
+
+#include <string>
+
+namespace gang {
+
+class TFileFlow {
+public:
+    TFileFlow(TFormModel& form, TBuffer& buffer, TDeviceWork& work, IHost& host,
+              TFileDialogRunner run_dialog);
+    TFileFlow(const TFileFlow&) = delete;
+    TFileFlow& operator=(const TFileFlow&) = delete;
+
+    // Dialogs without a directory of their own open in directory.
+    void Set_Default_Directory(const std::string& directory);
+
+    void File_ButClick();
+    void File_TypeClick(int item_index);
+    void Load_ButClick();
+    void Save_ButClick();
+    // Writes the Buffer as the hex text kind in File_Type.Tag to the file
+    // named by SaveDialog1.
+    void Save_Hex_File();
+
+    void Set_Dialog_Runner(TFileDialogRunner run_dialog) { Run_Dialog = std::move(run_dialog); }
+
+    TFileDialogState OpenDialog1;
+    TFileDialogState SaveDialog1;
+
+private:
+    TFormModel& Form;
+    TBuffer& Buffer;
+    TDeviceWork& Work;
+    IHost& Host;
+    TFileDialogRunner Run_Dialog;
+};
+
+// Caption of File_But for a file type; nullptr outside 0..3.
+const char* File_But_Caption(int file_type);
+
+} // namespace gang
