@@ -12,6 +12,24 @@
 //     (default 1 us, as on an ISA port), so a descheduled test thread can
 //     never break a page.  Simulated_Port_Time_Us() reads that clock.
 // No access ever sleeps.
+//
+// The adapter powers up with its latches at the values the program rests it
+// with (Latch_3 00, Vpp_Latch 7F, Socket_Latch 62, Add_Hi_Latch 20, Add_Lo_Latch
+// and Data_Latch 00).  The wire protocol is decoded here from the latch bits
+// alone; see adapter_wiring.h (bits), latch_capture.h (strobe edge), voltage.h
+// (programming voltage), socket_lines.h (enables, address and strobes per
+// family), eprom_chip.h and eeprom_chip.h (the chips).
+//
+// Faults (TFault) per chip:
+//   Stuck_At_1     Bit at Address never programs to 0; Times n: only on the
+//                  first n program pulses / writes at Address.
+//   Stuck_At_0     Bit at Address reads 0 even when erased; Times n: only the
+//                  first n reads at Address.
+//   Slow_Pulses    UV EPROM needing ten times its type's pulse width (never fast).
+//   Write_Never_Completes  EEPROM stays in DATA polling after its first write
+//                  (Address and Times unused).
+//   Page_Reads_Wrong  EEPROM: a page write covering Address stores that byte
+//                  with Bit flipped; Times n: only the first n such writes.
 #pragma once
 
 #include "link/port.h"
@@ -53,6 +71,9 @@ struct TSimConfig {
     bool Present = true;   // false: no adapter behind any port
     double Access_Us = 1.0;
     bool Fast_Chips = false;
+    // IsWinNT() answer.  When true, direct register access works only inside
+    // ranges granted by EnablePorts; other accesses are dropped and counted.
+    bool Win_Nt = false;
 };
 
 class TSimAdapterImpl;
@@ -77,20 +98,33 @@ public:
     void Set_Clock(std::function<double()> now_us); // default: steady clock
     static bool Is_Known_Type(const std::string& type_name);
     static std::vector<std::string> Known_Types();
+    const TSimConfig& Config() const;
 
     // ---- observability -------------------------------------------------------
     uint64_t Port_Accesses() const;
     uint64_t Latch_Writes(uint8_t select_code) const;
     uint64_t Bus_Conflicts() const;
     uint64_t Overvoltage_Events() const;
+    // A chip read or strobed while its package bit (Socket_Latch bit 1) or a
+    // fixed level of its family was wrong, or read with its strobe line driven.
+    uint64_t Wiring_Faults() const;
+    // Select code changed together with the strobe edge: no latch was written.
+    uint64_t Setup_Violations() const;
+    // Direct access outside EnablePorts (Win_Nt), or Inp/Outp with fast mode on.
+    uint64_t Access_Violations() const;
+    // Effective program / write strobes; the log keeps the first 2^20 of them.
+    uint64_t Strobe_Count() const;
     const std::vector<TStrobeEvent>& Strobes() const;
+    // Clears the counters, the strobe log and the touched ports (not the
+    // simulated port clock).
     void Clear_Events();
     uint8_t Latch(uint8_t select_code) const; // current latch contents
     bool At_Rest() const;                     // Latch_3 == 0x00 and Vpp_Latch == 0x7F
     bool Touched(uint16_t port) const;        // any access to that port address
     double Simulated_Port_Time_Us() const;    // accesses x Access_Us
     // One line per access: "W 0378 5A" / "R 0379 7F", each ended by "\n".
-    // Throws std::runtime_error when the file cannot be opened.
+    // "" stops tracing and closes the file (so does the destructor).  Throws
+    // std::runtime_error when the file cannot be opened.
     void Trace_To(const std::string& path);
 
     // ---- IPort -----------------------------------------------------------------
