@@ -1,0 +1,201 @@
+// Load and save on real files: the binary length rules, hex files on disk,
+// and the errors a failing open, read, write or close ends with.
+#include "file_test_support.h"
+#include "files/file_commands.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace gang {
+namespace {
+
+using test::TTempDir;
+
+template <class F> int Error_Code_Of(F&& command)
+{
+    try {
+        command();
+    } catch (const EInOutError& e) {
+        return e.Code();
+    }
+    return 0;
+}
+
+TEST(FileErrors, MessagesAndErrnoMapping)
+{
+    EXPECT_EQ(In_Out_Error_Message(2), "File not found");
+    EXPECT_EQ(In_Out_Error_Message(3), "Invalid filename");
+    EXPECT_EQ(In_Out_Error_Message(4), "Too many open files");
+    EXPECT_EQ(In_Out_Error_Message(5), "File access denied");
+    EXPECT_EQ(In_Out_Error_Message(100), "Read beyond end of file");
+    EXPECT_EQ(In_Out_Error_Message(101), "Disk full");
+    EXPECT_EQ(In_Out_Error_Message(106), "Invalid numeric input");
+    EXPECT_EQ(In_Out_Error_Message(28), "I/O error 28");
+    EXPECT_EQ(EInOutError(101).Message(), "Disk full");
+    EXPECT_EQ(EConvertError("$1G").Message(), "'$1G' is not a valid integer value");
+
+    EXPECT_EQ(In_Out_Error_Code(ENOENT), 2);
+    EXPECT_EQ(In_Out_Error_Code(ENOTDIR), 3);
+    EXPECT_EQ(In_Out_Error_Code(EMFILE), 4);
+    EXPECT_EQ(In_Out_Error_Code(EACCES), 5);
+    EXPECT_EQ(In_Out_Error_Code(EISDIR), 5);
+    EXPECT_EQ(In_Out_Error_Code(EROFS), 5);
+    EXPECT_EQ(In_Out_Error_Code(ENOSPC), 101);
+    // A failing disk must not read as "File access denied" although EIO is 5.
+    EXPECT_EQ(In_Out_Error_Code(EIO), 1000 + EIO);
+    EXPECT_EQ(In_Out_Error_Code(EXDEV), EXDEV);
+}
+
+TEST(BinaryFile, LoadTakesAtMostTheRangeAndLeavesTheRestAlone)
+{
+    TTempDir dir;
+    std::string bytes;
+    for (int i = 0; i < 8192; ++i)
+        bytes.push_back(static_cast<char>(i * 7 + 1));
+    test::Write_Whole_File(dir.File("8k.bin"), bytes);
+    test::Write_Whole_File(dir.File("1000.bin"), bytes.substr(0, 1000));
+    test::Write_Whole_File(dir.File("empty.bin"), "");
+
+    auto b = test::Filled_Buffer(0xEE, 0x07FF);
+    Load_Binary_File(dir.File("8k.bin"), *b);
+    EXPECT_EQ(std::string(b->Data.begin(), b->Data.begin() + 2048), bytes.substr(0, 2048));
+    EXPECT_EQ(b->Data[2048], 0xEE);
+
+    b = test::Filled_Buffer(0xEE, 0x07FF);
+    Load_Binary_File(dir.File("1000.bin"), *b);
+    EXPECT_EQ(b->Data[0x3E7], static_cast<uint8_t>(bytes[999]));
+    EXPECT_EQ(b->Data[0x3E8], 0xEE);
+
+    b = test::Filled_Buffer(0xEE, 0x07FF);
+    Load_Binary_File(dir.File("empty.bin"), *b);
+    EXPECT_EQ(b->Data, test::Filled_Buffer(0xEE, 0x07FF)->Data);
+}
+
+TEST(BinaryFile, SaveWritesTheRangeAndReproducesALoadedFile)
+{
+    TTempDir dir;
+    for (auto [end, size] : {std::pair{0xFFFF, 65536}, {0x07FF, 2048}, {0, 1}}) {
+        auto b = test::Random_Buffer(5, end);
+        Save_Binary_File(dir.File("out.bin"), *b);
+        std::string saved = test::Read_Whole_File(dir.File("out.bin"));
+        ASSERT_EQ(saved.size(), static_cast<std::size_t>(size));
+        EXPECT_EQ(saved, std::string(b->Data.begin(), b->Data.begin() + size));
+    }
+    // Load then save with the same type: the file's first range bytes again.
+    auto b = test::Random_Buffer(6, 0x1FFF);
+    Load_Binary_File(test::Data_File("image_2k.bin"), *b);
+    Save_Binary_File(dir.File("again.bin"), *b);
+    std::string again = test::Read_Whole_File(dir.File("again.bin"));
+    EXPECT_EQ(again.substr(0, 2048), test::Read_Whole_File(test::Data_File("image_2k.bin")));
+}
+
+TEST(BinaryFile, ReadOnlyFileLoads)
+{
+    TTempDir dir;
+    test::Write_Whole_File(dir.File("ro.bin"), "\x12\x34");
+    ASSERT_EQ(chmod(dir.File("ro.bin").c_str(), 0444), 0);
+    auto b = test::Filled_Buffer(0, 0x07FF);
+    Load_Binary_File(dir.File("ro.bin"), *b);
+    EXPECT_EQ(b->Data[1], 0x34);
+}
+
+TEST(FileFailures, MissingFilesDirectoriesAndBadPaths)
+{
+    TTempDir dir;
+    auto b = test::Random_Buffer(8, 0x07FF);
+    const auto before = b->Data;
+    EXPECT_EQ(Error_Code_Of([&] { Load_Binary_File(dir.File("none.bin"), *b); }), 2);
+    EXPECT_EQ(Error_Code_Of([&] { Load_Hex_File(dir.File("none.hex"), *b); }), 2);
+    EXPECT_EQ(Error_Code_Of([&] { Load_Binary_File(dir.Path(), *b); }), 5);
+    EXPECT_EQ(Error_Code_Of([&] { Load_Hex_File(dir.Path(), *b); }), 5);
+    EXPECT_EQ(Error_Code_Of([&] { Save_Binary_File(dir.Path(), *b); }), 5);
+    EXPECT_EQ(Error_Code_Of([&] { Save_Hex_File(dir.Path(), 1, *b); }), 5);
+    EXPECT_EQ(Error_Code_Of([&] { Save_Hex_File(dir.File("no/such/dir.hex"), 1, *b); }), 2);
+    test::Write_Whole_File(dir.File("plain"), "x");
+    EXPECT_EQ(Error_Code_Of([&] { Save_Binary_File(dir.File("plain/x.bin"), *b); }), 3);
+    EXPECT_EQ(b->Data, before);
+}
+
+TEST(FileFailures, FullDiskIsReportedForEveryWriter)
+{
+    if (access("/dev/full", W_OK) != 0)
+        GTEST_SKIP() << "/dev/full is not available here";
+    auto b = test::Random_Buffer(9, 0xFFFF);
+    EXPECT_EQ(Error_Code_Of([&] { Save_Binary_File("/dev/full", *b); }), 101);
+    for (int type : {1, 2, 3})
+        EXPECT_EQ(Error_Code_Of([&] { Save_Hex_File("/dev/full", type, *b); }), 101) << type;
+    try {
+        Save_Hex_File("/dev/full", 1, *b);
+    } catch (const EInOutError& e) {
+        EXPECT_STREQ(e.what(), "Disk full");
+    }
+}
+
+TEST(FileFailures, ReadOnlyDirectoryRefusesToCreate)
+{
+    TTempDir dir;
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0555), 0);
+    // Root is not held back by permission bits: try a plain create first.
+    std::string probe = dir.File("probe");
+    int fd = open(probe.c_str(), O_WRONLY | O_CREAT, 0644);
+    if (fd >= 0) {
+        close(fd);
+        GTEST_SKIP() << "permission bits do not apply to this user (root)";
+    }
+    auto b = test::Random_Buffer(10, 0x07FF);
+    EXPECT_EQ(Error_Code_Of([&] { Save_Binary_File(dir.File("x.bin"), *b); }), 5);
+    EXPECT_EQ(Error_Code_Of([&] { Save_Hex_File(dir.File("x.hex"), 2, *b); }), 5);
+}
+
+// sysfs refuses new files with EACCES even to root, so this one runs in CI.
+TEST(FileFailures, FolderThatRefusesNewFilesEvenToRoot)
+{
+    const std::string path = "/sys/gang_files_probe.bin";
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = errno;
+    if (fd >= 0) {
+        close(fd);
+        unlink(path.c_str());
+    }
+    if (fd >= 0 || err != EACCES)
+        GTEST_SKIP() << "/sys does not refuse new files here";
+    auto b = test::Random_Buffer(13, 0x07FF);
+    EXPECT_EQ(Error_Code_Of([&] { Save_Binary_File(path, *b); }), 5);
+    EXPECT_EQ(Error_Code_Of([&] { Save_Hex_File(path, 3, *b); }), 5);
+}
+
+TEST(HexFile, SaveCreatesOrEmptiesAndLoadReadsBack)
+{
+    TTempDir dir;
+    test::Write_Whole_File(dir.File("old.hex"), std::string(100000, 'Q'));
+    auto b = test::Random_Buffer(11, 0x0FFF);
+    Save_Hex_File(dir.File("old.hex"), 2, *b);
+    std::string text = test::Read_Whole_File(dir.File("old.hex"));
+    EXPECT_EQ(text.find('Q'), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 14), "S804000000FB\r\n");
+
+    Save_Hex_File(dir.File("other.hex"), 7, *b);
+    EXPECT_EQ(test::Read_Whole_File(dir.File("other.hex")), "");
+
+    auto c = test::Random_Buffer(12, 0x0FFF);
+    Load_Hex_File(dir.File("old.hex"), *c);
+    EXPECT_TRUE(std::equal(c->Data.begin(), c->Data.begin() + 0x1000, b->Data.begin()));
+}
+
+TEST(HexFile, FailedLoadKeepsWhatWasStoredBeforeTheBadGroup)
+{
+    TTempDir dir;
+    test::Write_Whole_File(dir.File("bad.hex"), ":0200000011227F\r\n:02000200334X00\r\n");
+    auto b = test::Filled_Buffer(0, 0xFFFF);
+    EXPECT_THROW(Load_Hex_File(dir.File("bad.hex"), *b), EConvertError);
+    EXPECT_EQ(b->Data[0], 0x11);
+    EXPECT_EQ(b->Data[1], 0x22);
+    EXPECT_EQ(b->Data[2], 0x33); // the byte before the bad group
+    EXPECT_EQ(b->Data[3], 0x00);
+}
+
+} // namespace
+} // namespace gang

@@ -1,0 +1,213 @@
+// The reader's line rules: dispatch, address reduction, bases, end records,
+// conversion errors and what stays stored when a line fails.
+#include "file_test_support.h"
+#include "files/file_errors.h"
+#include "files/hex_reader.h"
+
+#include <gtest/gtest.h>
+
+namespace gang {
+namespace {
+
+// A Buffer of 0x55 everywhere with the given range end.
+std::unique_ptr<TBuffer> Blank(int32_t end)
+{
+    return test::Filled_Buffer(0x55, end);
+}
+
+// Addresses whose byte differs from 0x55.
+std::vector<int32_t> Changed(const TBuffer& b)
+{
+    std::vector<int32_t> out;
+    for (int32_t a = 0; a < Buffer_Size; ++a)
+        if (b.Data[static_cast<std::size_t>(a)] != 0x55)
+            out.push_back(a);
+    return out;
+}
+
+std::string Conversion_Error_Of(const std::string& text, TBuffer& b)
+{
+    try {
+        Read_Hex_Text(text, b);
+    } catch (const EConvertError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TEST(HexReader, EndRecordsStopTheReading)
+{
+    for (std::string end : {":00000001FF", "S9030000FC", "S804000000FB", "S70500000000FA"}) {
+        auto b = Blank(0xFFFF);
+        Read_Hex_Text(":0100000011EE\r\n" + end + "\r\n:0100010022DC\r\n0102\r\n", *b);
+        EXPECT_EQ(Changed(*b), std::vector<int32_t>{0}) << end;
+        EXPECT_EQ(b->Data[0], 0x11);
+    }
+}
+
+TEST(HexReader, ChecksumsAreNotChecked)
+{
+    auto b = Blank(0xFFFF);
+    Read_Hex_Text(":0200100012347B\r\nS1050020ABCD00\r\n", *b); // both checksums wrong
+    EXPECT_EQ(b->Data[0x10], 0x12);
+    EXPECT_EQ(b->Data[0x11], 0x34);
+    EXPECT_EQ(b->Data[0x20], 0xAB);
+    EXPECT_EQ(b->Data[0x21], 0xCD);
+}
+
+TEST(HexReader, RecordStartIsReducedByEndOfEpromButItsBytesRunOn)
+{
+    auto b = Blank(0x07FF);
+    Read_Hex_Text(":01123400AA00\r\n", *b);
+    EXPECT_EQ(Changed(*b), std::vector<int32_t>{0x0234});
+
+    b = Blank(0x07FF);
+    Read_Hex_Text(":1007F800000102030405060708090A0B0C0D0E0F00\r\n", *b);
+    auto changed = Changed(*b);
+    ASSERT_EQ(changed.size(), 16u);
+    EXPECT_EQ(changed.front(), 0x07F8);
+    EXPECT_EQ(changed.back(), 0x0807);
+    EXPECT_EQ(b->Data[0x0800], 0x08);
+}
+
+TEST(HexReader, SegmentBaseMovesDataAndLinearBaseChangesNothing)
+{
+    auto b = Blank(0xFFFF);
+    Read_Hex_Text(":020000020100FB\r\n:0100000077FF\r\n", *b);
+    EXPECT_EQ(Changed(*b), std::vector<int32_t>{0x1000});
+
+    for (int32_t end : test::Device_Ends()) {
+        auto with = Blank(end);
+        auto without = Blank(end);
+        Read_Hex_Text(":020000040003F7\r\n:02012300A1B2FF\r\n", *with);
+        Read_Hex_Text(":02012300A1B2FF\r\n", *without);
+        EXPECT_EQ(with->Data, without->Data) << end;
+    }
+}
+
+TEST(HexReader, S1S2AndS3RecordsWithTheSameDataLandAlike)
+{
+    auto s1 = Blank(0x7FFF), s2 = Blank(0x7FFF), s3 = Blank(0x7FFF);
+    Read_Hex_Text("S1061234C0FFEE00\r\n", *s1);
+    Read_Hex_Text("S207001234C0FFEE00\r\n", *s2);
+    Read_Hex_Text("S30800001234C0FFEE00\r\n", *s3);
+    EXPECT_EQ(Changed(*s1), (std::vector<int32_t>{0x1234, 0x1235, 0x1236}));
+    EXPECT_EQ(s1->Data, s2->Data);
+    EXPECT_EQ(s1->Data, s3->Data);
+    EXPECT_EQ(s1->Data[0x1236], 0xEE);
+}
+
+TEST(HexReader, OtherRecordTypesAndHeaderLinesAreSkipped)
+{
+    auto b = Blank(0xFFFF);
+    Read_Hex_Text("S00600004844521B\r\nS5030001FB\r\n:0400000300001234B3\r\n"
+                  ":04000005000012349F\r\nSX01\r\nS\r\n",
+                  *b);
+    EXPECT_TRUE(Changed(*b).empty());
+}
+
+TEST(HexReader, LowerCaseDigitsLoadButALowerCaseSIsALineOfPairs)
+{
+    auto b = Blank(0xFFFF);
+    Read_Hex_Text(":02abcd00fe0a00\r\n", *b);
+    EXPECT_EQ(b->Data[0xABCD], 0xFE);
+    EXPECT_EQ(b->Data[0xABCE], 0x0A);
+
+    b = Blank(0xFFFF);
+    EXPECT_EQ(Conversion_Error_Of("s1050000AA00\r\n", *b), "'$s1' is not a valid integer value");
+}
+
+TEST(HexReader, LinesOfPairs)
+{
+    auto b = Blank(0xFFFF);
+    Read_Hex_Text("0102\r\n030\r\n\r\n04\r\n",
+                  *b); // odd last digit ignored, empty line stores nothing
+    EXPECT_EQ(Changed(*b), (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(b->Data[2], 0x03);
+    EXPECT_EQ(b->Data[3], 0x04);
+
+    b = Blank(0xFFFF);
+    EXPECT_EQ(Conversion_Error_Of("0102 0304\r\n", *b), "'$ 0' is not a valid integer value");
+    EXPECT_EQ(Changed(*b), (std::vector<int32_t>{0, 1})); // bytes before the bad group stay
+
+    b = Blank(0xFFFF);
+    Read_Hex_Text(std::string(200, '1') + "\r\n22\r\n", *b); // only 161 characters are used
+    EXPECT_EQ(Changed(*b).size(), 81u);
+    EXPECT_EQ(b->Data[79], 0x11);
+    EXPECT_EQ(b->Data[80], 0x22);
+}
+
+TEST(HexReader, PairsFollowOnFromTheAddressTheLastRecordLeft)
+{
+    auto b = Blank(0x07FF);
+    // A data record leaves its reduced start, not its end.
+    Read_Hex_Text(":01100000AA00\r\nBBCC\r\n", *b);
+    EXPECT_EQ(b->Data[0], 0xBB);
+    EXPECT_EQ(b->Data[1], 0xCC);
+
+    b = Blank(0xFFFF);
+    // A record of another type leaves its address field as read; pairs are
+    // neither reduced nor moved by the bases.
+    Read_Hex_Text(":020000020100FB\r\n:0400300500000000C7\r\nDD\r\n", *b);
+    EXPECT_EQ(Changed(*b), std::vector<int32_t>{0x0030});
+}
+
+TEST(HexReader, TooShortRecordsNameTheEmptyGroup)
+{
+    // An 80-byte record on a line cut at 161 characters: 76 bytes stay.
+    std::string record = ":50000000";
+    for (int i = 0; i < 80; ++i)
+        record += IntToHex(i + 1, 2);
+    record += "00";
+    auto b = Blank(0xFFFF);
+    EXPECT_EQ(Conversion_Error_Of(record + "\r\n", *b), "'$' is not a valid integer value");
+    EXPECT_EQ(Changed(*b).size(), 76u);
+    EXPECT_EQ(b->Data[75], 76);
+
+    b = Blank(0xFFFF);
+    EXPECT_EQ(Conversion_Error_Of(":\r\n", *b), "'$' is not a valid integer value");
+    EXPECT_EQ(Conversion_Error_Of(":0300000001", *b), "'$' is not a valid integer value");
+    EXPECT_EQ(Conversion_Error_Of(":01000000G100", *b), "'$G1' is not a valid integer value");
+    EXPECT_EQ(Conversion_Error_Of("S1050000Z", *b), "'$Z' is not a valid integer value");
+    EXPECT_EQ(Changed(*b), std::vector<int32_t>{0}); // only the 01 of ":0300000001"
+}
+
+TEST(HexReader, EmptyInputChangesNothing)
+{
+    for (std::string text : {"", "\r\n", "\r\n\r\n\n\r", "\x1A", "\x1A:0100000011EE"}) {
+        auto b = Blank(0xFFFF);
+        Read_Hex_Text(text, *b);
+        EXPECT_TRUE(Changed(*b).empty());
+    }
+}
+
+TEST(HexReader, NegativeCountsStoreNothing)
+{
+    auto b = Blank(0xFFFF);
+    Read_Hex_Text("S1020000\r\nS30400000000\r\n", *b);
+    EXPECT_TRUE(Changed(*b).empty());
+}
+
+// Bytes that would land past FFFF are dropped; the rest of the file loads.
+TEST(HexReader, BytesPastTheBufferAreDropped)
+{
+    auto b = Blank(0xFFFF);
+    Read_Hex_Text(":04FFFE00A1A2A3A400\r\n:01000100BB00\r\n", *b);
+    EXPECT_EQ(Changed(*b), (std::vector<int32_t>{0x0001, 0xFFFE, 0xFFFF}));
+    EXPECT_EQ(b->Data[0xFFFF], 0xA2);
+    EXPECT_EQ(b->Data[0], 0x55);
+    EXPECT_EQ(b->End_Of_Eprom, 0xFFFF);
+
+    // 65,537 bytes of pairs: the last one has no place and is dropped.
+    b = Blank(0xFFFF);
+    std::string text;
+    for (int i = 0; i < 0x10000 / 16; ++i)
+        text += std::string(32, '7') + "\n";
+    text += "9999\n";
+    Read_Hex_Text(text, *b);
+    EXPECT_EQ(b->Data[0xFFFF], 0x77);
+    EXPECT_EQ(b->End_Of_Eprom, 0xFFFF);
+}
+
+} // namespace
+} // namespace gang
