@@ -42,8 +42,13 @@ int TRecordingPort::GetLastState(std::string& text)
 void TRecordingPort::WriteByte(uint16_t port, uint8_t value)
 {
     Log.push_back({Op::Write, port, value});
-    if ((port & 0x3) == 2 || port == 0x3BE)
+    if ((port & 0x3) == 2)
         control_ = value;
+    if (Adapter_Base >= 0 && port == Adapter_Base)
+        data_reg_ = value;
+    if (Adapter_Base >= 0 && port == Adapter_Base + 2 &&
+        value == (latch::Data_Latch | latch::Strobe))
+        latched_ = data_reg_;
 }
 
 uint8_t TRecordingPort::ReadByte(uint16_t port)
@@ -52,10 +57,10 @@ uint8_t TRecordingPort::ReadByte(uint16_t port)
     if (!Status_Script.empty()) {
         status = Status_Script.front();
         Status_Script.pop_front();
-    } else if (Next_Byte) {
+    } else if (Next_Byte || (Adapter_Base >= 0 && port == Adapter_Base + 1)) {
         const bool high = (control_ & latch::Strobe) == 0;
         if (high)
-            byte_ = Next_Byte();
+            byte_ = Next_Byte ? Next_Byte() : Echo ? Echo(latched_) : latched_;
         status = Status_For(high ? byte_ >> 4 : byte_ & 0x0F);
     }
     Log.push_back({Op::Read, port, status});

@@ -39,6 +39,11 @@ public:
     // register); 0xFF.
     std::deque<uint8_t> Status_Script;
     std::function<uint8_t()> Next_Byte;
+    // A minimal adapter for the port test: at this base, the byte strobed
+    // into Data_Latch comes back on the read path (through Echo when set).
+    // Status reads elsewhere float high.
+    int Adapter_Base = -1;
+    std::function<uint8_t(uint8_t latched)> Echo;
 
     bool IsWinNT() override { return Nt; }
     void SetFastMode(bool fast) override { Log.push_back({Op::FastMode, 0, fast ? 1 : 0}); }
@@ -60,6 +65,8 @@ private:
     bool failed_ = false;
     uint8_t control_ = 0;
     uint8_t byte_ = 0xFF; // byte being read, low nibble still to come
+    uint8_t data_reg_ = 0;
+    uint8_t latched_ = 0;
 };
 
 // Status register value that carries nibble n on bits 7..4 as the port shows
