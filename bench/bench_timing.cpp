@@ -1,0 +1,264 @@
+// How long the link's waits really are on this machine.
+//
+//   TimerWait/<ms>       Timer_Wait on the threaded timer: arm, pump events
+//                        until the tick.  x_nominal = elapsed / asked time.
+//   PulseWait/<units>/<load>
+//                        Pulse_Wait of <units> pulse units after a real
+//                        Check_Speed (run once, idle, as at start-up).
+//                        x_nominal = elapsed / (units x 1/750 s).  repaint
+//                        0: idle; 1: a window repainted from a QTimer while
+//                        the pulses run.  clock 0: the check reads the local
+//                        time through QTime::currentTime() (what the window
+//                        does); clock 1: through time(), a vDSO call.
+//   Pass/<what>          the cost of one pass of the counting loops' parts.
+//
+// Each repetition is one wait; the aggregates give median, mean, spread and
+// the extremes.  The figures are printed, never judged: the targets are a
+// Timer_Wait median under 2x and pulse medians between 0.9x and 1.5x with no
+// pulse under 0.8x.
+#include "core/buffer.h"
+#include "core/form_model.h"
+#include "link/host.h"
+#include "link/link.h"
+#include "link/port.h"
+#include "timer/threaded_timer.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QTime>
+#include <QTimer>
+#include <QWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr double Pulse_Unit_Seconds = 1.0 / 750.0;
+constexpr int Repaint_Period_Ms = 16;
+
+// A port that accepts everything: the benchmark measures time, not traffic.
+class NullPort : public gang::IPort {
+public:
+    bool IsWinNT() override { return false; }
+    void SetFastMode(bool) override {}
+    void EnablePorts(uint16_t, uint16_t) override {}
+    void DisablePorts(uint16_t, uint16_t) override {}
+    int Inp(uint16_t) override { return 0xFF; }
+    void Outp(uint16_t, int) override {}
+    int GetLastState(std::string&) override { return 0; }
+    void WriteByte(uint16_t, uint8_t) override {}
+    uint8_t ReadByte(uint16_t) override { return 0xFF; }
+};
+
+// The window's side of the link, as the main window provides it: message
+// pumps, the threaded timer and the local clock.
+class BenchHost : public gang::IHost {
+public:
+    explicit BenchHost(gang::TThreadedTimer& timer) : Timer(timer) {}
+
+    // The seconds field of local time equals that of UTC in every zone whose
+    // offset is whole minutes, so time() serves as the cheap clock.
+    bool Cheap_Clock = false;
+
+    void ProcessMessages() override { QCoreApplication::processEvents(); }
+    void ArmTimer(int interval_ms) override
+    {
+        Timer.SetInterval(static_cast<uint16_t>(interval_ms));
+        Timer.SetEnabled(true);
+    }
+    void DisarmTimer() override { Timer.SetEnabled(false); }
+    int SecondsOfDay() override
+    {
+        return Cheap_Clock ? static_cast<int>(std::time(nullptr) % 60)
+                           : QTime::currentTime().second();
+    }
+    void LogLine(const std::string&) override {}
+    void ShowLog(bool) override {}
+    void ShowInfo(const std::string&) override {}
+    void ShowInfoAt(const std::string&, int, int) override {}
+    void ShowError(const std::string&) override {}
+    void SetCounterCaption(const std::string&) override {}
+    void SetVppCaption(const std::string&) override {}
+    void SetSocketText(int, const std::string&) override {}
+    void SetWindowEnabled(bool) override {}
+
+private:
+    gang::TThreadedTimer& Timer;
+};
+
+// Something like the main window with its hex view: text in a grid.
+class BusyWidget : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        for (int row = 0; row < 16; ++row) {
+            painter.drawText(4, 14 + row * 16,
+                             QStringLiteral("%1  00 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF")
+                                 .arg(row * 16 + Frames, 4, 16, QLatin1Char('0')));
+        }
+        ++Frames;
+    }
+
+public:
+    int Frames = 0;
+};
+
+struct Rig {
+    gang::TThreadedTimer Timer;
+    NullPort Port;
+    BenchHost Host{Timer};
+    gang::TFormModel Form;
+    gang::TBuffer Buffer;
+    gang::TLink Link{Port, Host, Form, Buffer};
+    BusyWidget Window;
+    QTimer Repaint;
+    uint32_t Pulse_Unit_By_Clock[2] = {0, 0};
+
+    Rig()
+    {
+        // As the main window stores its timer.
+        Timer.SetEnabled(false);
+        Timer.SetInterval(1);
+        Timer.SetThreadPriority(gang::TThreadPriority::tpTimeCritical);
+        Timer.OnTimer = [this](gang::TThreadedTimer*) { Link.ThreadedTimer1Timer(); };
+        Window.resize(640, 300);
+        Window.show();
+        Repaint.setInterval(Repaint_Period_Ms);
+        QObject::connect(&Repaint, &QTimer::timeout, &Window, [this] { Window.update(); });
+    }
+};
+
+Rig* The_Rig = nullptr;
+
+void AddExtremes(benchmark::internal::Benchmark* b)
+{
+    b->ComputeStatistics(
+        "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+    b->ComputeStatistics(
+        "max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
+}
+
+void BM_TimerWait(benchmark::State& state)
+{
+    gang::TLink& link = The_Rig->Link;
+    const int ms = static_cast<int>(state.range(0));
+    double ratio = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        link.Wait_Ms = ms;
+        link.Timer_Wait();
+        const std::chrono::duration<double> elapsed = Clock::now() - start;
+        state.SetIterationTime(elapsed.count());
+        ratio = elapsed.count() / (ms / 1000.0);
+    }
+    state.counters["x_nominal"] = ratio;
+}
+BENCHMARK(BM_TimerWait)
+    ->Name("TimerWait")
+    ->Arg(1)
+    ->Arg(10)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(60)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(AddExtremes);
+
+void BM_PulseWait(benchmark::State& state)
+{
+    Rig& rig = *The_Rig;
+    const auto units = static_cast<uint16_t>(state.range(0));
+    const bool repainting = state.range(1) != 0;
+    rig.Link.Pulse_Unit = rig.Pulse_Unit_By_Clock[state.range(2)];
+    if (repainting) {
+        rig.Repaint.start();
+    }
+    rig.Link.Reset_Link(); // the operation's copy of Pulse_Unit
+    rig.Link.Pulse_Width = units;
+    double ratio = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        rig.Link.Pulse_Wait();
+        const std::chrono::duration<double> elapsed = Clock::now() - start;
+        state.SetIterationTime(elapsed.count());
+        ratio = elapsed.count() / (units * Pulse_Unit_Seconds);
+    }
+    rig.Repaint.stop();
+    state.counters["x_nominal"] = ratio;
+}
+BENCHMARK(BM_PulseWait)
+    ->Name("PulseWait")
+    ->ArgsProduct({{2, 16, 256}, {0, 1}, {0, 1}})
+    ->ArgNames({"units", "repaint", "clock"})
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(30)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(AddExtremes);
+
+void BM_PassProcessEvents(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_PassProcessEvents)->Name("Pass/processEvents");
+
+void BM_PassQTimeSecond(benchmark::State& state)
+{
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(QTime::currentTime().second());
+    }
+}
+BENCHMARK(BM_PassQTimeSecond)->Name("Pass/QTime::currentTime().second()");
+
+void BM_PassTimeSecond(benchmark::State& state)
+{
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(std::time(nullptr) % 60);
+    }
+}
+BENCHMARK(BM_PassTimeSecond)->Name("Pass/time()%60");
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+
+    auto rig = std::make_unique<Rig>();
+    The_Rig = rig.get();
+    QCoreApplication::processEvents();
+
+    // The start-up calibration, on an idle window, once with each clock.
+    for (int clock = 0; clock < 2; ++clock) {
+        rig->Host.Cheap_Clock = clock != 0;
+        rig->Link.Check_Speed();
+        rig->Link.Derive_Pulse_Unit();
+        rig->Pulse_Unit_By_Clock[clock] = rig->Link.Pulse_Unit;
+        std::printf("Check_Speed, clock %d: Speed_Count %u passes/s, Pulse_Unit %u passes\n", clock,
+                    rig->Link.Speed_Count, rig->Link.Pulse_Unit);
+    }
+    rig->Host.Cheap_Clock = false;
+    std::fflush(stdout);
+
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    The_Rig = nullptr;
+    return 0;
+}
