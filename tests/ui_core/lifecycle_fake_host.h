@@ -1,0 +1,65 @@
+// A host for the widget-free life-cycle tests: the timer ticks at the first
+// message pump after it is armed, the clock's seconds advance every few
+// reads, texts go into the form model, and dialogs are recorded.
+#pragma once
+
+#include "core/form_model.h"
+#include "link/host.h"
+#include "link/link.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gang::test {
+
+class TLifecycleHost : public IHost {
+public:
+    explicit TLifecycleHost(TFormModel& form) : Form(form) {}
+
+    void ProcessMessages() override
+    {
+        ++Pumps;
+        if (Armed && Link) {
+            Armed = false;
+            Link->ThreadedTimer1Timer();
+        }
+        if (On_Pump)
+            On_Pump();
+    }
+    void ArmTimer(int) override { Armed = true; }
+    void DisarmTimer() override { Armed = false; }
+    // The seconds field moves on every 40 reads: a speed check ends quickly.
+    int SecondsOfDay() override { return static_cast<int>((Clock_Reads++ / 40) % 60); }
+    void LogLine(const std::string& line) override { Form.Memo1.AddLine(line); }
+    void ShowLog(bool visible) override { Form.Memo1.SetVisible(visible); }
+    void ShowInfo(const std::string& text) override { Infos.push_back(text); }
+    void ShowInfoAt(const std::string& text, int x, int y) override
+    {
+        Infos.push_back(text);
+        Info_X = x;
+        Info_Y = y;
+    }
+    void ShowError(const std::string& text) override { Errors.push_back(text); }
+    void SetCounterCaption(const std::string& c) override { Form.Quit_Func_But.SetCaption(c); }
+    void SetVppCaption(const std::string& c) override { Form.Vpp_But.SetCaption(c); }
+    void SetSocketText(int socket, const std::string& t) override
+    {
+        Form.Socket_Text(socket).SetCaption(t);
+    }
+    void SetWindowEnabled(bool enabled) override { Form.Form.SetEnabled(enabled); }
+
+    TFormModel& Form;
+    TLink* Link = nullptr;
+    bool Armed = false;
+    long Pumps = 0;
+    long Clock_Reads = 0;
+    std::vector<std::string> Infos;
+    std::vector<std::string> Errors;
+    int Info_X = -1;
+    int Info_Y = -1;
+    // Runs inside every message pump (a click arriving mid-operation).
+    std::function<void()> On_Pump;
+};
+
+} // namespace gang::test

@@ -1,0 +1,299 @@
+// Start-up, re-search and close of the window's life cycle, run against the
+// simulated adapter with a host that ticks the timer at the next pump.
+#include "lifecycle_fake_host.h"
+
+#include "devices/device_work.h"
+#include "link/link.h"
+#include "sim/sim_adapter.h"
+#include "ui/core/lifecycle.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace gang {
+namespace {
+
+const char* const Not_Found_Text = "The Tarvik Programmer Can Not\r\nBe Found On LPT1, LPT2 or "
+                                   "LPT3.\r\n\r\n..Make Sure Your Power Pack is Plugged In..";
+const char* const Speed_Line = "Checking system speed and setting program Pulse....";
+constexpr int Row_27C256 = 17;
+constexpr int Gang_Of_One = 1;
+
+struct TRig {
+    explicit TRig(sim::TSimConfig config)
+        : Sim(config), Host(Form), Link(Sim, Host, Form, Buffer), Work(Form, Buffer, Link, Host),
+          Life(Form, Link, Work, Host)
+    {
+        Host.Link = &Link;
+    }
+
+    static sim::TSimConfig At(uint16_t base)
+    {
+        sim::TSimConfig c;
+        c.Base = base;
+        return c;
+    }
+    static sim::TSimConfig Nowhere()
+    {
+        sim::TSimConfig c;
+        c.Present = false;
+        return c;
+    }
+
+    void Choose_27C256_Gang(int gang_index)
+    {
+        Work.Device_BoxClick(Row_27C256);
+        Work.Num_Of_DevicesClick(gang_index);
+    }
+
+    sim::TSimAdapter Sim;
+    TFormModel Form;
+    TBuffer Buffer;
+    test::TLifecycleHost Host;
+    TLink Link;
+    TDeviceWork Work;
+    TLifecycle Life;
+};
+
+std::string Line(const char* port, const char* expected, const char* found)
+{
+    return std::string("Port Address - ") + port + " Expected - " + expected + " / Found - " +
+           found;
+}
+
+std::vector<std::string> Read_Lines(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);)
+        lines.push_back(l);
+    return lines;
+}
+
+std::string Temp_Path(const char* stem)
+{
+    return std::string("/tmp/") + stem + "_" + std::to_string(::getpid()) + ".txt";
+}
+
+// ---- start-up ---------------------------------------------------------------
+
+TEST(LifecycleStartup, AdapterAt378LogsSixLinesAndOpensTheDeviceList)
+{
+    TRig rig(TRig::At(0x378));
+    rig.Life.FormActivate();
+
+    const std::vector<std::string>& log = rig.Form.Memo1.Lines();
+    ASSERT_EQ(log.size(), 7u);
+    // Nothing answers at 0x278: whatever came back differs from the patterns.
+    EXPECT_EQ(log[0].rfind(Line("0278", "A5", ""), 0), 0u);
+    EXPECT_NE(log[0], Line("0278", "A5", "A5"));
+    EXPECT_EQ(log[1].rfind(Line("0278", "5A", ""), 0), 0u);
+    EXPECT_NE(log[1], Line("0278", "5A", "5A"));
+    EXPECT_EQ(log[2], Line("0378", "A5", "A5"));
+    EXPECT_EQ(log[3], Line("0378", "5A", "5A"));
+    EXPECT_EQ(log[4], Line("0378", "A5", "A5"));
+    EXPECT_EQ(log[5], Line("0378", "5A", "5A"));
+    EXPECT_EQ(log[6], Speed_Line);
+
+    EXPECT_EQ(rig.Form.StaticText3.Tag, 1);
+    EXPECT_EQ(rig.Link.DataPort, 0x378);
+    EXPECT_EQ(rig.Link.Nibble_Delay, 5);
+    EXPECT_GE(rig.Link.Pulse_Unit, 1u);
+    EXPECT_EQ(rig.Link.Pulse_Unit, rig.Link.Speed_Count / 750 > 0 ? rig.Link.Speed_Count / 750 : 1);
+    EXPECT_TRUE(rig.Host.Infos.empty());
+    EXPECT_FALSE(rig.Sim.Touched(0x3BC));
+
+    // Busy and choosing: the device list is the way on.
+    EXPECT_TRUE(rig.Form.Form.Enabled());
+    EXPECT_FALSE(rig.Form.Memo1.Visible());
+    EXPECT_TRUE(rig.Form.Device_Box.Visible());
+    EXPECT_FALSE(rig.Form.Program_Eprom.Enabled());
+    EXPECT_FALSE(rig.Form.Device.Enabled());
+    EXPECT_TRUE(rig.Form.Quit_But.Enabled());
+    EXPECT_TRUE(rig.Form.StaticText3.Enabled());
+
+    rig.Choose_27C256_Gang(Gang_Of_One);
+    EXPECT_TRUE(rig.Form.Program_Eprom.Enabled());
+    EXPECT_TRUE(rig.Form.Blank_Chk.Enabled());
+}
+
+TEST(LifecycleStartup, AdapterAt278NeverTouchesTheOtherPorts)
+{
+    TRig rig(TRig::At(0x278));
+    rig.Life.FormActivate();
+
+    const std::vector<std::string>& log = rig.Form.Memo1.Lines();
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[0], Line("0278", "A5", "A5"));
+    EXPECT_EQ(log[1], Line("0278", "5A", "5A"));
+    EXPECT_EQ(log[2], Line("0278", "A5", "A5"));
+    EXPECT_EQ(log[3], Line("0278", "5A", "5A"));
+    EXPECT_EQ(log[4], Speed_Line);
+    for (uint16_t port : {0x378, 0x379, 0x37A, 0x3BC, 0x3BD, 0x3BE})
+        EXPECT_FALSE(rig.Sim.Touched(port)) << std::hex << port;
+    EXPECT_EQ(rig.Form.StaticText3.Tag, 1);
+}
+
+TEST(LifecycleStartup, NoAdapterReportsOnceAndLeavesTheDeviceButtonsDisabled)
+{
+    TRig rig(TRig::Nowhere());
+    rig.Life.FormActivate();
+
+    EXPECT_EQ(rig.Form.Memo1.Lines().size(), 6u);
+    ASSERT_EQ(rig.Host.Infos.size(), 1u);
+    EXPECT_EQ(rig.Host.Infos[0], Not_Found_Text);
+    EXPECT_EQ(rig.Host.Info_X, 375);
+    EXPECT_EQ(rig.Host.Info_Y, 175);
+    EXPECT_EQ(rig.Form.StaticText3.Tag, 0);
+    EXPECT_EQ(rig.Link.Pulse_Unit, 1u);
+    EXPECT_EQ(rig.Link.Nibble_Delay, 5);
+    EXPECT_TRUE(rig.Form.Device_Box.Visible());
+
+    rig.Choose_27C256_Gang(Gang_Of_One);
+    for (TControl* c : {&rig.Form.Program_Eprom, &rig.Form.Verify_Eprom, &rig.Form.Move_Eprom,
+                        &rig.Form.Blank_Chk, &rig.Form.Vpp_But})
+        EXPECT_FALSE(c->Enabled()) << c->Name;
+    for (TControl* c : {&rig.Form.Device, &rig.Form.Load_But, &rig.Form.Save_But,
+                        &rig.Form.File_But, &rig.Form.Chk_Sum_But, &rig.Form.Edit})
+        EXPECT_TRUE(c->Enabled()) << c->Name;
+}
+
+// ---- re-search --------------------------------------------------------------
+
+TEST(LifecycleReSearch, SuccessDisablesTheStatusTextAndLeavesTheBusyState)
+{
+    TRig rig(TRig::At(0x378));
+    rig.Life.FormActivate();
+    rig.Life.StaticText3Click();
+
+    // Cleared first, then the search and the speed check wrote their lines.
+    EXPECT_EQ(rig.Form.Memo1.Lines().size(), 7u);
+    EXPECT_FALSE(rig.Form.Memo1.Visible());
+    EXPECT_FALSE(rig.Form.StaticText3.Enabled());
+    // The search's own nibble delay stays; the caption is not the search's.
+    EXPECT_EQ(rig.Link.Nibble_Delay, 3);
+    EXPECT_EQ(rig.Form.StaticText3.Caption(), "Looking For Programmer");
+    EXPECT_TRUE(rig.Form.Form.Enabled());
+    EXPECT_TRUE(rig.Form.Program_Eprom.Enabled());
+    EXPECT_TRUE(rig.Form.Device.Enabled());
+}
+
+TEST(LifecycleReSearch, FailureKeepsTheStatusTextClickable)
+{
+    TRig rig(TRig::Nowhere());
+    rig.Life.FormActivate();
+    rig.Life.StaticText3Click();
+
+    EXPECT_EQ(rig.Form.Memo1.Lines().size(), 6u);
+    EXPECT_EQ(rig.Host.Infos.size(), 2u);
+    EXPECT_TRUE(rig.Form.StaticText3.Enabled());
+    EXPECT_EQ(rig.Link.Pulse_Unit, 1u);
+    EXPECT_FALSE(rig.Form.Program_Eprom.Enabled());
+    EXPECT_TRUE(rig.Form.Load_But.Enabled());
+}
+
+// ---- close ----------------------------------------------------------------
+
+TEST(LifecycleClose, WithoutProgrammerTouchesNoPort)
+{
+    TRig rig(TRig::Nowhere());
+    rig.Life.FormActivate();
+    const uint64_t before = rig.Sim.Port_Accesses();
+
+    EXPECT_TRUE(rig.Life.FormCloseQuery());
+    EXPECT_EQ(rig.Sim.Port_Accesses(), before);
+    EXPECT_EQ(rig.Link.Quit_Flag, 5);
+    EXPECT_EQ(rig.Link.Wait_Ms, 0);
+    EXPECT_FALSE(rig.Host.Armed);
+}
+
+TEST(LifecycleClose, WithProgrammerRestsTheLinesThenReleasesAndStaysSilent)
+{
+    TRig rig(TRig::At(0x378));
+    rig.Life.FormActivate();
+    const std::string trace = Temp_Path("lifecycle_close");
+    rig.Sim.Trace_To(trace);
+
+    EXPECT_TRUE(rig.Life.FormCloseQuery());
+    EXPECT_TRUE(rig.Life.Port_Given_Back());
+    EXPECT_FALSE(rig.Link.Port_Open);
+
+    // Nothing reaches the port once it has been given back.
+    const uint64_t after_release = rig.Sim.Port_Accesses();
+    rig.Work.Start_Func();
+    rig.Work.End_Func();
+    rig.Link.Set_Vpp();
+    EXPECT_EQ(rig.Sim.Port_Accesses(), after_release);
+
+    rig.Sim.Trace_To("");
+    const std::vector<std::string> lines = Read_Lines(trace);
+    std::remove(trace.c_str());
+    // The register traffic of the close: the control lines rested (0x00,
+    // the 1 ms wait, 0x04); after it only the release's ECP register.
+    std::vector<std::string> registers;
+    for (const std::string& l : lines)
+        if (l.compare(2, 3, "077") != 0)
+            registers.push_back(l);
+    const std::vector<std::string> rest = {"W 037A 00", "W 037A 04"};
+    EXPECT_EQ(registers, rest);
+    // A handler asked for after the close does not run.
+    EXPECT_FALSE(rig.Life.Begin_Handler());
+}
+
+TEST(LifecycleClose, DuringProgrammingIsDeferredUntilTheRunHasUnwound)
+{
+    TRig rig(TRig::At(0x378));
+    rig.Life.FormActivate();
+    rig.Choose_27C256_Gang(Gang_Of_One);
+    rig.Sim.Insert_Chip(1, "27C256");
+    rig.Sim.Set_Fast_Chips(true);
+
+    int closes_asked = 0;
+    bool close_answer = true;
+    int ready_calls = 0;
+    uint64_t accesses_at_ready = 0;
+    rig.Life.On_Close_Ready = [&] {
+        ++ready_calls;
+        accesses_at_ready = rig.Sim.Port_Accesses();
+    };
+    long pumps_in_run = 0;
+    rig.Host.On_Pump = [&] {
+        // The user closes the window a little way into the run.
+        if (++pumps_in_run == 200 && closes_asked == 0) {
+            ++closes_asked;
+            close_answer = rig.Life.FormCloseQuery();
+            EXPECT_TRUE(rig.Link.Port_Open);
+        }
+    };
+
+    {
+        THandlerScope scope(rig.Life);
+        ASSERT_TRUE(static_cast<bool>(scope));
+        rig.Work.Program_EpromClick();
+        EXPECT_EQ(ready_calls, 0);
+    }
+    rig.Host.On_Pump = nullptr;
+
+    EXPECT_EQ(closes_asked, 1);
+    EXPECT_FALSE(close_answer);
+    // The run had begun (the Buffer's 00 went into the chip) and stopped long
+    // before the end of the 32 KiB range.
+    EXPECT_EQ(rig.Sim.Chip_Byte(1, 0x0000), 0x00);
+    EXPECT_EQ(rig.Sim.Chip_Byte(1, 0x7FFF), 0xFF);
+    EXPECT_EQ(ready_calls, 1);
+    EXPECT_TRUE(rig.Life.Port_Given_Back());
+    EXPECT_FALSE(rig.Link.Port_Open);
+    EXPECT_EQ(rig.Sim.Port_Accesses(), accesses_at_ready);
+    // A second close request is answered at once and touches nothing.
+    EXPECT_TRUE(rig.Life.FormCloseQuery());
+    EXPECT_EQ(rig.Sim.Port_Accesses(), accesses_at_ready);
+}
+
+} // namespace
+} // namespace gang
