@@ -35,11 +35,12 @@ TEST(CheckSum, BeforeAnyTypeTheRangeIsAddressZero)
 TEST(CheckSum, BytesAboveTheRangePlayNoPart)
 {
     TGangRig rig;
-    rig.Buffer.Data[0] = 1;
-    rig.Buffer.Data[1] = 2;
-    rig.Buffer.Data[2] = 3;
     for (const char* type : {"2716", "27C64", "27C512", "28C64"}) {
         rig.Select(type, 1);
+        rig.Buffer.Data.fill(0);
+        rig.Buffer.Data[0] = 1;
+        rig.Buffer.Data[1] = 2;
+        rig.Buffer.Data[2] = 3;
         rig.Buffer.Data[static_cast<std::size_t>(rig.Buffer.End_Of_Eprom)] = 0;
         if (rig.Buffer.End_Of_Eprom < 0xFFFF)
             rig.Buffer.Data[static_cast<std::size_t>(rig.Buffer.End_Of_Eprom + 1)] = 0x80;

@@ -27,6 +27,8 @@ public:
     // Called with the port released by the close request.
     std::function<void()> On_Port_Released;
     bool Closed = false;
+    // Cur_Add when the stop or close request arrived.
+    int32_t Request_Add = -1;
 
     bool Timer_Armed = false;
     std::vector<std::string> Infos;
@@ -40,8 +42,10 @@ public:
             Timer_Armed = false;
             Link->ThreadedTimer1Timer();
         }
-        if (Pumps == Stop_At_Pump && Link != nullptr)
+        if (Pumps == Stop_At_Pump && Link != nullptr) {
+            Request_Add = Link->Cur_Add;
             Link->Quit_Flag = 5;
+        }
         if (Pumps == Close_At_Pump && Link != nullptr && !Closed)
             Close_Window();
     }
@@ -51,6 +55,7 @@ public:
     void Close_Window()
     {
         Closed = true;
+        Request_Add = Link->Cur_Add;
         Link->Shutting_Down = true;
         Link->Quit_Flag = 5;
         Link->Wait_Ms = 0;

@@ -3,12 +3,14 @@
 #pragma once
 
 #include "devices/catalogue.h"
+#include "devices/device_rules.h"
 #include "devices/device_work.h"
 #include "fake_host.h"
 #include "sim/sim_adapter.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
@@ -77,6 +79,36 @@ struct TGangRig {
             Buffer.Data[static_cast<std::size_t>(a)] =
                 (r & 0xF00) == 0 ? 0xFF : static_cast<uint8_t>(r & 0xFF);
         }
+    }
+
+    // Every strobe the chips saw lasted one of the algorithm's pulse widths
+    // (2 to 512 units of Pulse_Wait, each n pumps + 1), or for the EEPROM
+    // write strobes no pump at all.
+    void Expect_Algorithm_Pulse_Widths()
+    {
+        const double unit_pumps = Link.Pulse_Unit;
+        for (const sim::TStrobeEvent& e : Sim.Strobes()) {
+            bool ok = e.Width_Us < Host.Us_Per_Pump / 2;
+            if (Form.Device.Tag <= Last_Eprom_Family) {
+                ok = false;
+                for (int w = 2; w <= 512; w *= 2)
+                    ok =
+                        ok || std::abs(e.Width_Us - (unit_pumps * w + 1) * Host.Us_Per_Pump) < 1e-3;
+            }
+            EXPECT_TRUE(ok) << "socket " << e.Socket << " address " << e.Address << " width "
+                            << e.Width_Us << " us";
+            if (!ok)
+                return;
+        }
+    }
+
+    // A passing run leaves no trace of harm and the adapter at rest.
+    void Expect_Clean_Run()
+    {
+        EXPECT_EQ(Sim.Bus_Conflicts(), 0u);
+        EXPECT_EQ(Sim.Overvoltage_Events(), 0u);
+        EXPECT_TRUE(Sim.At_Rest());
+        Expect_Algorithm_Pulse_Widths();
     }
 
     std::string Socket_Text(int s) { return Form.Socket_Text(s).Caption(); }
