@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+
 #include <memory>
+#include <set>
 
 namespace gang::test {
 namespace {
@@ -102,6 +106,52 @@ TEST(ThreadedTimerSetters, PriorityReadsBackEvenWhenThePlatformRefusesIt)
     timer.SetEnabled(true);
     EXPECT_TRUE(PumpUntilTicks(rec, 1));
 }
+
+#ifdef __linux__
+std::set<QString> ThreadIds()
+{
+    const auto ids =
+        QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return {ids.begin(), ids.end()};
+}
+
+// Field 19 of /proc/<pid>/task/<tid>/stat; the command name before it may
+// hold blanks, so count from the closing parenthesis.
+int NiceOfThread(const QString& tid)
+{
+    QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(tid));
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return 1000;
+    }
+    const QByteArray text = stat.readAll();
+    const auto fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 16 ? fields[16].toInt() : 1000;
+}
+
+TEST(ThreadedTimerSetters, LoweredPriorityReachesTheWorkerThread)
+{
+    const auto before = ThreadIds();
+    TThreadedTimer timer;
+    QString worker;
+    for (int i = 0; i < 1000 && worker.isEmpty(); ++i) {
+        for (const QString& id : ThreadIds()) {
+            if (!before.count(id)) {
+                worker = id;
+            }
+        }
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    ASSERT_FALSE(worker.isEmpty()) << "no worker thread appeared";
+
+    // Lowering is permitted to every process, so it must take effect.
+    const QString main_thread = QString::number(QCoreApplication::applicationPid());
+    const int main_nice = NiceOfThread(main_thread);
+    ASSERT_LE(main_nice, 10);
+    timer.SetThreadPriority(TThreadPriority::tpLowest);
+    EXPECT_EQ(NiceOfThread(worker), 10);
+    EXPECT_EQ(NiceOfThread(main_thread), main_nice) << "the main thread must keep its priority";
+}
+#endif
 
 // ---- Ticks: one per arming, full intervals, main thread ---------------------
 
