@@ -1,0 +1,12 @@
+// The widget tests need one QApplication for the whole run (offscreen
+// platform when QT_QPA_PLATFORM=offscreen is set, as ctest does).
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
