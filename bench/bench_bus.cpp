@@ -1,0 +1,94 @@
+// The program's own cost per adapter bus access: Write_Latch and Read_Bus on
+// a port whose register accesses do nothing.  A real ISA parallel-port access
+// takes about 1 us; the program should add well under 20 ns per call.
+#include "core/buffer.h"
+#include "core/form_model.h"
+#include "link/host.h"
+#include "link/link.h"
+#include "link/port.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace gang;
+
+class TNullPort : public IPort {
+public:
+    bool IsWinNT() override { return false; }
+    void SetFastMode(bool) override {}
+    void EnablePorts(uint16_t, uint16_t) override {}
+    void DisablePorts(uint16_t, uint16_t) override {}
+    int Inp(uint16_t) override { return 0; }
+    void Outp(uint16_t, int) override {}
+    int GetLastState(std::string&) override { return 0; }
+    void WriteByte(uint16_t, uint8_t value) override { benchmark::DoNotOptimize(value); }
+    uint8_t ReadByte(uint16_t) override { return 0x5A; }
+};
+
+class TNullHost : public IHost {
+public:
+    void ProcessMessages() override {}
+    void ArmTimer(int) override {}
+    void DisarmTimer() override {}
+    int SecondsOfDay() override { return 0; }
+    void LogLine(const std::string&) override {}
+    void ShowLog(bool) override {}
+    void ShowInfo(const std::string&) override {}
+    void ShowInfoAt(const std::string&, int, int) override {}
+    void ShowError(const std::string&) override {}
+    void SetCounterCaption(const std::string&) override {}
+    void SetVppCaption(const std::string&) override {}
+    void SetSocketText(int, const std::string&) override {}
+    void SetWindowEnabled(bool) override {}
+};
+
+struct TBench {
+    TNullPort Port;
+    TNullHost Host;
+    TFormModel Form;
+    TBuffer Buffer;
+    TLink Link{Port, Host, Form, Buffer};
+    TBench()
+    {
+        Link.DataPort = 0x378;
+        Link.StatusPort = 0x379;
+        Link.ControlPort = 0x37A;
+        Link.Port_Enable();
+    }
+};
+
+// Six register writes per latch write, five accesses per read.
+void Add_Counters(benchmark::State& state, int accesses)
+{
+    state.counters["per_access"] = benchmark::Counter(
+        accesses, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_Write_Latch(benchmark::State& state)
+{
+    TBench b;
+    uint16_t value = 0;
+    for (auto _ : state) {
+        b.Link.Latch_Byte = value++;
+        b.Link.Write_Data_Latch();
+    }
+    Add_Counters(state, 6);
+}
+BENCHMARK(BM_Write_Latch);
+
+void BM_Read_Bus(benchmark::State& state)
+{
+    TBench b;
+    b.Link.Nibble_Delay = static_cast<int32_t>(state.range(0));
+    for (auto _ : state) {
+        b.Link.Read_Bus();
+        benchmark::DoNotOptimize(b.Link.Read_Value);
+    }
+    Add_Counters(state, 5);
+}
+BENCHMARK(BM_Read_Bus)->Arg(0)->Arg(3)->Arg(5);
+
+} // namespace
+
+BENCHMARK_MAIN();
