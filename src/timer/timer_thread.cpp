@@ -11,6 +11,10 @@ namespace gang {
 TTimerThread::TTimerThread(TThreadedTimer* timer, QEvent::Type tick_event)
     : Timer(timer), TickEvent(tick_event), Worker([this] { Run_Loop(); })
 {
+    // Wait until the worker stands at its gate and its id is known, so that
+    // a priority set right after construction reaches the thread at once.
+    std::unique_lock<std::mutex> lock(Mutex);
+    Wake.wait(lock, [this] { return Started; });
 }
 
 TTimerThread::~TTimerThread()
@@ -46,10 +50,7 @@ void TTimerThread::SetPriority(TThreadPriority priority)
 
 void TTimerThread::ApplyPriority()
 {
-    // Until the worker has reported its id it applies the value itself.
-    if (Tid != 0) {
-        ApplyThreadPriority(Tid, FPriority);
-    }
+    ApplyThreadPriority(Tid, FPriority);
 }
 
 void TTimerThread::Signal()
@@ -111,9 +112,8 @@ void TTimerThread::Run_Loop()
 {
     std::unique_lock<std::mutex> lock(Mutex);
     Tid = CurrentThreadTid();
-    if (FPriority != TThreadPriority::tpNormal) {
-        ApplyPriority();
-    }
+    Started = true;
+    Wake.notify_all();
 
     for (;;) {
         // Suspended: wait at the gate.

@@ -72,6 +72,7 @@ private:
 
     uint16_t FInterval = 1000;
     TThreadPriority FPriority = TThreadPriority::tpNormal;
+    bool Started = false;   // the worker has set Tid
     long Tid = 0;           // kernel thread id, set by the worker
     bool WakeEvent = false; // auto-reset event: signalled
     bool Running = false;   // gate open
