@@ -20,8 +20,8 @@ public:
     TControl() = default;
     TControl(std::string name, std::string caption, bool visible = true, bool enabled = true,
              int32_t tag = 0)
-        : Name(std::move(name)), caption_(std::move(caption)), visible_(visible),
-          enabled_(enabled), Tag(tag)
+        : Name(std::move(name)), Tag(tag), caption_(std::move(caption)), visible_(visible),
+          enabled_(enabled)
     {
     }
     TControl(const TControl&) = delete;
