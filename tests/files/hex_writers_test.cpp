@@ -99,14 +99,6 @@ TEST(HexWriters, EveryRecordChecksumSumsToTheFormatsTotal)
     }
 }
 
-TEST(HexWriters, DigitsAreUpperCaseWithoutBlanks)
-{
-    auto b = test::Filled_Buffer(0xAB, 0x0FFF);
-    for (int type : {Intel, Motorola, Ascii})
-        for (const auto& line : Crlf_Lines(Hex_Text(type, *b)))
-            ASSERT_EQ(line.find_first_not_of(":S0123456789ABCDEF"), std::string::npos) << line;
-}
-
 TEST(HexWriters, RoundTripRestoresTheRangeAndNothingElse)
 {
     for (int32_t end : Device_Ends()) {
@@ -125,16 +117,6 @@ TEST(HexWriters, RoundTripRestoresTheRangeAndNothingElse)
             }
         }
     }
-}
-
-TEST(HexWriters, IntelRecordWithNoDeviceCarriesSixteenBytesBackToTheBuffer)
-{
-    auto source = test::Random_Buffer(3, 0);
-    auto target = test::Filled_Buffer(0, 0);
-    Read_Hex_Text(Hex_Text(Intel, *source), *target);
-    for (std::size_t a = 0; a < 16; ++a)
-        EXPECT_EQ(target->Data[a], source->Data[a]);
-    EXPECT_EQ(target->Data[16], 0);
 }
 
 } // namespace
