@@ -133,12 +133,16 @@ struct TProgram {
     }
 };
 
-// The protocol's floor for a read run of n sockets over the whole range.
-double Read_Floor(int32_t addresses, int sockets_read)
+// The protocol's floor for a read run of n sockets over the whole range:
+// the reset that starts it, the read configuration, one low address byte per
+// address and a high one per 256, two latch writes and a read per socket and
+// address, and the reset that ends it (move resets once more for its
+// checksum).
+double Read_Floor(int32_t addresses, int sockets_read, int closing_resets)
 {
     const double high_bytes = (addresses + 255) / 256;
-    return Reset_All_Latches + Apply_Config + Reset_All_Latches + addresses * Latch_Write +
-           high_bytes * Latch_Write +
+    return Reset_All_Latches + Apply_Config + closing_resets * Reset_All_Latches +
+           addresses * Latch_Write + high_bytes * Latch_Write +
            double(addresses) * sockets_read * (2 * Latch_Write + Byte_Read);
 }
 
@@ -171,7 +175,7 @@ void BM_ReadRunAccesses(benchmark::State& state, TOp op, const char* type, int g
         const int32_t addresses = p.Buffer.End_Of_Eprom + 1;
         const int read = op == TOp::Move ? 1 : gang;
         per_socket_byte = used / (double(addresses) * read);
-        ratio = used / Read_Floor(addresses, read);
+        ratio = used / Read_Floor(addresses, read, op == TOp::Move ? 2 : 1);
     }
     state.counters["accesses_per_socket_byte"] = per_socket_byte;
     state.counters["ratio_to_protocol"] = ratio;

@@ -109,17 +109,5 @@ TEST(BusyState, StartSetsUpOnlyTheGangsSockets)
     EXPECT_EQ(Full_Gang_Mask(6), 0);
 }
 
-TEST(BusyState, StopOutsideARunOnlySetsTheFlag)
-{
-    TGangRig rig;
-    rig.Select("2716", 1);
-    const auto accesses = rig.Sim.Port_Accesses();
-    rig.Work.Quit_Func_ButClick();
-    EXPECT_EQ(rig.Link.Quit_Flag, 5);
-    EXPECT_EQ(rig.Sim.Port_Accesses(), accesses);
-    rig.Work.Start_Func();
-    EXPECT_EQ(rig.Link.Quit_Flag, 0);
-}
-
 } // namespace
 } // namespace gang::test

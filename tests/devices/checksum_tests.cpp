@@ -61,14 +61,5 @@ TEST(CheckSum, EndsTheBusyStateWithTheCounterReset)
     EXPECT_TRUE(rig.Form.Chk_Sum_But.Enabled());
 }
 
-TEST(CheckSum, PureSumClipsToTheBuffer)
-{
-    TBuffer buffer;
-    buffer.Data.fill(0xFF);
-    EXPECT_EQ(Buffer_Check_Sum(buffer, 0, -1), 0);
-    EXPECT_EQ(Buffer_Check_Sum(buffer, 0xFFFF, 0x1FFFF), 0x00FF);
-    EXPECT_EQ(Buffer_Check_Sum(buffer, -5, 0), 0x00FF);
-}
-
 } // namespace
 } // namespace gang::test

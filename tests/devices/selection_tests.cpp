@@ -152,16 +152,6 @@ TEST(Selection, HeaderOrEmptyRowKeepsTheTypeAndOffersTheListAgain)
     EXPECT_FALSE(rig.Form.Device_Box.Visible());
 }
 
-TEST(Selection, EmptyRowAfterAnEepromKeepsFiveVolts)
-{
-    TGangRig rig;
-    rig.Select("28C256", 1);
-    rig.Work.DeviceClick();
-    rig.Work.Device_BoxClick(21);
-    EXPECT_EQ(rig.Form.Vpp_But.Tag, Vpp_5V);
-    EXPECT_EQ(rig.Form.Vpp_But.Caption(), "Vpp = 5");
-}
-
 TEST(Selection, NoRowSelectedKeepsThePreviousType)
 {
     TGangRig rig;
