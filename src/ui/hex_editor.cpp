@@ -169,6 +169,8 @@ THexEditor::THexEditor(QPlainTextEdit* edit_1, QLineEdit* chg_edit_add, TFormMod
     Edit_1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Edit_1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Edit_1->setUndoRedoEnabled(false);
+    // The 17 lines must fit without scrolling the status line away.
+    Edit_1->document()->setDocumentMargin(0);
     Edit_1->setContextMenuPolicy(Qt::NoContextMenu);
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::Monospace);

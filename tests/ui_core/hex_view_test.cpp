@@ -72,18 +72,6 @@ TEST(HexViewTextTest, ByteCharacterAndLineLayout)
               "0FFF0  41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50   ABCDEFGHIJKLMNOP");
 }
 
-TEST(HexViewTextTest, PositionsCountTwoCharactersPerLineBreak)
-{
-    EXPECT_EQ(Position_Of(0, 71), 71);
-    EXPECT_EQ(Position_Of(1, 0), 74);
-    EXPECT_EQ(Position_Of(16, 72), 74 + 75 * 15 + 72);
-    for (int p : {0, 16, 71, 74, 81, 148, 149, 1271}) {
-        EXPECT_EQ(Position_Of(Line_Of(p), Offset_Of(p)), p) << p;
-    }
-    EXPECT_EQ(Line_Of(74 + 75 * 3), 4);
-    EXPECT_EQ(Offset_Of(74 + 75 * 3 + 5), 5);
-}
-
 TEST(HexValueTest, ReadsHexadecimalTextOnly)
 {
     EXPECT_EQ(Read_Hex("1234"), 0x1234u);
