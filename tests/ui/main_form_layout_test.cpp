@@ -1,0 +1,242 @@
+// The window as built from the layout: controls, bounds, captions, hints,
+// visibility, fonts, focus order, FormCreate, the model mirror and scaling.
+#include "main_form_test_rig.h"
+
+#include "ui/form_layout.h"
+#include "ui/scaling.h"
+
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace gang {
+namespace {
+
+using test::TWindowRig;
+
+QRect Bounds(TMainForm& f, const char* name)
+{
+    return f.Control(name)->geometry();
+}
+
+TEST(MainFormLayout, EveryControlIsBuiltWithItsNameKindAndBounds)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    EXPECT_EQ(f.objectName(), "MainForm");
+    for (const TLayoutEntry& e : Form_Layout()) {
+        QWidget* w = f.Control(e.Name);
+        ASSERT_NE(w, nullptr) << e.Name;
+        EXPECT_EQ(w->geometry(),
+                  QRect(e.Bounds.Left, e.Bounds.Top, e.Bounds.Width, e.Bounds.Height))
+            << e.Name;
+        EXPECT_EQ(!w->isHidden(), e.Visible) << e.Name;
+        switch (e.Kind) {
+        case TControlKind::Button:
+            EXPECT_NE(qobject_cast<QPushButton*>(w), nullptr) << e.Name;
+            break;
+        case TControlKind::ListBox:
+            EXPECT_NE(qobject_cast<QListWidget*>(w), nullptr) << e.Name;
+            break;
+        case TControlKind::LineEdit:
+            EXPECT_NE(qobject_cast<QLineEdit*>(w), nullptr) << e.Name;
+            break;
+        case TControlKind::Memo:
+        case TControlKind::RichText:
+            EXPECT_NE(qobject_cast<QPlainTextEdit*>(w), nullptr) << e.Name;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+TEST(MainFormLayout, SampleOfCaptionsHintsAndFieldRules)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    auto text = [&](const char* n) { return static_cast<QPushButton*>(f.Control(n))->text(); };
+    EXPECT_EQ(text("Program_Eprom"), "&Program Device");
+    EXPECT_EQ(text("Quit_Func_But"), "&Quit = 00000");
+    EXPECT_EQ(text("Vpp_But"), " Vpp = 12.5");
+    EXPECT_EQ(text("Start_Buf_Add"), "Start Of Buffer=0000");
+    EXPECT_EQ(static_cast<QLabel*>(f.Control("StaticText3"))->text(), "Looking For Programmer");
+    EXPECT_EQ(static_cast<QLabel*>(f.Control("StaticText4"))->text(),
+              "Last File Loaded in Buffer=No File Loaded");
+    EXPECT_EQ(f.Control("Load_But")->toolTip(), "Loads the Buffer from a Binary or Hex File.. ");
+    EXPECT_EQ(f.Control("Quit_Func_But")->toolTip(), "Lets You Stop a Fuction in Process..");
+    EXPECT_TRUE(f.Control("Quit_But")->toolTip().isEmpty());
+    EXPECT_EQ(Bounds(f, "Device_Box"), QRect(410, 44, 319, 405));
+    EXPECT_EQ(Bounds(f, "Memo1"), QRect(200, 353, 397, 148));
+    EXPECT_EQ(Bounds(f, "Device_5"), QRect(10, 344, 135, 19));
+
+    auto* fill_edit = static_cast<QLineEdit*>(f.Control("FillEdit"));
+    auto* go_to = static_cast<QLineEdit*>(f.Control("Chg_Edit_Add"));
+    EXPECT_EQ(fill_edit->maxLength(), 2);
+    EXPECT_EQ(go_to->maxLength(), 6);
+    // Typed letters become capitals.
+    go_to->setText(QString());
+    go_to->insert(QStringLiteral("1a2f"));
+    EXPECT_EQ(go_to->text(), "1A2F");
+    EXPECT_TRUE(static_cast<QPlainTextEdit*>(f.Control("Edit_1"))->isReadOnly());
+
+    auto* devices = static_cast<QListWidget*>(f.Control("Device_Box"));
+    EXPECT_EQ(devices->count(), 26);
+    auto* types = static_cast<QListWidget*>(f.Control("File_Type"));
+    ASSERT_EQ(types->count(), 4);
+    EXPECT_EQ(types->item(2)->text(), "Motorola Hex");
+    auto* gang = static_cast<QListWidget*>(f.Control("Num_Of_Devices"));
+    ASSERT_EQ(gang->count(), 6);
+    EXPECT_EQ(gang->item(0)->text(), "# of Devices");
+    EXPECT_EQ(f.Model().Vpp_But.Tag, 1);
+    EXPECT_EQ(f.Model().Scale.Tag, 0);
+}
+
+TEST(MainFormLayout, FontsAreFixedPitchWhereTextLinesUp)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    for (const char* name : {"Memo1", "Device_Box", "Edit_1", "FillEdit", "Device_1"})
+        EXPECT_TRUE(QFontInfo(f.Control(name)->font()).fixedPitch()) << name;
+    EXPECT_FALSE(QFontInfo(f.Control("Program_Eprom")->font()).fixedPitch());
+    EXPECT_TRUE(f.Control("Program_Eprom")->font().bold());
+    EXPECT_EQ(f.Control("Program_Eprom")->font().pixelSize(), 12);
+    EXPECT_EQ(f.Control("Num_Of_Devices")->font().pixelSize(), 13);
+    EXPECT_EQ(f.Control("File_Type")->font().pixelSize(), 13);
+    EXPECT_EQ(f.font().pixelSize(), 14);
+}
+
+TEST(MainFormLayout, TabOrderFollowsTheListAndLabelsTakeNoFocus)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    const std::vector<std::string>& order = Focus_Order();
+    // The next control of the window in the chain (lists and memos have
+    // inner widgets of their own in it).
+    auto next_control = [&](QWidget* w) {
+        do
+            w = w->nextInFocusChain();
+        while (w->parentWidget() != &f || !(w->focusPolicy() & Qt::TabFocus));
+        return w;
+    };
+    for (std::size_t i = 0; i + 1 < order.size(); ++i)
+        EXPECT_EQ(next_control(f.Control(order[i])), f.Control(order[i + 1]))
+            << order[i] << " -> " << order[i + 1] << " got "
+            << next_control(f.Control(order[i]))->objectName().toStdString();
+    for (const char* name : {"StaticText3", "StaticText4", "Panel1", "Device_1"})
+        EXPECT_EQ(f.Control(name)->focusPolicy(), Qt::NoFocus) << name;
+}
+
+TEST(MainFormLayout, FormCreateSetsCaptionDeviceTextAndEmptiesTheLog)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    EXPECT_EQ(f.windowTitle(), "The Gang Adapter for the Tarvik Programmer By Belvarn, Inc.   "
+                               "Version 1.01   6 Feb 2002");
+    f.Model().Device.SetCaption("27C256");
+    f.Model().Memo1.AddLine("left over");
+    f.setWindowTitle("something else");
+    f.FormCreate();
+    EXPECT_TRUE(f.windowTitle().endsWith("Version 1.01   6 Feb 2002"));
+    EXPECT_EQ(static_cast<QPushButton*>(f.Control("Device"))->text(), "No Device");
+    EXPECT_TRUE(f.Model().Memo1.Lines().empty());
+    EXPECT_TRUE(static_cast<QPlainTextEdit*>(f.Control("Memo1"))->toPlainText().isEmpty());
+}
+
+TEST(MainFormLayout, ModelChangesReachTheWidgets)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    TFormModel& m = f.Model();
+    m.StaticText2.SetCaption("Verifying Device to Buffer....");
+    m.StaticText2.SetVisible(true);
+    EXPECT_FALSE(f.Control("StaticText2")->isHidden());
+    EXPECT_EQ(static_cast<QLabel*>(f.Control("StaticText2"))->text(),
+              "Verifying Device to Buffer....");
+    m.Memo1.AddLine("one");
+    m.Memo1.AddLine("two");
+    EXPECT_EQ(static_cast<QPlainTextEdit*>(f.Control("Memo1"))->toPlainText(), "one\ntwo");
+    m.Save_But.SetEnabled(false);
+    EXPECT_FALSE(f.Control("Save_But")->isEnabled());
+    m.Form.SetEnabled(false);
+    EXPECT_FALSE(f.isEnabled());
+    m.Form.SetEnabled(true);
+    EXPECT_TRUE(f.isEnabled());
+    f.Host().SetCounterCaption("&Quit = 0100");
+    EXPECT_EQ(static_cast<QPushButton*>(f.Control("Quit_Func_But"))->text(), "&Quit = 0100");
+}
+
+// ---- scaling ----------------------------------------------------------------
+
+TEST(Scaling, RoundsToTheNearestIntegerHalvesAwayFromZero)
+{
+    EXPECT_EQ(Mul_Div_Round(5, 3, 2), 8);         // 7.5
+    EXPECT_EQ(Mul_Div_Round(-5, 3, 2), -8);       // -7.5
+    EXPECT_EQ(Mul_Div_Round(26, 608, 912), 17);   // 17.33
+    EXPECT_EQ(Mul_Div_Round(12, 620, 608), 12);   // 12.24
+    EXPECT_EQ(Mul_Div_Round(587, 620, 608), 599); // 598.6
+    // Edges scale, not widths: 10..120 at 1.5 is 15..180.
+    const TBounds b = Scale_Bounds({10, 5, 110, 21}, 3, 2);
+    EXPECT_EQ(b, (TBounds{15, 8, 165, 31}));
+    EXPECT_EQ(Edit_Field_Height(12), 23);
+}
+
+std::map<std::string, std::pair<QRect, int>> Snapshot(TMainForm& f)
+{
+    std::map<std::string, std::pair<QRect, int>> s;
+    for (const TLayoutEntry& e : Form_Layout()) {
+        QWidget* w = f.Control(e.Name);
+        s[e.Name] = {w->geometry(), w->font().pixelSize()};
+    }
+    return s;
+}
+
+TEST(Scaling, MaximisedHeightScalesByOneAndAHalf)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    f.resize(f.width(), f.height() + (912 - f.Outer_Height()));
+    ASSERT_EQ(f.Outer_Height(), 912);
+    f.ScaleClick();
+    EXPECT_EQ(Bounds(f, "Program_Eprom"), QRect(15, 8, 165, 31));
+    EXPECT_EQ(f.Control("Program_Eprom")->font().pixelSize(), 18);
+    EXPECT_EQ(f.font().pixelSize(), 21);
+    EXPECT_EQ(f.Control("FillEdit")->height(), Edit_Field_Height(18));
+    EXPECT_EQ(f.Model().Scale.Tag, 1);
+    EXPECT_EQ(static_cast<QPushButton*>(f.Control("Scale"))->text(), "Small Buttons");
+    EXPECT_EQ(f.Outer_Height(), 912); // the window keeps its size
+}
+
+TEST(Scaling, TwoClicksAtTheSameHeightRestoreEveryControl)
+{
+    for (int outer : {620, 700, 912}) {
+        TWindowRig rig;
+        TMainForm& f = *rig.Form;
+        f.resize(f.width(), f.height() + (outer - f.Outer_Height()));
+        const auto before = Snapshot(f);
+        f.ScaleClick();
+        f.ScaleClick();
+        EXPECT_EQ(f.Model().Scale.Tag, 0);
+        EXPECT_EQ(static_cast<QPushButton*>(f.Control("Scale"))->text(), "Large Buttons");
+        const auto after = Snapshot(f);
+        for (const auto& [name, was] : before) {
+            const auto& now = after.at(name);
+            SCOPED_TRACE(name + " at height " + std::to_string(outer));
+            EXPECT_LE(std::abs(now.first.left() - was.first.left()), 1);
+            EXPECT_LE(std::abs(now.first.top() - was.first.top()), 1);
+            EXPECT_LE(std::abs(now.first.width() - was.first.width()), 1);
+            EXPECT_LE(std::abs(now.first.height() - was.first.height()), 1);
+            EXPECT_LE(std::abs(now.second - was.second), 1);
+        }
+    }
+}
+
+} // namespace
+} // namespace gang

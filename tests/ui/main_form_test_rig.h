@@ -1,0 +1,63 @@
+// A main window over a simulated adapter, with its message boxes recorded
+// instead of shown and helpers to wait for the event loop.
+#pragma once
+
+#include "sim/sim_adapter.h"
+#include "ui/main_form.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace gang::test {
+
+struct TWindowRig {
+    explicit TWindowRig(sim::TSimConfig config = Absent())
+        : Sim(config), Form(std::make_unique<TMainForm>(Sim))
+    {
+        Form->Set_Message_Presenter([this](const TMessage& m) { Messages.push_back(m); });
+        Form->Set_File_Dialog_Runner([](TFileDialogState&) { return false; });
+    }
+
+    static sim::TSimConfig Absent()
+    {
+        sim::TSimConfig c;
+        c.Present = false;
+        return c;
+    }
+    static sim::TSimConfig At_378()
+    {
+        sim::TSimConfig c;
+        c.Base = 0x378;
+        return c;
+    }
+
+    // Processes events until done() or the deadline; true when done.
+    static bool Wait_For(const std::function<bool()>& done, int deadline_ms = 60000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > deadline_ms)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return true;
+    }
+
+    // Shows the window and waits for the activation sequence to end.
+    bool Show_And_Activate()
+    {
+        Form->show();
+        return Wait_For([this] { return Form->Activated(); });
+    }
+
+    sim::TSimAdapter Sim;
+    std::unique_ptr<TMainForm> Form;
+    std::vector<TMessage> Messages;
+};
+
+} // namespace gang::test
