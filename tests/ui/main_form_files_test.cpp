@@ -1,0 +1,152 @@
+// The file commands of the window: file type choice, load and save through
+// the (replaced) dialogs, banners, the last-file text and the error box.
+#include "main_form_test_rig.h"
+
+#include <QGuiApplication>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+namespace gang {
+namespace {
+
+using test::TWindowRig;
+
+std::string Temp_Path(const char* stem)
+{
+    return std::string("/tmp/window_files_") + stem + "_" + std::to_string(::getpid());
+}
+
+bool Exists(const std::string& path)
+{
+    return std::ifstream(path).good();
+}
+
+// A dialog that "confirms" the given path.
+TFileDialogRunner Confirm(const std::string& path)
+{
+    return [path](TFileDialogState& d) {
+        d.FileName = path;
+        return true;
+    };
+}
+
+TEST(MainFormFiles, FileTypeListHoldsTheWindowBusyAndSetsBothDialogs)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    f.File_ButClick();
+    EXPECT_FALSE(f.Control("File_Type")->isHidden());
+    for (const char* name : {"Load_But", "Save_But", "File_But", "Device"})
+        EXPECT_FALSE(f.Control(name)->isEnabled()) << name;
+
+    f.File_TypeClick(1);
+    EXPECT_EQ(static_cast<QPushButton*>(f.Control("File_But"))->text(), "Intel Hex File");
+    EXPECT_TRUE(f.Control("File_Type")->isHidden());
+    EXPECT_TRUE(f.Control("Load_But")->isEnabled());
+    EXPECT_EQ(f.Files().OpenDialog1.DefaultExt, "Hex");
+    EXPECT_EQ(f.Files().SaveDialog1.FilterIndex, 2);
+
+    f.File_ButClick();
+    f.File_TypeClick(0);
+    EXPECT_EQ(static_cast<QPushButton*>(f.Control("File_But"))->text(), "Binary File");
+    EXPECT_EQ(f.Files().OpenDialog1.DefaultExt, "Bin");
+    EXPECT_EQ(f.Files().OpenDialog1.FilterIndex, 1);
+    EXPECT_EQ(f.Files().SaveDialog1.DefaultExt, "Bin");
+    // The dialogs start in the current directory.
+    EXPECT_FALSE(f.Files().OpenDialog1.InitialDir.empty());
+}
+
+TEST(MainFormFiles, CancelledDialogsChangeNothingButTheLoadStillSums)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    f.Buffer()[0] = 0x12;
+    f.Load_ButClick();
+    EXPECT_EQ(f.Model().StaticText4.Caption(), "Last File Loaded in Buffer=No File Loaded");
+    EXPECT_NE(f.Model().Chk_Sum_But.Caption().find("0012"), std::string::npos);
+    EXPECT_TRUE(rig.Messages.empty());
+
+    const std::string path = Temp_Path("never");
+    bool asked = false;
+    f.Set_File_Dialog_Runner([&](TFileDialogState& d) {
+        asked = d.Save;
+        d.FileName = path;
+        return false;
+    });
+    f.Save_ButClick();
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(Exists(path));
+}
+
+TEST(MainFormFiles, MissingFileEndsTheLoadInTheErrorBox)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    const std::string before = f.Model().Chk_Sum_But.Caption();
+    f.Buffer()[0] = 0x34;
+    f.Set_File_Dialog_Runner(Confirm(Temp_Path("missing") + ".Bin"));
+    f.Load_ButClick();
+
+    ASSERT_EQ(rig.Messages.size(), 1u);
+    EXPECT_EQ(rig.Messages[0].Kind, TMessageKind::Error);
+    EXPECT_EQ(rig.Messages[0].Text, "File not found.");
+    EXPECT_EQ(rig.Messages[0].Title, QGuiApplication::applicationDisplayName().toStdString());
+    EXPECT_EQ(f.Model().StaticText4.Caption(), "Last File Loaded in Buffer=No File Loaded");
+    EXPECT_EQ(f.Model().Chk_Sum_But.Caption(), before);
+    EXPECT_EQ(f.Buffer()[0], 0x34);
+}
+
+TEST(MainFormFiles, HexSaveAndLoadRoundTripWithBannersHiddenAfterwards)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    f.File_ButClick();
+    f.File_TypeClick(2); // Motorola
+    f.Buffer()[0] = 0xA7;
+    const std::string path = Temp_Path("srec") + ".Hex";
+    f.Set_File_Dialog_Runner(Confirm(path));
+    f.Save_ButClick();
+    EXPECT_TRUE(f.Control("StaticText2")->isHidden());
+    EXPECT_EQ(f.Model().StaticText2.Caption(), "Saving Buffer to Hex File....");
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.rfind("S", 0), 0u);
+
+    f.Buffer()[0] = 0x00;
+    f.File_ButClick();
+    f.File_TypeClick(1); // any text kind reads every kind
+    f.Load_ButClick();
+    std::remove(path.c_str());
+    EXPECT_TRUE(rig.Messages.empty());
+    EXPECT_EQ(f.Buffer()[0], 0xA7);
+    EXPECT_EQ(f.Model().StaticText2.Caption(), "Loading Buffer from Hex File....");
+    EXPECT_TRUE(f.Control("StaticText2")->isHidden());
+    EXPECT_EQ(f.Model().StaticText4.Caption(), "Last File Loaded in Buffer=" + path);
+    EXPECT_NE(f.Model().Chk_Sum_But.Caption().find("00A7"), std::string::npos);
+}
+
+TEST(MainFormFiles, BinarySaveBeforeAnyTypeWritesOneByte)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    f.Buffer()[0] = 0x5C;
+    f.Buffer()[1] = 0x77;
+    const std::string path = Temp_Path("one") + ".Bin";
+    f.Set_File_Dialog_Runner(Confirm(path));
+    f.Save_ButClick();
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::remove(path.c_str());
+    EXPECT_EQ(bytes, std::string(1, '\x5C'));
+    EXPECT_TRUE(rig.Messages.empty());
+}
+
+} // namespace
+} // namespace gang
