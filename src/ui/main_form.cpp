@@ -58,7 +58,10 @@ QFont Font_For(TFontRole role, int px)
     switch (role) {
     case TFontRole::Window:
     case TFontRole::Sans_Bold:
-        f.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+        // Narrow sans faces come closest to the small bitmap sans the
+        // captions were sized for.
+        f.setFamilies({QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Liberation Sans"),
+                       QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans"),
                        QStringLiteral("Sans Serif")});
         f.setStyleHint(QFont::SansSerif);
         f.setBold(true);
