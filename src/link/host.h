@@ -4,6 +4,8 @@
 // and record the texts.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace gang {
@@ -22,8 +24,18 @@ public:
     // ThreadedTimer1.Enabled := false.
     virtual void DisarmTimer() = 0;
 
-    // Seconds field (0..59) of the local time of day.
+    // Seconds field (0..59) of the local time of day.  Read once per counted
+    // pass of the speed check: keep it cheap, or the pulses come out short.
     virtual int SecondsOfDay() = 0;
+
+    // A monotonic clock in microseconds.  Pulse_Wait reads it once per pass
+    // and ends a pulse that the message pump has stretched far past its
+    // nominal width.  Tests that simulate time override it.
+    virtual int64_t Monotonic_Us()
+    {
+        using namespace std::chrono;
+        return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    }
 
     // Memo1: the log of the programmer search.
     virtual void LogLine(const std::string& line) = 0;

@@ -164,8 +164,6 @@ private:
     void Latch(uint8_t select, uint32_t value);
     // The uncalibrated busy loop before each nibble of a read.
     void Nibble_Wait() const;
-    // Process pending window messages n times.
-    void Pump(uint64_t n);
     // True when the chosen family has configuration tables (1-6 and 8).
     bool Family_Known() const;
     // Buffer byte of a device address (the Buffer index equals the address).

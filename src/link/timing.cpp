@@ -12,13 +12,11 @@ namespace {
 constexpr int32_t Rest_Low_Ms = 1;
 constexpr uint32_t Pump_Passes_Per_Unit = 750; // one pulse unit is 1/750 s
 constexpr uint32_t Timer_Interval_Bits = 0xFFFF;
+constexpr int64_t Unit_Us_Times_750 = 1000000; // one pulse unit in us, times 750
+// A pulse ends at the latest when it has lasted this many quarters of its
+// nominal width, however slowly the message pump runs meanwhile.
+constexpr int64_t Max_Stretch_Quarters = 5;
 } // namespace
-
-void TLink::Pump(uint64_t n)
-{
-    for (uint64_t i = 0; i < n; ++i)
-        Host.ProcessMessages();
-}
 
 void TLink::Timer_Wait()
 {
@@ -87,8 +85,22 @@ void TLink::Derive_Pulse_Unit()
 
 void TLink::Pulse_Wait()
 {
+    // The width is counted in message-pump passes calibrated by Check_Speed.
+    // Each pass here also reads a clock, as each counted pass there does, so
+    // that both count passes of the same cost.  The pump can run far slower
+    // than during the check (a window repainting, a loaded machine): the
+    // clock then ends the pulse at 1.25 times its nominal width, so that a
+    // slow pump never over-stresses the chips.
     const uint64_t n = static_cast<uint64_t>(Pulse_Mult) * Pulse_Width;
-    Pump(n + 1);
+    const int64_t nominal_us = static_cast<int64_t>(Pulse_Width) * Unit_Us_Times_750 /
+                               static_cast<int64_t>(Pump_Passes_Per_Unit);
+    const int64_t limit_us = nominal_us * Max_Stretch_Quarters / 4;
+    const int64_t start = Host.Monotonic_Us();
+    for (uint64_t i = 0; i < n + 1; ++i) {
+        Host.ProcessMessages();
+        if (Host.Monotonic_Us() - start >= limit_us)
+            break;
+    }
 }
 
 } // namespace gang

@@ -94,6 +94,13 @@ public:
     };
     std::vector<TAt> Infos_At;
 
+    // Simulated clock: when set, every pump lasts this many microseconds.
+    int64_t Us_Per_Pump = 0;
+    int64_t Monotonic_Us() override
+    {
+        return Us_Per_Pump > 0 ? Pumps * Us_Per_Pump : IHost::Monotonic_Us();
+    }
+
     void ProcessMessages() override;
     void ArmTimer(int interval_ms) override;
     void DisarmTimer() override { Armed_Interval = -1; }

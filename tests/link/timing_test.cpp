@@ -153,6 +153,24 @@ TEST(PulseWait, PumpsMultiplierTimesWidthPlusOne)
     }
 }
 
+TEST(PulseWait, ASlowPumpNeverStretchesAPulsePastOneAndAQuarterOfItsWidth)
+{
+    // Calibrated at 93 passes per unit, but each pass now takes 1 ms (a
+    // repainting window): the counted 187 passes would give 187 ms for a
+    // 2.67 ms pulse.  The clock ends it at 3.33 ms instead.
+    TRig rig;
+    rig.Host.Us_Per_Pump = 1000;
+    rig.Link.Pulse_Mult = 93;
+    rig.Link.Pulse_Width = 2;
+    rig.Link.Pulse_Wait();
+    EXPECT_EQ(rig.Host.Pumps, 4); // 4 ms >= 1.25 x 2/750 s
+    // A pump that keeps pace with the calibration is not cut short.
+    rig.Host.Pumps = 0;
+    rig.Host.Us_Per_Pump = 1000000 / 750 / 93; // 14 us per pass
+    rig.Link.Pulse_Wait();
+    EXPECT_EQ(rig.Host.Pumps, 93 * 2 + 1);
+}
+
 TEST(PulseWait, ResetLinkTakesTheMultiplierFromThePulseUnit)
 {
     TRig rig;
