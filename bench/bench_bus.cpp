@@ -32,15 +32,9 @@ public:
     void ArmTimer(int) override {}
     void DisarmTimer() override {}
     int SecondsOfDay() override { return 0; }
-    void LogLine(const std::string&) override {}
-    void ShowLog(bool) override {}
     void ShowInfo(const std::string&) override {}
     void ShowInfoAt(const std::string&, int, int) override {}
     void ShowError(const std::string&) override {}
-    void SetCounterCaption(const std::string&) override {}
-    void SetVppCaption(const std::string&) override {}
-    void SetSocketText(int, const std::string&) override {}
-    void SetWindowEnabled(bool) override {}
 };
 
 struct TBench {

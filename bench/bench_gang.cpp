@@ -55,15 +55,9 @@ public:
     void ArmTimer(int) override { Armed = true; }
     void DisarmTimer() override { Armed = false; }
     int SecondsOfDay() override { return static_cast<int>(Now_Us / 1e6) % 60; }
-    void LogLine(const std::string&) override {}
-    void ShowLog(bool) override {}
     void ShowInfo(const std::string&) override {}
     void ShowInfoAt(const std::string&, int, int) override {}
     void ShowError(const std::string&) override {}
-    void SetCounterCaption(const std::string&) override {}
-    void SetVppCaption(const std::string&) override {}
-    void SetSocketText(int, const std::string&) override {}
-    void SetWindowEnabled(bool) override {}
 };
 
 // A port with an adapter that costs nothing: writes vanish, every read

@@ -80,15 +80,9 @@ public:
         return Cheap_Clock ? static_cast<int>(std::time(nullptr) % 60)
                            : QTime::currentTime().second();
     }
-    void LogLine(const std::string&) override {}
-    void ShowLog(bool) override {}
     void ShowInfo(const std::string&) override {}
     void ShowInfoAt(const std::string&, int, int) override {}
     void ShowError(const std::string&) override {}
-    void SetCounterCaption(const std::string&) override {}
-    void SetVppCaption(const std::string&) override {}
-    void SetSocketText(int, const std::string&) override {}
-    void SetWindowEnabled(bool) override {}
 
 private:
     gang::TThreadedTimer& Timer;

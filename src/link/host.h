@@ -37,25 +37,12 @@ public:
         return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
     }
 
-    // Memo1: the log of the programmer search.
-    virtual void LogLine(const std::string& line) = 0;
-    virtual void ShowLog(bool visible) = 0;
-
     // Information box with one OK button, waited for.
     virtual void ShowInfo(const std::string& text) = 0;
     // The not-found dialog: information box placed at screen position x, y.
     virtual void ShowInfoAt(const std::string& text, int x, int y) = 0;
     // Error box ("Error:" + library text on a failed port enable).
     virtual void ShowError(const std::string& text) = 0;
-
-    // Caption of Quit_Func_But (the progress counter).
-    virtual void SetCounterCaption(const std::string& caption) = 0;
-    // Caption of Vpp_But.
-    virtual void SetVppCaption(const std::string& caption) = 0;
-    // Caption of the socket status label Device_<socket> (1..5).
-    virtual void SetSocketText(int socket, const std::string& text) = 0;
-    // The whole main window's Enabled (EE_Write_Page blocks input per page).
-    virtual void SetWindowEnabled(bool enabled) = 0;
 };
 
 } // namespace gang

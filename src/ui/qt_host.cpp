@@ -1,8 +1,8 @@
 #include "ui/qt_host.h"
 
 #include <QCoreApplication>
-#include <QTime>
 
+#include <ctime>
 #include <utility>
 
 namespace gang {
@@ -33,17 +33,11 @@ void TQtHost::DisarmTimer()
 
 int TQtHost::SecondsOfDay()
 {
-    return QTime::currentTime().second();
-}
-
-void TQtHost::LogLine(const std::string& line)
-{
-    Form.Memo1.AddLine(line);
-}
-
-void TQtHost::ShowLog(bool visible)
-{
-    Form.Memo1.SetVisible(visible);
+    // The speed check reads this once per counted pass, so it must cost far
+    // less than a message pump.  time() is a cheap vDSO call; its seconds
+    // field is the local one in every time zone (zone offsets are whole
+    // minutes).
+    return static_cast<int>(std::time(nullptr) % 60);
 }
 
 void TQtHost::ShowInfo(const std::string& text)
@@ -59,27 +53,6 @@ void TQtHost::ShowInfoAt(const std::string& text, int x, int y)
 void TQtHost::ShowError(const std::string& text)
 {
     Present({TMessageKind::Error, Title_, text, false, 0, 0});
-}
-
-void TQtHost::SetCounterCaption(const std::string& caption)
-{
-    Form.Quit_Func_But.SetCaption(caption);
-}
-
-void TQtHost::SetVppCaption(const std::string& caption)
-{
-    Form.Vpp_But.SetCaption(caption);
-}
-
-void TQtHost::SetSocketText(int socket, const std::string& text)
-{
-    if (socket >= 1 && socket <= 5)
-        Form.Socket_Text(socket).SetCaption(text);
-}
-
-void TQtHost::SetWindowEnabled(bool enabled)
-{
-    Form.Form.SetEnabled(enabled);
 }
 
 void TQtHost::Present(TMessage message)

@@ -24,15 +24,9 @@ public:
     void ArmTimer(int interval_ms) override;
     void DisarmTimer() override;
     int SecondsOfDay() override;
-    void LogLine(const std::string& line) override;
-    void ShowLog(bool visible) override;
     void ShowInfo(const std::string& text) override;
     void ShowInfoAt(const std::string& text, int x, int y) override;
     void ShowError(const std::string& text) override;
-    void SetCounterCaption(const std::string& caption) override;
-    void SetVppCaption(const std::string& caption) override;
-    void SetSocketText(int socket, const std::string& text) override;
-    void SetWindowEnabled(bool enabled) override;
 
     // Tests and the window replace the presenter (e.g. with a recorder).
     void Set_Presenter(TMessagePresenter presenter) { Presenter = std::move(presenter); }

@@ -72,15 +72,9 @@ public:
     void ArmTimer(int) override { Timer_Armed = true; }
     void DisarmTimer() override { Timer_Armed = false; }
     int SecondsOfDay() override { return static_cast<int>(Now_Us / 1e6) % 60; }
-    void LogLine(const std::string& line) override { Log.push_back(line); }
-    void ShowLog(bool) override {}
     void ShowInfo(const std::string& text) override { Infos.push_back(text); }
     void ShowInfoAt(const std::string& text, int, int) override { Infos.push_back(text); }
     void ShowError(const std::string& text) override { Infos.push_back(text); }
-    void SetCounterCaption(const std::string&) override {}
-    void SetVppCaption(const std::string&) override {}
-    void SetSocketText(int, const std::string&) override {}
-    void SetWindowEnabled(bool) override {}
 };
 
 } // namespace gang::test

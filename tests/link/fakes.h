@@ -105,18 +105,12 @@ public:
     void ArmTimer(int interval_ms) override;
     void DisarmTimer() override { Armed_Interval = -1; }
     int SecondsOfDay() override;
-    void LogLine(const std::string&) override {}
-    void ShowLog(bool) override {}
     void ShowInfo(const std::string& text) override { Infos.push_back(text); }
     void ShowInfoAt(const std::string& text, int x, int y) override
     {
         Infos_At.push_back({text, x, y});
     }
     void ShowError(const std::string& text) override { Errors.push_back(text); }
-    void SetCounterCaption(const std::string&) override {}
-    void SetVppCaption(const std::string&) override {}
-    void SetSocketText(int, const std::string&) override {}
-    void SetWindowEnabled(bool) override {}
 };
 
 // A link over the fakes, ready to use at base 0x378 once Open() ran.

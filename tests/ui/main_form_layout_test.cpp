@@ -169,7 +169,7 @@ TEST(MainFormLayout, ModelChangesReachTheWidgets)
     EXPECT_FALSE(f.isEnabled());
     m.Form.SetEnabled(true);
     EXPECT_TRUE(f.isEnabled());
-    f.Host().SetCounterCaption("&Quit = 0100");
+    m.Quit_Func_But.SetCaption("&Quit = 0100");
     EXPECT_EQ(static_cast<QPushButton*>(f.Control("Quit_Func_But"))->text(), "&Quit = 0100");
 }
 

@@ -31,8 +31,6 @@ public:
     void DisarmTimer() override { Armed = false; }
     // The seconds field moves on every 40 reads: a speed check ends quickly.
     int SecondsOfDay() override { return static_cast<int>((Clock_Reads++ / 40) % 60); }
-    void LogLine(const std::string& line) override { Form.Memo1.AddLine(line); }
-    void ShowLog(bool visible) override { Form.Memo1.SetVisible(visible); }
     void ShowInfo(const std::string& text) override { Infos.push_back(text); }
     void ShowInfoAt(const std::string& text, int x, int y) override
     {
@@ -41,13 +39,6 @@ public:
         Info_Y = y;
     }
     void ShowError(const std::string& text) override { Errors.push_back(text); }
-    void SetCounterCaption(const std::string& c) override { Form.Quit_Func_But.SetCaption(c); }
-    void SetVppCaption(const std::string& c) override { Form.Vpp_But.SetCaption(c); }
-    void SetSocketText(int socket, const std::string& t) override
-    {
-        Form.Socket_Text(socket).SetCaption(t);
-    }
-    void SetWindowEnabled(bool enabled) override { Form.Form.SetEnabled(enabled); }
 
     TFormModel& Form;
     TLink* Link = nullptr;
