@@ -3,6 +3,7 @@
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
 #include "devices/device_work.h"
+#include "link/address_map.h"
 
 #include <algorithm>
 
@@ -37,8 +38,8 @@ void TDeviceWork::Start_Func()
     Form.Quit_Func_But.SetCaption(Counter_Caption(Link.Cur_Add));
 
     const int32_t gang = Form.Num_Of_Devices.Tag;
-    if (Full_Gang_Mask(gang) != 0)
-        Link.Gang_Mask = Full_Gang_Mask(gang);
+    if (const auto mask = Full_Gang_Mask(gang))
+        Link.Gang_Mask = *mask;
     for (int32_t s = 1; s <= std::min(gang, Max_Gang_Size); ++s)
         Link.Socket_Fail[s] = 0;
 

@@ -1,5 +1,5 @@
 // Small pure rules of the device work: voltage codes and their manual step,
-// the gang's socket mask, and the Buffer checksum.
+// the largest gang, and the Buffer checksum.
 #pragma once
 
 #include "core/buffer.h"
@@ -32,12 +32,6 @@ constexpr int32_t Next_Vpp_Code(int32_t code)
 }
 
 constexpr int Max_Gang_Size = 5;
-
-// Bit k-1 set for sockets 1..k of a gang of k; 0 for sizes outside 1..5.
-constexpr int32_t Full_Gang_Mask(int32_t gang_size)
-{
-    return (gang_size >= 1 && gang_size <= Max_Gang_Size) ? (1 << gang_size) - 1 : 0;
-}
 
 // Sum of the Buffer bytes from first to last, both included, modulo 65536.
 // Empty when last < first; the range is clipped to the Buffer.

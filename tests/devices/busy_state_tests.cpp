@@ -2,6 +2,7 @@
 // the gang's socket state and stop requests outside a run.
 #include "devices/device_rules.h"
 #include "gang_rig.h"
+#include "link/address_map.h"
 
 #include <gtest/gtest.h>
 
@@ -106,7 +107,7 @@ TEST(BusyState, StartSetsUpOnlyTheGangsSockets)
             EXPECT_EQ(rig.Link.Socket_Fail[s], s <= gang ? 0 : 1) << gang << "/" << s;
     }
     EXPECT_EQ(Full_Gang_Mask(3), 0x07);
-    EXPECT_EQ(Full_Gang_Mask(6), 0);
+    EXPECT_FALSE(Full_Gang_Mask(6).has_value());
 }
 
 } // namespace
