@@ -92,6 +92,7 @@ uint8_t Status_For(uint8_t nibble, uint8_t junk)
 void TFakeHost::ProcessMessages()
 {
     ++Pumps;
+    Clock_Us += Us_Per_Pump;
     if (Port)
         Port->Log.push_back({Op::Pump, 0, 0});
     if (On_Pump)

@@ -94,12 +94,12 @@ public:
     };
     std::vector<TAt> Infos_At;
 
-    // Simulated clock: when set, every pump lasts this many microseconds.
-    int64_t Us_Per_Pump = 0;
-    int64_t Monotonic_Us() override
-    {
-        return Us_Per_Pump > 0 ? Pumps * Us_Per_Pump : IHost::Monotonic_Us();
-    }
+    // Simulated monotonic clock: every pump lasts Us_Per_Pump microseconds.
+    // Never the real clock, so that a loaded machine cannot cut a pulse short
+    // and change the pump counts the tests assert on.
+    int64_t Us_Per_Pump = 1;
+    int64_t Clock_Us = 0;
+    int64_t Monotonic_Us() override { return Clock_Us; }
 
     void ProcessMessages() override;
     void ArmTimer(int interval_ms) override;
