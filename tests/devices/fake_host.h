@@ -17,7 +17,8 @@ class TFakeHost : public IHost {
 public:
     TLink* Link = nullptr; // set once the link exists
 
-    // Fake clock, advanced by Us_Per_Pump on every pump.
+    // Fake clock, advanced by Us_Per_Pump on every pump; the only clock the
+    // link sees.
     double Now_Us = 0.0;
     double Us_Per_Pump = 10.0;
 
@@ -72,6 +73,9 @@ public:
     void ArmTimer(int) override { Timer_Armed = true; }
     void DisarmTimer() override { Timer_Armed = false; }
     int SecondsOfDay() override { return static_cast<int>(Now_Us / 1e6) % 60; }
+    // The pulse limit reads this clock: the real one would let a busy machine
+    // cut pulses short and make the width checks depend on the load.
+    int64_t Monotonic_Us() override { return static_cast<int64_t>(Now_Us); }
     void ShowInfo(const std::string& text) override { Infos.push_back(text); }
     void ShowInfoAt(const std::string& text, int, int) override { Infos.push_back(text); }
     void ShowError(const std::string& text) override { Infos.push_back(text); }

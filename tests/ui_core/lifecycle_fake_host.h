@@ -1,6 +1,7 @@
 // A host for the widget-free life-cycle tests: the timer ticks at the first
 // message pump after it is armed, the clock's seconds advance every few
-// reads, texts go into the form model, and dialogs are recorded.
+// reads, the microsecond clock advances with the pumps, texts go into the form model, and dialogs
+// are recorded.
 #pragma once
 
 #include "core/form_model.h"
@@ -20,6 +21,7 @@ public:
     void ProcessMessages() override
     {
         ++Pumps;
+        Clock_Us += Us_Per_Pump;
         if (Armed && Link) {
             Armed = false;
             Link->ThreadedTimer1Timer();
@@ -31,6 +33,9 @@ public:
     void DisarmTimer() override { Armed = false; }
     // The seconds field moves on every 40 reads: a speed check ends quickly.
     int SecondsOfDay() override { return static_cast<int>((Clock_Reads++ / 40) % 60); }
+    // A pump-driven clock for the pulse limit, so that a loaded machine
+    // cannot cut pulses short.
+    int64_t Monotonic_Us() override { return Clock_Us; }
     void ShowInfo(const std::string& text) override { Infos.push_back(text); }
     void ShowInfoAt(const std::string& text, int x, int y) override
     {
@@ -45,6 +50,8 @@ public:
     bool Armed = false;
     long Pumps = 0;
     long Clock_Reads = 0;
+    int64_t Clock_Us = 0;
+    int64_t Us_Per_Pump = 10;
     std::vector<std::string> Infos;
     std::vector<std::string> Errors;
     int Info_X = -1;
