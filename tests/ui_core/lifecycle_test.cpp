@@ -198,6 +198,56 @@ TEST(LifecycleReSearch, FailureKeepsTheStatusTextClickable)
     EXPECT_TRUE(rig.Form.Load_But.Enabled());
 }
 
+TEST(LifecycleReSearch, StatusTextClickedDuringAProgrammingRunIsIgnored)
+{
+    // The programming run pumps messages inside its pulses, and the status
+    // text stays clickable in the busy state.  A search there would drive the
+    // port test into a live gang and reset the run's address and latches.
+    TRig rig(TRig::At(0x378));
+    rig.Life.FormActivate();
+    rig.Work.Device_BoxClick(1); // 2716
+    rig.Work.Num_Of_DevicesClick(2);
+    rig.Sim.Insert_Chip(1, "2716");
+    rig.Sim.Insert_Chip(2, "2716");
+    rig.Sim.Set_Fast_Chips(true);
+    for (int32_t a = 0; a <= rig.Buffer.End_Of_Eprom; ++a)
+        rig.Buffer.Data[static_cast<std::size_t>(a)] = static_cast<uint8_t>(a * 5 + 3);
+    const std::size_t log_lines = rig.Form.Memo1.Lines().size();
+
+    long pumps = 0;
+    int32_t click_add = -1;
+    rig.Host.On_Pump = [&] {
+        if (++pumps == 300) {
+            click_add = rig.Link.Cur_Add;
+            THandlerScope click(rig.Life);
+            ASSERT_TRUE(static_cast<bool>(click));
+            rig.Life.StaticText3Click();
+            EXPECT_FALSE(rig.Form.Program_Eprom.Enabled()); // still busy
+        }
+    };
+    {
+        THandlerScope run(rig.Life);
+        rig.Work.Program_EpromClick();
+    }
+    rig.Host.On_Pump = nullptr;
+
+    EXPECT_GT(click_add, 0);
+    EXPECT_EQ(rig.Form.Memo1.Lines().size(), log_lines);
+    EXPECT_TRUE(rig.Form.StaticText3.Enabled());
+    EXPECT_EQ(rig.Form.Quit_Func_But.Caption(), "&Quit = 0800");
+    EXPECT_EQ(rig.Form.Device_1.Caption(), "1-Programmed OK ");
+    EXPECT_EQ(rig.Form.Device_2.Caption(), "2-Programmed OK ");
+    for (int s : {1, 2})
+        for (uint32_t a : {0x000u, 0x7FFu})
+            EXPECT_EQ(rig.Sim.Chip_Byte(s, a), rig.Buffer.Data[a]) << s << "/" << a;
+    EXPECT_EQ(rig.Sim.Overvoltage_Events(), 0u);
+    EXPECT_TRUE(rig.Sim.At_Rest());
+
+    // Once the run is over the click searches as ever.
+    rig.Life.StaticText3Click();
+    EXPECT_FALSE(rig.Form.StaticText3.Enabled());
+}
+
 // ---- close ----------------------------------------------------------------
 
 TEST(LifecycleClose, WithoutProgrammerTouchesNoPort)

@@ -41,6 +41,13 @@ void TLifecycle::FormActivate()
 
 void TLifecycle::StaticText3Click()
 {
+    // The status text stays clickable in the busy state, and a programming
+    // run pumps messages inside its pulses.  A search nested in a running
+    // handler would put the port test onto a live gang, cut the pulse in
+    // hand and end the busy state under the run (address and latches reset,
+    // every socket failed): the click is ignored until that handler returns.
+    if (Depth > 1)
+        return;
     Form.Memo1.ClearLines();
     Form.Form.SetEnabled(false);
     Link.Find_Programmer();

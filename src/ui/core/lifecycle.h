@@ -35,7 +35,8 @@ public:
 
     // Runs once, right after the window has first been shown.
     void FormActivate();
-    // A click on StaticText3: searches for the programmer again.
+    // A click on StaticText3: searches for the programmer again.  Ignored
+    // while another handler runs beneath it (run it inside a THandlerScope).
     void StaticText3Click();
     // A request to close the window.  True: the window may close now.
     // False: a handler is still unwinding; the close completes when it has
