@@ -58,8 +58,10 @@ int In_Out_Error_Code(int posix_errno)
     case EDQUOT:
     case EFBIG:
         return io_code::Disk_Full;
+    case EIO:
+        return io_code::Hardware_Failure;
     default:
-        return Is_Table_Code(posix_errno) ? 1000 + posix_errno : posix_errno;
+        return Is_Table_Code(posix_errno) ? io_code::Hardware_Failure : posix_errno;
     }
 }
 

@@ -17,6 +17,9 @@ constexpr int File_Access_Denied = 5;
 constexpr int Read_Beyond_End = 100;
 constexpr int Disk_Full = 101;
 constexpr int Invalid_Numeric_Input = 106;
+// The classic code for a failing device; it has no text of its own and shows
+// as "I/O error 162".  No errno has this number.
+constexpr int Hardware_Failure = 162;
 } // namespace io_code
 
 // "File not found", "Disk full", ... or "I/O error <code>" (no full stop).
@@ -28,10 +31,12 @@ std::string In_Out_Error_Message(int code);
 //   EMFILE, ENFILE                           -> 4  Too many open files
 //   EACCES, EPERM, EISDIR, EROFS, ETXTBSY    -> 5  File access denied
 //   ENOSPC, EDQUOT, EFBIG                    -> 101 Disk full
-// Every other errno keeps its own number ("I/O error 28" style), except that
-// an errno whose number equals one of the codes above (EIO is 5, for
-// instance) is moved to 1000 + errno, so that a failing disk never reads as
-// "File access denied".
+//   EIO                                      -> 162 ("I/O error 162")
+// Every other errno keeps its own number ("I/O error 6" for ENXIO).  EIO cannot:
+// its number 5 would read as "File access denied" and send the user after
+// permissions when the disk or stick is failing.  The few other errnos whose
+// numbers are table codes (ESRCH, ENETDOWN, ENETUNREACH, EISCONN) are
+// reported as 162 as well.
 int In_Out_Error_Code(int posix_errno);
 
 // Raised by every failing file operation.

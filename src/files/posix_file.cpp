@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace gang {
@@ -18,28 +19,44 @@ namespace {
 // Mode of a newly created file; the process umask still applies.
 constexpr mode_t New_File_Mode = 0666;
 
+// Opens without waiting: a FIFO would otherwise block the open until another
+// process opens its other end, and the window would hang.
+int Open_No_Wait(const std::string& path, int flags, mode_t mode = 0)
+{
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        Raise_From_Errno(errno);
+    return fd;
+}
+
 } // namespace
 
 TPosixFile TPosixFile::Open_For_Reading(const std::string& path)
 {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
+    TPosixFile file(Open_No_Wait(path, O_RDONLY));
+    // Only a regular file has an end: a FIFO, a terminal or a device such as
+    // /dev/zero could keep the reader going for ever.  Such a path is refused
+    // like a directory.
+    struct stat st;
+    if (::fstat(file.Fd_, &st) < 0)
         Raise_From_Errno(errno);
-    return TPosixFile(fd);
+    if (!S_ISREG(st.st_mode))
+        throw EInOutError(io_code::File_Access_Denied);
+    return file;
 }
 
 TPosixFile TPosixFile::Create_For_Writing(const std::string& path)
 {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, New_File_Mode);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
+    // A FIFO nobody reads fails here (ENXIO) instead of blocking.  Writes then
+    // block as usual, so that a pipe with a slow reader takes every byte.
+    TPosixFile file(Open_No_Wait(path, O_WRONLY | O_CREAT | O_TRUNC, New_File_Mode));
+    int flags = ::fcntl(file.Fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(file.Fd_, F_SETFL, flags & ~O_NONBLOCK) < 0)
         Raise_From_Errno(errno);
-    return TPosixFile(fd);
+    return file;
 }
 
 TPosixFile::TPosixFile(TPosixFile&& other) noexcept : Fd_(other.Fd_)

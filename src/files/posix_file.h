@@ -10,9 +10,11 @@ namespace gang {
 
 class TPosixFile {
 public:
-    // Opens an existing file for reading.
+    // Opens an existing file for reading.  Anything but a regular file (a
+    // FIFO, a device) is refused with "File access denied".
     static TPosixFile Open_For_Reading(const std::string& path);
     // Creates a file for writing; an existing file of that name is emptied.
+    // A FIFO without a reader is refused rather than waited for.
     static TPosixFile Create_For_Writing(const std::string& path);
 
     TPosixFile(TPosixFile&& other) noexcept;

@@ -4,9 +4,13 @@
 #include "files/file_commands.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
+#include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace gang {
@@ -44,9 +48,12 @@ TEST(FileErrors, MessagesAndErrnoMapping)
     EXPECT_EQ(In_Out_Error_Code(EISDIR), 5);
     EXPECT_EQ(In_Out_Error_Code(EROFS), 5);
     EXPECT_EQ(In_Out_Error_Code(ENOSPC), 101);
-    // A failing disk must not read as "File access denied" although EIO is 5.
-    EXPECT_EQ(In_Out_Error_Code(EIO), 1000 + EIO);
-    EXPECT_EQ(In_Out_Error_Code(EXDEV), EXDEV);
+    // A failing disk must not read as "File access denied" although EIO is 5,
+    // nor a network error as "Read beyond end of file" or "Disk full".
+    EXPECT_EQ(EInOutError(In_Out_Error_Code(EIO)).Message(), "I/O error 162");
+    EXPECT_EQ(In_Out_Error_Code(ENETDOWN), 162);
+    EXPECT_EQ(In_Out_Error_Code(ENETUNREACH), 162);
+    EXPECT_EQ(In_Out_Error_Code(ENXIO), ENXIO);
 }
 
 TEST(BinaryFile, LoadTakesAtMostTheRangeAndLeavesTheRestAlone)
@@ -116,6 +123,47 @@ TEST(FileFailures, MissingFilesDirectoriesAndBadPaths)
     EXPECT_EQ(Error_Code_Of([&] { Save_Hex_File(dir.File("no/such/dir.hex"), 1, *b); }), 2);
     test::Write_Whole_File(dir.File("plain"), "x");
     EXPECT_EQ(Error_Code_Of([&] { Save_Binary_File(dir.File("plain/x.bin"), *b); }), 3);
+    EXPECT_EQ(b->Data, before);
+}
+
+// Runs a file command on a thread of its own and gives its error code (0 when
+// it succeeded).  A command still running after a generous wait is a hang:
+// `release` then opens the FIFO's other end to free it, and -1 is returned.
+template <class F> int Error_Code_Unless_Hung(F&& command, const std::function<void()>& release)
+{
+    std::promise<int> done;
+    std::future<int> code = done.get_future();
+    std::thread worker([&] { done.set_value(Error_Code_Of(command)); });
+    bool hung = code.wait_for(std::chrono::seconds(10)) != std::future_status::ready;
+    if (hung)
+        release();
+    worker.join();
+    return hung ? -1 : code.get();
+}
+
+TEST(FileFailures, FifosAndDevicesAreRefusedInsteadOfHanging)
+{
+    TTempDir dir;
+    const std::string fifo = dir.File("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // A reader blocked in open is freed by a writer that comes and goes: it
+    // then sees an empty pipe.
+    auto writer_comes_and_goes = [&] { close(open(fifo.c_str(), O_RDWR)); };
+    auto b = test::Random_Buffer(14, 0x07FF);
+    const auto before = b->Data;
+    EXPECT_EQ(Error_Code_Unless_Hung([&] { Load_Hex_File(fifo, *b); }, writer_comes_and_goes), 5);
+    EXPECT_EQ(Error_Code_Unless_Hung([&] { Load_Binary_File(fifo, *b); }, writer_comes_and_goes),
+              5);
+    // A writer blocked in open is freed by a reader; 2 KiB of hex fits the
+    // pipe, and the reader stays open until the writer is done.
+    int reader = -1;
+    EXPECT_EQ(Error_Code_Unless_Hung([&] { Save_Hex_File(fifo, 1, *b); },
+                                     [&] { reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK); }),
+              ENXIO);
+    if (reader >= 0)
+        close(reader);
+    // A device is refused too: /dev/zero as hex would be one endless line.
+    EXPECT_EQ(Error_Code_Of([&] { Load_Binary_File("/dev/zero", *b); }), 5);
     EXPECT_EQ(b->Data, before);
 }
 
