@@ -115,7 +115,7 @@ struct TFormModel {
     TControl Edit{"Edit", "&Edit Buffer"};
     TControl Fill{"Fill", "&Fill Buffer"};
     TControl Vpp_But{"Vpp_But", " Vpp = 12.5", true, true, 1}; // Tag: voltage code
-    TControl Scale{"Scale", "Large Buttons"};                   // Tag: 0 normal, 1 enlarged
+    TControl Scale{"Scale", "Large Buttons"};                  // Tag: 0 normal, 1 enlarged
     TControl Start_Buf_Add{"Start_Buf_Add", "Start Of Buffer=0000"};
     TControl Start_Add{"Start_Add", "Start Of Eprom=0000"};
     TControl End_Add{"End_Add", "End Of Eprom=0000"};
@@ -125,9 +125,9 @@ struct TFormModel {
     TControl Edit_1{"Edit_1", "", false};
     TControl Chg_Edit_Add{"Chg_Edit_Add", "", false};
     TControl Memo1{"Memo1", ""};
-    TControl Num_Of_Devices{"Num_Of_Devices", "", false}; // Tag: gang size
-    TControl Device_Box{"Device_Box", "", false};         // Tag: row last clicked
-    TControl File_Type{"File_Type", "", false};           // Tag: file type
+    TControl Num_Of_Devices{"Num_Of_Devices", "", false};   // Tag: gang size
+    TControl Device_Box{"Device_Box", "", false, true, -1}; // Tag: row last clicked, -1 none
+    TControl File_Type{"File_Type", "", false};             // Tag: file type
     TControl FillBox{"FillBox", "", false};
     TControl FillEdit{"FillEdit", "", false};
 
@@ -141,13 +141,13 @@ struct TFormModel {
     // Every control, for the window to wire up and for tests to walk.
     std::vector<TControl*> All()
     {
-        return {&Form,         &Program_Eprom, &Quit_Func_But, &StaticText3,    &Quit_But,
-                &StaticText2,  &Blank_Chk,     &Verify_Eprom,  &Move_Eprom,     &Chk_Sum_But,
-                &Load_But,     &Save_But,      &File_But,      &Device,         &Device_1,
-                &Device_2,     &Device_3,      &Device_4,      &Device_5,       &Edit,
-                &Fill,         &Vpp_But,       &Scale,         &Start_Buf_Add,  &Start_Add,
-                &End_Add,      &StaticText4,   &Edit_1,        &Chg_Edit_Add,   &Memo1,
-                &Num_Of_Devices, &Device_Box,  &File_Type,     &FillBox,        &FillEdit};
+        return {&Form,           &Program_Eprom, &Quit_Func_But, &StaticText3,   &Quit_But,
+                &StaticText2,    &Blank_Chk,     &Verify_Eprom,  &Move_Eprom,    &Chk_Sum_But,
+                &Load_But,       &Save_But,      &File_But,      &Device,        &Device_1,
+                &Device_2,       &Device_3,      &Device_4,      &Device_5,      &Edit,
+                &Fill,           &Vpp_But,       &Scale,         &Start_Buf_Add, &Start_Add,
+                &End_Add,        &StaticText4,   &Edit_1,        &Chg_Edit_Add,  &Memo1,
+                &Num_Of_Devices, &Device_Box,    &File_Type,     &FillBox,       &FillEdit};
     }
 };
 
