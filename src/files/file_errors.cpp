@@ -1,5 +1,6 @@
 #include "files/file_errors.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace gang {
@@ -67,8 +68,21 @@ int In_Out_Error_Code(int posix_errno)
 
 EInOutError::EInOutError(int code) : std::runtime_error(In_Out_Error_Message(code)), Code_(code) {}
 
+namespace {
+
+// A NUL (a binary file opened as hex) would cut the message short wherever
+// it is shown as a C string, leaving only "'$"; it is shown as "?".
+std::string Printable_Group(std::string group)
+{
+    std::replace(group.begin(), group.end(), '\0', '?');
+    return group;
+}
+
+} // namespace
+
 EConvertError::EConvertError(const std::string& group_with_dollar)
-    : std::runtime_error("'" + group_with_dollar + "' is not a valid integer value")
+    : std::runtime_error("'" + Printable_Group(group_with_dollar) +
+                         "' is not a valid integer value")
 {
 }
 

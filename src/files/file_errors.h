@@ -52,6 +52,7 @@ private:
 
 // Raised by a hex group that does not convert; names the group with the "$"
 // the conversion puts in front of it: "'$1G' is not a valid integer value".
+// A NUL in the group is shown as "?".
 class EConvertError : public std::runtime_error {
 public:
     explicit EConvertError(const std::string& group_with_dollar);

@@ -150,6 +150,12 @@ TEST(HexReader, PairsFollowOnFromTheAddressTheLastRecordLeft)
     // neither reduced nor moved by the bases.
     Read_Hex_Text(":020000020100FB\r\n:0400300500000000C7\r\nDD\r\n", *b);
     EXPECT_EQ(Changed(*b), std::vector<int32_t>{0x0030});
+
+    b = Blank(0x07FF);
+    // Skipped S0 and S5 lines leave the address of the record before them.
+    Read_Hex_Text("S1040123AA00\r\nS00600004844521B\r\nS5030001FB\r\nBBCC\r\n", *b);
+    EXPECT_EQ(Changed(*b), (std::vector<int32_t>{0x0123, 0x0124}));
+    EXPECT_EQ(b->Data[0x0123], 0xBB);
 }
 
 TEST(HexReader, TooShortRecordsNameTheEmptyGroup)
@@ -169,7 +175,10 @@ TEST(HexReader, TooShortRecordsNameTheEmptyGroup)
     EXPECT_EQ(Conversion_Error_Of(":0300000001", *b), "'$' is not a valid integer value");
     EXPECT_EQ(Conversion_Error_Of(":01000000G100", *b), "'$G1' is not a valid integer value");
     EXPECT_EQ(Conversion_Error_Of("S1050000Z", *b), "'$Z' is not a valid integer value");
-    EXPECT_EQ(Changed(*b), std::vector<int32_t>{0}); // only the 01 of ":0300000001"
+    // A binary file opened as hex: its NUL bytes must not cut the message.
+    EXPECT_EQ(Conversion_Error_Of(std::string("01\0\x01", 4), *b),
+              "'$?\x01' is not a valid integer value");
+    EXPECT_EQ(Changed(*b), std::vector<int32_t>{0}); // the 01 of ":0300000001" and "01"
 }
 
 TEST(HexReader, EmptyInputChangesNothing)
