@@ -32,6 +32,14 @@ int Open_No_Wait(const std::string& path, int flags, mode_t mode = 0)
     return fd;
 }
 
+// Back to ordinary blocking reads and writes once the file is open.
+void Wait_From_Now_On(int fd)
+{
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0)
+        Raise_From_Errno(errno);
+}
+
 } // namespace
 
 TPosixFile TPosixFile::Open_For_Reading(const std::string& path)
@@ -45,6 +53,7 @@ TPosixFile TPosixFile::Open_For_Reading(const std::string& path)
         Raise_From_Errno(errno);
     if (!S_ISREG(st.st_mode))
         throw EInOutError(io_code::File_Access_Denied);
+    Wait_From_Now_On(file.Fd_);
     return file;
 }
 
@@ -53,9 +62,7 @@ TPosixFile TPosixFile::Create_For_Writing(const std::string& path)
     // A FIFO nobody reads fails here (ENXIO) instead of blocking.  Writes then
     // block as usual, so that a pipe with a slow reader takes every byte.
     TPosixFile file(Open_No_Wait(path, O_WRONLY | O_CREAT | O_TRUNC, New_File_Mode));
-    int flags = ::fcntl(file.Fd_, F_GETFL);
-    if (flags < 0 || ::fcntl(file.Fd_, F_SETFL, flags & ~O_NONBLOCK) < 0)
-        Raise_From_Errno(errno);
+    Wait_From_Now_On(file.Fd_);
     return file;
 }
 
