@@ -7,9 +7,9 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Gang Adapter"));
     gang::TLinuxPort port;
     gang::TMainForm form(port);
+    form.Set_Box_Title("Gang Adapter");
     form.show();
     return QApplication::exec();
 }

@@ -45,13 +45,13 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Gang Adapter (simulated)"));
     gang::TMainForm form(adapter);
     form.Work().OnTypeApplied = [&adapter, fixed_sockets](const gang::TDeviceType& type) {
         for (int socket = 1; socket <= 5; ++socket)
             if (fixed_sockets.count(socket) == 0)
                 adapter.Insert_Chip(socket, type.Type_Name);
     };
+    form.Set_Box_Title("Gang Adapter (simulated)");
     form.show();
     return QApplication::exec();
 }

@@ -55,6 +55,9 @@ public:
 
     void Set_Message_Presenter(TMessagePresenter presenter);
     void Set_File_Dialog_Runner(TFileDialogRunner runner);
+    // Title of the message boxes.  Not the application's display name: the
+    // platform would append that to the window's caption.
+    void Set_Box_Title(const std::string& title) { Host_.Set_Title(title); }
 
     // True once the activation sequence has run to its end.
     bool Activated() const { return Activation_Done; }

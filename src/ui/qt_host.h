@@ -30,6 +30,7 @@ public:
 
     // Tests and the window replace the presenter (e.g. with a recorder).
     void Set_Presenter(TMessagePresenter presenter) { Presenter = std::move(presenter); }
+    void Set_Title(std::string title) { Title_ = std::move(title); }
     const std::string& Title() const { return Title_; }
 
 private:

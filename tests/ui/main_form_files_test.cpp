@@ -2,7 +2,6 @@
 // the (replaced) dialogs, banners, the last-file text and the error box.
 #include "main_form_test_rig.h"
 
-#include <QGuiApplication>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -91,13 +90,14 @@ TEST(MainFormFiles, MissingFileEndsTheLoadInTheErrorBox)
     TMainForm& f = *rig.Form;
     const std::string before = f.Model().Chk_Sum_But.Caption();
     f.Buffer()[0] = 0x34;
+    f.Set_Box_Title("Gang Adapter");
     f.Set_File_Dialog_Runner(Confirm(Temp_Path("missing") + ".Bin"));
     f.Load_ButClick();
 
     ASSERT_EQ(rig.Messages.size(), 1u);
     EXPECT_EQ(rig.Messages[0].Kind, TMessageKind::Error);
     EXPECT_EQ(rig.Messages[0].Text, "File not found.");
-    EXPECT_EQ(rig.Messages[0].Title, QGuiApplication::applicationDisplayName().toStdString());
+    EXPECT_EQ(rig.Messages[0].Title, "Gang Adapter");
     EXPECT_EQ(f.Model().StaticText4.Caption(), "Last File Loaded in Buffer=No File Loaded");
     EXPECT_EQ(f.Model().Chk_Sum_But.Caption(), before);
     EXPECT_EQ(f.Buffer()[0], 0x34);
