@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -20,6 +21,10 @@ namespace gang {
 namespace {
 constexpr int Goto_Max_Length = 6;
 constexpr int View_Font_Pixels = 12;
+// The view's 73-character lines were laid out for the 7-pixel cell of the
+// original 12-pixel face; a stand-in face with a wider cell would push the
+// character column past the right edge of the 521-pixel view.
+constexpr qreal View_Cell_Pixels = 7.0;
 
 QString Latin1(const std::string& text)
 {
@@ -176,6 +181,9 @@ THexEditor::THexEditor(QPlainTextEdit* edit_1, QLineEdit* chg_edit_add, TFormMod
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
     font.setPixelSize(View_Font_Pixels);
+    const qreal cell = QFontMetricsF(font).horizontalAdvance(QLatin1Char('0'));
+    if (cell > View_Cell_Pixels) // a percentage, so that scaling keeps the fit
+        font.setLetterSpacing(QFont::PercentageSpacing, 100.0 * View_Cell_Pixels / cell);
     Edit_1->setFont(font);
     Chg_Edit_Add->setMaxLength(Goto_Max_Length);
 

@@ -5,12 +5,15 @@
 #include "ui/form_layout.h"
 #include "ui/scaling.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +114,44 @@ TEST(MainFormLayout, FontsAreFixedPitchWhereTextLinesUp)
     EXPECT_EQ(f.Control("Num_Of_Devices")->font().pixelSize(), 13);
     EXPECT_EQ(f.Control("File_Type")->font().pixelSize(), 13);
     EXPECT_EQ(f.font().pixelSize(), 14);
+}
+
+// Width of the laid-out text of one line of a text field.
+qreal Line_Width(QPlainTextEdit* view, int line)
+{
+    const QTextBlock block = view->document()->findBlockByNumber(line);
+    return block.layout()->lineAt(0).naturalTextWidth();
+}
+
+TEST(MainFormLayout, NoLineOfTheHexViewOrItemOfAListIsCutOff)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    f.show();
+    auto* view = static_cast<QPlainTextEdit*>(f.Control("Edit_1"));
+    for (int click = 0; click < 2; ++click) {
+        f.EditClick();
+        ASSERT_EQ(view->document()->blockCount(), 17);
+        for (int line : {0, 1, 16})
+            EXPECT_LE(Line_Width(view, line), view->viewport()->width())
+                << "line " << line << ", layout " << click;
+        const QRectF last =
+            view->document()->documentLayout()->blockBoundingRect(view->document()->lastBlock());
+        EXPECT_LE(last.bottom(), view->viewport()->height()) << "layout " << click;
+        f.ScaleClick();
+    }
+    for (const char* name : {"Device_Box", "Num_Of_Devices", "File_Type", "FillBox"}) {
+        auto* list = static_cast<QListWidget*>(f.Control(name));
+        list->show();
+        const QFontMetrics metrics(list->font());
+        for (int row = 0; row < list->count(); ++row) {
+            const QRect r = list->visualItemRect(list->item(row));
+            EXPECT_TRUE(list->viewport()->rect().contains(r)) << name << " row " << row;
+            EXPECT_LE(metrics.horizontalAdvance(list->item(row)->text()), r.width())
+                << name << " row " << row;
+            EXPECT_LE(metrics.height(), r.height()) << name << " row " << row;
+        }
+    }
 }
 
 TEST(MainFormLayout, TabOrderFollowsTheListAndLabelsTakeNoFocus)
