@@ -22,6 +22,15 @@ TLayoutEntry Button(const char* name, TBounds b, const char* caption, const char
     return {name, K::Button, b, clDefault, text, caption, hint, F::Sans_Bold, 12, true, tag};
 }
 
+TLayoutEntry Status_Text(const char* name, TBounds b, TColor background, TColor text,
+                         const char* caption, bool visible)
+{
+    TLayoutEntry e{name, K::StaticText, b,  background, text, caption,
+                   "",   F::Sans_Bold,  12, visible,    0};
+    e.Fit_Caption = true;
+    return e;
+}
+
 TLayoutEntry Result_Line(const char* name, int top)
 {
     TLayoutEntry e{
@@ -52,29 +61,10 @@ std::vector<TLayoutEntry> Build_Layout()
                        "Programs the Device from the Buffer.."));
     t.push_back(Button("Quit_Func_But", {144, 5, 103, 21}, "&Quit = 00000",
                        "Lets You Stop a Fuction in Process.."));
-    t.push_back({"StaticText3",
-                 K::StaticText,
-                 {280, 5, 142, 17},
-                 clYellow,
-                 clDesktop,
-                 "Looking For Programmer",
-                 "",
-                 F::Sans_Bold,
-                 12,
-                 true,
-                 0});
+    t.push_back(Status_Text("StaticText3", {280, 5, 142, 17}, clYellow, clDesktop,
+                            "Looking For Programmer", true));
     t.push_back(Button("Quit_But", {652, 5, 70, 21}, "Quit", ""));
-    t.push_back({"StaticText2",
-                 K::StaticText,
-                 {144, 32, 70, 17},
-                 clRed,
-                 clDefault,
-                 "",
-                 "",
-                 F::Sans_Bold,
-                 12,
-                 false,
-                 0});
+    t.push_back(Status_Text("StaticText2", {144, 32, 70, 17}, clRed, clDefault, "", false));
 
     // Left column
     t.push_back(Panel("Panel2", {6, 44, 117, 76}, clLime));
@@ -110,17 +100,8 @@ std::vector<TLayoutEntry> Build_Layout()
     t.push_back(Button("Start_Buf_Add", {10, 488, 125, 21}, "Start Of Buffer=0000", ""));
     t.push_back(Button("Start_Add", {10, 512, 125, 21}, "Start Of Eprom=0000", ""));
     t.push_back(Button("End_Add", {10, 536, 125, 21}, "End Of Eprom=0000", ""));
-    t.push_back({"StaticText4",
-                 K::StaticText,
-                 {10, 570, 244, 17},
-                 clSilver,
-                 clDefault,
-                 "Last File Loaded in Buffer=No File Loaded",
-                 "",
-                 F::Sans_Bold,
-                 12,
-                 true,
-                 0});
+    t.push_back(Status_Text("StaticText4", {10, 570, 244, 17}, clSilver, clDefault,
+                            "Last File Loaded in Buffer=No File Loaded", true));
 
     // Work area
     TLayoutEntry view{"Edit_1", K::RichText, {200, 80, 521, 242}, clDefault, clBlack,

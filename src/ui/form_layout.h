@@ -73,6 +73,9 @@ struct TLayoutEntry {
     int Max_Length = 0;         // edit fields: most characters accepted (0 = any)
     bool Upper_Case = false;    // edit fields: typed letters become capitals
     bool Anchor_Bottom = false; // bottom edge follows the window's bottom edge
+    // Static texts whose captions change at run time widen to show the whole
+    // caption (never narrower than laid out), as self-sizing texts do.
+    bool Fit_Caption = false;
 };
 
 // Window geometry and caption.

@@ -283,6 +283,10 @@ void TMainForm::Build_Controls()
         if (*e.Hint)
             w->setToolTip(QString::fromUtf8(e.Hint));
         Set_Colors(w, e);
+        if (e.Fit_Caption) {
+            w->setProperty(Min_Width_Property, e.Bounds.Width);
+            Fit_Caption_Width(*w);
+        }
         w->setVisible(e.Visible);
     }
     Fill_List(static_cast<QListWidget*>(Control("Num_Of_Devices")), Num_Of_Devices_Items());
@@ -308,6 +312,7 @@ void TMainForm::Mirror_Model()
                 button->setText(caption);
             } else if (auto* label = qobject_cast<QLabel*>(w)) {
                 label->setText(caption);
+                Fit_Caption_Width(*label);
             } else if (auto* memo = qobject_cast<QPlainTextEdit*>(w); memo && !memo->isReadOnly()) {
                 QStringList lines;
                 for (const std::string& line : m.Lines())

@@ -1,9 +1,11 @@
 #include "ui/scaling.h"
 
 #include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace gang {
@@ -51,6 +53,17 @@ QFont Scaled_Font(QFont f, int n, int d)
 
 } // namespace
 
+void Fit_Caption_Width(QWidget& label)
+{
+    const QVariant floor = label.property(Min_Width_Property);
+    auto* text = qobject_cast<QLabel*>(&label);
+    if (!floor.isValid() || !text)
+        return;
+    const int width = std::max(floor.toInt(), text->sizeHint().width());
+    if (width != text->width())
+        text->resize(width, text->height());
+}
+
 void Apply_Scale(QWidget& form, int n, int d)
 {
     form.setFont(Scaled_Font(form.font(), n, d));
@@ -65,6 +78,13 @@ void Apply_Scale(QWidget& form, int n, int d)
         if (qobject_cast<QLineEdit*>(w))
             b.Height = Edit_Field_Height(f.pixelSize());
         w->setGeometry(b.Left, b.Top, b.Width, b.Height);
+        const QVariant floor = w->property(Min_Width_Property);
+        if (floor.isValid()) {
+            const int right = Mul_Div_Round(g.x() + floor.toInt(), n, d);
+            w->setProperty(Min_Width_Property, right - b.Left);
+            w->resize(right - b.Left, b.Height);
+            Fit_Caption_Width(*w);
+        }
     }
 }
 

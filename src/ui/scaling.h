@@ -25,6 +25,14 @@ TBounds Scale_Bounds(const TBounds& b, int n, int d);
 // the text plus border and margins).
 int Edit_Field_Height(int font_px);
 
+// Self-sizing static texts keep their laid-out width in this property; the
+// width never goes below it, and scaling scales it with the control.
+constexpr const char* Min_Width_Property = "Min_Width";
+
+// Widens a self-sizing label (one with Min_Width_Property) to its whole
+// caption, or back to its laid-out width; other widgets are left alone.
+void Fit_Caption_Width(QWidget& label);
+
 // Scales every direct child widget of form (geometry and font pixel size)
 // and the form's own font; the form keeps its position and size.
 void Apply_Scale(QWidget& form, int n, int d);

@@ -154,6 +154,33 @@ TEST(MainFormLayout, NoLineOfTheHexViewOrItemOfAListIsCutOff)
     }
 }
 
+TEST(MainFormLayout, StatusTextsWidenToShowTheirWholeCaption)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    TFormModel& m = f.Model();
+    auto label = [&](const char* n) { return static_cast<QLabel*>(f.Control(n)); };
+    auto shows_all = [&](const char* n) {
+        QLabel* l = label(n);
+        return l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width();
+    };
+    m.StaticText2.SetCaption("Programming Device from Buffer....");
+    m.StaticText3.SetCaption("Device #1 Has Been Moved to Buffer....");
+    m.StaticText4.SetCaption("Last File Loaded in Buffer=/home/user/projects/eproms/firmware.hex");
+    for (const char* n : {"StaticText2", "StaticText3", "StaticText4"})
+        EXPECT_TRUE(shows_all(n)) << n;
+    EXPECT_EQ(Bounds(f, "StaticText3").topLeft(), QPoint(280, 5));
+    EXPECT_EQ(Bounds(f, "StaticText3").height(), 17);
+
+    // Scaled and back, still whole; a short caption returns to the laid-out width.
+    f.ScaleClick();
+    EXPECT_TRUE(shows_all("StaticText3"));
+    f.ScaleClick();
+    EXPECT_TRUE(shows_all("StaticText3"));
+    m.StaticText3.SetCaption("Looking For Programmer");
+    EXPECT_NEAR(Bounds(f, "StaticText3").width(), 142, 1);
+}
+
 TEST(MainFormLayout, TabOrderFollowsTheListAndLabelsTakeNoFocus)
 {
     TWindowRig rig;
