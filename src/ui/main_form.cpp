@@ -103,10 +103,14 @@ void Set_Colors(QWidget* w, const TLayoutEntry& e)
         w->setAutoFillBackground(true);
     }
     if (e.Text != clDefault) {
+        // Active and inactive only: a disabled button keeps the style's grey
+        // text, so that the busy state shows on coloured buttons too.
         const QColor text = Resolve(e.Text);
-        p.setColor(QPalette::WindowText, text);
-        p.setColor(QPalette::ButtonText, text);
-        p.setColor(QPalette::Text, text);
+        for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+            p.setColor(group, QPalette::WindowText, text);
+            p.setColor(group, QPalette::ButtonText, text);
+            p.setColor(group, QPalette::Text, text);
+        }
     }
     w->setPalette(p);
 }

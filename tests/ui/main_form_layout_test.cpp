@@ -102,6 +102,16 @@ TEST(MainFormLayout, SampleOfCaptionsHintsAndFieldRules)
     EXPECT_EQ(f.Model().Scale.Tag, 0);
 }
 
+TEST(MainFormLayout, ColouredButtonsShowTheirColourOnlyWhileEnabled)
+{
+    // The busy state must be visible on the yellow-text buttons too: a
+    // disabled Blank_Chk keeps the style's grey instead of its yellow.
+    TWindowRig rig;
+    const QPalette p = rig.Form->Control("Blank_Chk")->palette();
+    EXPECT_EQ(p.color(QPalette::Active, QPalette::ButtonText), QColor(0xFF, 0xFF, 0x00));
+    EXPECT_NE(p.color(QPalette::Disabled, QPalette::ButtonText), QColor(0xFF, 0xFF, 0x00));
+}
+
 TEST(MainFormLayout, FontsAreFixedPitchWhereTextLinesUp)
 {
     TWindowRig rig;
