@@ -7,21 +7,16 @@
 #include "link/link.h"
 #include "link/port.h"
 
+#include "bench/bench_port.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
 
 using namespace gang;
 
-class TNullPort : public IPort {
+class TNullPort : public bench::TBenchPort {
 public:
-    bool IsWinNT() override { return false; }
-    void SetFastMode(bool) override {}
-    void EnablePorts(uint16_t, uint16_t) override {}
-    void DisablePorts(uint16_t, uint16_t) override {}
-    int Inp(uint16_t) override { return 0; }
-    void Outp(uint16_t, int) override {}
-    int GetLastState(std::string&) override { return 0; }
     void WriteByte(uint16_t, uint8_t value) override { benchmark::DoNotOptimize(value); }
     uint8_t ReadByte(uint16_t) override { return 0x5A; }
 };

@@ -14,6 +14,8 @@
 #include "link/link.h"
 #include "sim/sim_adapter.h"
 
+#include "bench/bench_port.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -62,16 +64,9 @@ public:
 
 // A port with an adapter that costs nothing: writes vanish, every read
 // returns the status byte of an erased chip's nibbles.
-class TFreePort : public IPort {
+class TFreePort : public bench::TBenchPort {
 public:
     uint64_t Accesses = 0;
-    bool IsWinNT() override { return false; }
-    void SetFastMode(bool) override {}
-    void EnablePorts(uint16_t, uint16_t) override {}
-    void DisablePorts(uint16_t, uint16_t) override {}
-    int Inp(uint16_t) override { return 0; }
-    void Outp(uint16_t, int) override {}
-    int GetLastState(std::string&) override { return 0; }
     void WriteByte(uint16_t, uint8_t) override { ++Accesses; }
     uint8_t ReadByte(uint16_t) override
     {

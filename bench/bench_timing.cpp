@@ -29,6 +29,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "bench/bench_port.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -45,18 +47,7 @@ constexpr double Pulse_Unit_Seconds = 1.0 / 750.0;
 constexpr int Repaint_Period_Ms = 16;
 
 // A port that accepts everything: the benchmark measures time, not traffic.
-class NullPort : public gang::IPort {
-public:
-    bool IsWinNT() override { return false; }
-    void SetFastMode(bool) override {}
-    void EnablePorts(uint16_t, uint16_t) override {}
-    void DisablePorts(uint16_t, uint16_t) override {}
-    int Inp(uint16_t) override { return 0xFF; }
-    void Outp(uint16_t, int) override {}
-    int GetLastState(std::string&) override { return 0; }
-    void WriteByte(uint16_t, uint8_t) override {}
-    uint8_t ReadByte(uint16_t) override { return 0xFF; }
-};
+using NullPort = gang::bench::TBenchPort;
 
 // The window's side of the link, as the main window provides it: message
 // pumps, the threaded timer and the local clock.
