@@ -7,6 +7,8 @@
 // installs OnChange on each control and mirrors every change at once.
 #pragma once
 
+#include "core/shared_texts.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -106,7 +108,7 @@ struct TFormModel {
     TControl Load_But{"Load_But", "&Load Buffer"};
     TControl Save_But{"Save_But", "&Save Buffer"};
     TControl File_But{"File_But", "Binary File"};
-    TControl Device{"Device", "No Device"}; // Tag: device family
+    TControl Device{"Device", No_Device_Caption}; // Tag: device family
     TControl Device_1{"Device_1", "", false};
     TControl Device_2{"Device_2", "", false};
     TControl Device_3{"Device_3", "", false};
