@@ -1,10 +1,13 @@
 // The main window's controls as plain state: caption, visibility, enabling,
-// the Tag number and (for the memo) lines.  The program keeps part of its
-// state in controls (the found flag in StaticText3.Tag, the device family in
-// Device.Tag, the voltage code in Vpp_But.Tag, the gang size in
-// Num_Of_Devices.Tag, ...); holding them here lets the link, the device work
-// and the start-up logic run and be tested without a widget.  The Qt window
-// installs OnChange on each control and mirrors every change at once.
+// the Tag number and (for the memo) lines.  The window keeps small pieces of
+// state in Tags (the scale, the row last clicked, the input fields' reject
+// flags) and mirrors the selection there (the found flag in StaticText3.Tag,
+// the device family in Device.Tag, the voltage code in Vpp_But.Tag, the gang
+// size in Num_Of_Devices.Tag); the link and the device work read the
+// selection itself and report into this model through TFormReport.  Holding
+// the controls here lets the start-up logic run and be tested without a
+// widget.  The Qt window installs OnChange on each control and mirrors every
+// change at once.
 #pragma once
 
 #include "core/shared_texts.h"

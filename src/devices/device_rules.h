@@ -9,7 +9,7 @@
 
 namespace gang {
 
-// Vpp_But.Tag values.
+// Voltage codes (TSelection::Vpp_Code).
 constexpr int32_t Vpp_25V = 1;
 constexpr int32_t Vpp_21V = 2;
 constexpr int32_t Vpp_12V5 = 3;
