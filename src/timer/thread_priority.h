@@ -27,8 +27,8 @@ bool SetThreadNice(long tid, int nice);
 // The highest priority the system grants the calling thread for a run of
 // timed work: a real-time round-robin slot when the process may use more
 // than one CPU (so the other threads, the timer's worker among them, keep a
-// CPU), else the lowest nice value.  Returns the nice value to give back to
-// DropRunPriority, or false in `raised` when the system refused both.
+// CPU), else the lowest nice value.  The result says what was done (Raised
+// false: the system refused both) and is handed back to DropRunPriority.
 struct TRunPriority {
     bool Raised = false;
     bool Realtime = false;
