@@ -28,6 +28,7 @@
 #include "link/report.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace gang {
 
@@ -37,6 +38,7 @@ public:
         : Port(port), Host(host), Report(report), Selection(selection), Buffer(buffer)
     {
     }
+    ~TLink();
     TLink(const TLink&) = delete;
     TLink& operator=(const TLink&) = delete;
 
@@ -102,7 +104,10 @@ public:
     void EE_Write_Page();
 
     // ---- State --------------------------------------------------------------
-    // Port addresses (0x278, 0x378 or 0x3BC while searching / found).
+    // The one port a search probes when the user named it (--port); without
+    // it the search tries 0x278, 0x378, 0x3BC, then the system's other ports.
+    std::optional<uint16_t> Chosen_Port;
+    // Port addresses (the base being searched or found).
     uint16_t DataPort = 0;
     uint16_t StatusPort = 0;
     uint16_t ControlPort = 0;

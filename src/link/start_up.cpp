@@ -27,6 +27,9 @@ void TLink::Close_Down()
 {
     if (!Found())
         return;
+    // The voltage latches were written as soon as the programmer was found:
+    // take the programming voltage off before letting go.
+    Reset_Latches();
     Bus_Rest();
     Port_Release();
 }
