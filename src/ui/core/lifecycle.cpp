@@ -104,6 +104,9 @@ void TLifecycle::Finish_Close()
     Close_Pending = false;
     Released = true;
     if (Form.StaticText3.Tag > 0) {
+        // The voltage latches were written as soon as the programmer was
+        // found: take the programming voltage off before letting go.
+        Link.Reset_Latches();
         Link.Bus_Rest();
         Link.Port_Release();
     }
