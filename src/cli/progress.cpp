@@ -62,7 +62,9 @@ void TProgress::Update(int32_t address, const std::vector<bool>& failed)
 {
     if (!Active)
         return;
-    Address = address;
+    // The counter goes back to 0 when an operation's link state is reset
+    // at its end: the progress stays where the run got to.
+    Address = std::max(Address, address);
     for (std::size_t s = 0; s < Failed.size() && s < failed.size(); ++s)
         Failed[s] = failed[s];
     Show(false);

@@ -81,8 +81,8 @@ TEST_F(CliProcess, ProgramsAGangOfThreeAndRecordsTheRun)
     EXPECT_TRUE(record["start"].toString().endsWith('Z'));
     EXPECT_TRUE(record["end"].toString().endsWith('Z'));
     EXPECT_FALSE(record["stopped"].toBool());
-    // DE+AD+BE+EF + A5 + 12+34 = 0x3B2
-    EXPECT_EQ(record["checksum"].toString(), "03B2");
+    // DE+AD+BE+EF + A5 + 12+34 = 0x423
+    EXPECT_EQ(record["checksum"].toString(), "0423");
 
     QFile image(Path("image.hex"));
     ASSERT_TRUE(image.open(QIODevice::ReadOnly));
@@ -164,13 +164,14 @@ TEST_F(CliProcess, SigintStopsTheRunAndLeavesTheAdapterAtRest)
     process.start(GANG_CLI_PATH, {"--sim", "--trace", Path("trace.txt"), "program", "--type",
                                   "27C512", "--report", Path("runs.jsonl"), Path("image.hex")});
     ASSERT_TRUE(process.waitForStarted());
-    // The progress line of the first tenth: the run is under way.
+    // The first progress line, then a moment: the programming is under way.
     process.setReadChannel(QProcess::StandardError);
     std::string err;
-    while (err.find("program  1") == std::string::npos) {
+    while (err.find("program  0000") == std::string::npos) {
         ASSERT_TRUE(process.waitForReadyRead(60000)) << err;
         err += process.readAllStandardError().toStdString();
     }
+    ASSERT_FALSE(process.waitForFinished(300));
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
     ASSERT_TRUE(process.waitForFinished(5000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
