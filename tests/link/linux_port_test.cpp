@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -84,20 +85,12 @@ TEST(LinuxPort, LooksUpLegacyAndCardPortsInTheTree)
     EXPECT_EQ(port.ReadByte(0xD011), 0xFF);
 }
 
-// Opens the card's port with no right to it: as an ordinary user (dropping
-// to nobody when the test runs as root) with the node closed to that user.
-std::string Refusal_Without_Rights(const TSystemTree& tree)
+// Runs run() as an ordinary user (dropping to nobody in a child process when
+// the test runs as root) and returns its text.
+std::string As_Ordinary_User(const std::function<std::string()>& run)
 {
-    fs::permissions(tree.Node(1), fs::perms::owner_read | fs::perms::owner_write |
-                                      fs::perms::group_read | fs::perms::group_write);
-    if (geteuid() != 0) {
-        fs::permissions(tree.Node(1), fs::perms::none);
-        TLinuxPort port(tree.Root.string());
-        port.EnablePorts(0xD010, 0xD012);
-        std::string text;
-        port.GetLastState(text);
-        return text;
-    }
+    if (geteuid() != 0)
+        return run();
     int pipe_fds[2];
     if (pipe(pipe_fds) != 0)
         return "pipe failed";
@@ -107,10 +100,7 @@ std::string Refusal_Without_Rights(const TSystemTree& tree)
         const gid_t nobody = 65534;
         if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
             _exit(3);
-        TLinuxPort port(tree.Root.string());
-        port.EnablePorts(0xD010, 0xD012);
-        std::string text;
-        port.GetLastState(text);
+        const std::string text = run();
         const ssize_t written = write(pipe_fds[1], text.data(), text.size());
         _exit(written == static_cast<ssize_t>(text.size()) ? 0 : 4);
     }
@@ -130,14 +120,35 @@ std::string Refusal_Without_Rights(const TSystemTree& tree)
 TEST(LinuxPort, WithoutRightsTheTextNamesTheGroupAndTheCapability)
 {
     TSystemTree tree;
-    tree.Add(1, "53264\n");
-    const std::string text = Refusal_Without_Rights(tree);
-    EXPECT_NE(
-        text.find(tree.Node(1).string() + ": Permission denied (the user must be in group lp)"),
-        std::string::npos)
-        << text;
-    EXPECT_NE(text.find("; ioperm D010: "), std::string::npos) << text;
-    EXPECT_NE(text.find("(needs root or the capability CAP_SYS_RAWIO)"), std::string::npos) << text;
+    tree.Add(1, "53264\n");                 // 0xD010, node closed to the user
+    tree.Add(2, "57344\n", /*node=*/false); // 0xE000, no ppdev node
+    fs::permissions(tree.Node(1), geteuid() == 0 ? fs::perms::owner_read | fs::perms::owner_write
+                                                 : fs::perms::none);
+    const std::string root = tree.Root.string();
+
+    const std::string enable = As_Ordinary_User([&root] {
+        TLinuxPort port(root);
+        port.EnablePorts(0xD010, 0xD012);
+        std::string text;
+        port.GetLastState(text);
+        return text;
+    });
+    EXPECT_NE(enable.find(tree.Node(1).string() +
+                          ": Permission denied (the user must be in group lp); ioperm D010: "),
+              std::string::npos)
+        << enable;
+    EXPECT_NE(enable.find("(needs root or the capability CAP_SYS_RAWIO)"), std::string::npos)
+        << enable;
+
+    // Without a ppdev node the ECP register is asked for directly too.
+    const std::string ecr = As_Ordinary_User([&root] {
+        TLinuxPort port(root);
+        const int value = port.Inp(0xE402);
+        std::string text;
+        port.GetLastState(text);
+        return std::to_string(value) + " " + text;
+    });
+    EXPECT_EQ(ecr.rfind("255 ioperm E402: ", 0), 0u) << ecr;
 }
 
 TEST(LinuxPort, NoAccessBeforeEnable)
