@@ -22,6 +22,7 @@
 #include "link/link.h"
 #include "link/port.h"
 #include "timer/threaded_timer.h"
+#include "ui/core/form_report.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -103,8 +104,10 @@ struct Rig {
     NullPort Port;
     BenchHost Host{Timer};
     gang::TFormModel Form;
+    gang::TFormReport Report{Form};
+    gang::TSelection Sel;
     gang::TBuffer Buffer;
-    gang::TLink Link{Port, Host, Form, Buffer};
+    gang::TLink Link{Port, Host, Report, Sel, Buffer};
     BusyWidget Window;
     QTimer Repaint;
     uint32_t Pulse_Unit_By_Clock[2] = {0, 0};

@@ -78,8 +78,6 @@ void TGangSession::Stop()
 
 void TGangSession::Rest()
 {
-    if (Link.Found())
-        Link.Reset_Latches();
     Link.Close_Down();
 }
 
