@@ -177,7 +177,8 @@ TEST(MainFormRunInput, CounterIsPaintedAsABlankCheckCounts)
 
     EXPECT_EQ(Caption(f, "Quit_Func_But"), "&Quit = 0800");
     for (int step = 1; step <= 7; ++step) {
-        const QString caption = QStringLiteral("&Quit = 0%1").arg(step * 0x100, 3, 16, QLatin1Char('0'));
+        const QString caption =
+            QStringLiteral("&Quit = 0%1").arg(step * 0x100, 3, 16, QLatin1Char('0'));
         EXPECT_TRUE(paints.Seen.count(caption)) << caption.toStdString();
     }
 }
