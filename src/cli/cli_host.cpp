@@ -41,6 +41,19 @@ int TCliHost::SecondsOfDay()
     return static_cast<int>(std::time(nullptr) % 60);
 }
 
+void TCliHost::Raise_Run_Priority()
+{
+    // Refused without the right to raise priorities: the run goes on as is.
+    if (Raise_Depth++ == 0)
+        Run_Priority = RaiseRunPriority();
+}
+
+void TCliHost::Restore_Run_Priority()
+{
+    if (Raise_Depth > 0 && --Raise_Depth == 0)
+        DropRunPriority(Run_Priority);
+}
+
 void TCliHost::ShowInfo(const std::string& text)
 {
     Keep(text);

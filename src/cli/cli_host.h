@@ -5,6 +5,7 @@
 #pragma once
 
 #include "link/host.h"
+#include "timer/thread_priority.h"
 #include "timer/threaded_timer.h"
 
 #include <functional>
@@ -22,6 +23,9 @@ public:
     void ArmTimer(int interval_ms) override;
     void DisarmTimer() override;
     int SecondsOfDay() override;
+    // This thread at the highest priority the system grants, for a run.
+    void Raise_Run_Priority() override;
+    void Restore_Run_Priority() override;
     void ShowInfo(const std::string& text) override;
     void ShowInfoAt(const std::string& text, int x, int y) override;
     void ShowError(const std::string& text) override;
@@ -33,6 +37,8 @@ private:
     void Keep(const std::string& text);
 
     TThreadedTimer Timer;
+    TRunPriority Run_Priority;
+    int Raise_Depth = 0;
 };
 
 } // namespace gang::cli
