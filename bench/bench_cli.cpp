@@ -36,6 +36,11 @@ struct TChildRun {
     double Wall_S = 0;
 };
 
+double Seconds(const timeval& time)
+{
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+}
+
 TChildRun Run_Cli(const std::vector<std::string>& arguments)
 {
     std::vector<char*> argv;
@@ -57,8 +62,7 @@ TChildRun Run_Cli(const std::vector<std::string>& arguments)
     TChildRun run;
     run.Wall_S = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Cpu_S = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-                usage.ru_stime.tv_usec / 1e6;
+    run.Cpu_S = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
     return run;
 }
 
@@ -86,7 +90,7 @@ double Process_Cpu_S()
 {
     timespec now{};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return now.tv_sec + now.tv_nsec / 1e9;
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 // CPU time the simulator spends on these accesses, chips in every socket.

@@ -3,6 +3,7 @@
 #include "core/hex_text.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace gang::cli {
 
@@ -12,7 +13,7 @@ constexpr auto Terminal_Period = std::chrono::milliseconds(100); // ten lines a 
 
 std::string Minutes_Seconds(double seconds)
 {
-    const long whole = static_cast<long>(seconds + 0.5);
+    const long whole = std::lround(seconds);
     const long s = whole % 60;
     return std::to_string(whole / 60) + (s < 10 ? ":0" : ":") + std::to_string(s);
 }
