@@ -77,8 +77,8 @@ public:
     void Find_And_Calibrate();
     // The start-up: Find_And_Calibrate, the working nibble delay, the voltage.
     void Start_Up();
-    // The end: with the adapter found, the control lines rested and port
-    // access given back.  Nothing touches the port after it.
+    // The end: with the adapter found, the latches reset, the control lines
+    // rested and port access given back.  Nothing touches the port after it.
     void Close_Down();
     // Busy-loop count before each nibble once start-up is over (the search
     // runs with a shorter one).

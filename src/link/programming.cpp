@@ -242,6 +242,9 @@ void TLink::EE_Write_Page()
             EE_Read_Back(length);
     } while (!(Prog_Ok == 1 || tries == Page_Tries || Quit_Flag > 0));
     Report.Window_Enabled(true);
+    // The window takes no input during a page; between pages it does, so
+    // the stop button and a close reach a page run.
+    Host.ProcessMessages();
 }
 
 } // namespace gang

@@ -279,8 +279,9 @@ TEST(LifecycleReSearch, StatusTextClickedDuringAProgrammingRunIsIgnored)
         if (++pumps == 300) {
             click_add = rig.Link.Cur_Add;
             THandlerScope click(rig.Life);
-            ASSERT_TRUE(static_cast<bool>(click));
-            rig.Life.StaticText3Click();
+            EXPECT_FALSE(static_cast<bool>(click)); // refused under the run
+            if (click)
+                rig.Life.StaticText3Click();
             EXPECT_FALSE(rig.Form.Program_Eprom.Enabled()); // still busy
         }
     };
