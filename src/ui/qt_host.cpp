@@ -16,7 +16,8 @@ TQtHost::TQtHost(TFormModel& form, std::function<void(int)> arm, std::function<v
 
 void TQtHost::ProcessMessages()
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::processEvents(Holding_Input ? QEventLoop::ExcludeUserInputEvents
+                                                  : QEventLoop::AllEvents);
 }
 
 void TQtHost::ArmTimer(int interval_ms)
