@@ -4,6 +4,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -59,7 +60,7 @@ std::optional<int> Find_Ppdev_Index(uint16_t base, const std::string& proc_dir)
         const std::string digits = name.substr(prefix_len);
         if (digits.find_first_not_of("0123456789") != std::string::npos)
             continue;
-        std::ifstream file(proc_dir + "/" + name + "/base-addr");
+        std::ifstream file(std::filesystem::path(proc_dir) / name / "base-addr");
         std::stringstream text;
         text << file.rdbuf();
         const auto addr = Parse_Base_Addr(text.str());
@@ -160,7 +161,7 @@ void TLinuxPort::DisablePorts(uint16_t first, uint16_t last)
         Close_Ppdev();
     } else if (mode_ == Mode::Direct && last >= first) {
 #ifdef GANG_HAVE_IOPERM
-        ioperm(first, static_cast<unsigned long>(last - first + 1), 0);
+        ioperm(first, static_cast<unsigned long>(last) - first + 1, 0);
 #endif
     }
     mode_ = Mode::None;
