@@ -1,14 +1,84 @@
 // gang-adapter: the main window over the PC's own parallel port.
 #include "link/linux_port.h"
+#include "link/port_choice.h"
 #include "ui/main_form.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+constexpr int Usage_Exit = 2;
+
+void Describe(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(
+        "Reads, blank-checks, programs and verifies up to five EPROMs or EEPROMs at once\n"
+        "in the Tarvik gang adapter on a parallel port.");
+    parser.addHelpOption();
+    parser.addOption({"port",
+                      "Probe only this parallel port: a base address in hexadecimal (e.g. "
+                      "D010 or 0xD010), /dev/parportN, or auto (the default: 278, 378, 3BC, "
+                      "then every other port the system lists).",
+                      "BASE|/dev/parportN|auto"});
+}
+
+// Prints through a Qt Core application, which needs no display.
+int Print_And_Exit(int argc, char* argv[], const QString& error, QCommandLineParser& parser)
+{
+    QCoreApplication core(argc, argv);
+    if (error.isEmpty()) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    std::fprintf(stderr, "gang-adapter: %s\n%s", qPrintable(error), qPrintable(parser.helpText()));
+    return Usage_Exit;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    Describe(parser);
+    if (!parser.parse(args))
+        return Print_And_Exit(argc, argv, parser.errorText(), parser);
+    if (parser.isSet("help") || parser.isSet("help-all"))
+        return Print_And_Exit(argc, argv, {}, parser);
+    if (!parser.positionalArguments().isEmpty())
+        return Print_And_Exit(argc, argv,
+                              "unexpected argument '" + parser.positionalArguments().first() + "'",
+                              parser);
+
+    std::optional<uint16_t> chosen;
+    if (parser.isSet("port")) {
+        const gang::TPortChoiceResult port =
+            gang::Parse_Port_Choice(parser.value("port").toStdString());
+        if (!port.Ok)
+            return Print_And_Exit(argc, argv, QString::fromStdString(port.Error), parser);
+        if (port.Choice.Kind == gang::TPortChoice::TKind::Base) {
+            chosen = port.Choice.Base;
+        } else if (port.Choice.Kind == gang::TPortChoice::TKind::Device) {
+            const auto listed = gang::Find_Parport_Index(port.Choice.Device_Index);
+            if (!listed)
+                return Print_And_Exit(argc, argv,
+                                      "the system lists no /dev/parport" +
+                                          QString::number(port.Choice.Device_Index),
+                                      parser);
+            chosen = listed->Base;
+        }
+    }
+
     QApplication app(argc, argv);
     gang::TLinuxPort port;
     gang::TMainForm form(port);
+    form.Link().Chosen_Port = chosen;
     form.Set_Box_Title("Gang Adapter");
     form.show();
     return QApplication::exec();

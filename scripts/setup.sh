@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-dejavu-core fonts-liberation
   srecord binutils
+  dpkg-dev file
   clang-format clang-tidy
 )
 

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts gang-adapter-sim: the whole
-# program over the simulated gang adapter.  Extra arguments go to the program
-# (try --help).
+# Installs what is missing, builds gang-adapter-sim alone (the tests are
+# built by scripts/test-all.sh), and starts it: the whole program over the
+# simulated gang adapter.  Extra arguments go to the program (try --help).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$here/scripts/setup.sh"
-bash "$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGANG_BENCH=OFF
+BUILD_TARGET=gang-adapter-sim bash "$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGANG_BENCH=OFF
 
 program="$here/build/app/gang-adapter-sim"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then

@@ -20,6 +20,21 @@ bash "$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== clang-tidy (src, sim, app)"
 run-clang-tidy -quiet -j "$jobs" -p "$here/build" "^$here/(src|sim|app)/.*\\.cpp\$"
 
+echo "== Debian package"
+rm -f "$here"/build/gang-adapter_*.deb
+(cd "$here/build" && cpack -G DEB)
+deb="$(ls "$here"/build/gang-adapter_*.deb)"
+dpkg-deb -c "$deb"
+unpacked="$(mktemp -d)"
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+"$unpacked/usr/bin/gang-adapter-sim" --help > /dev/null
+"$unpacked/usr/bin/gang-adapter" --help > /dev/null
+if [ -x "$unpacked/usr/bin/gang-adapter-cli" ]; then
+  "$unpacked/usr/bin/gang-adapter-cli" --version
+  "$unpacked/usr/bin/gang-adapter-cli" --sim types
+fi
+
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 bash "$here/scripts/build.sh" "$here/build-asan" -DCMAKE_BUILD_TYPE=Debug -DGANG_SANITIZE=ON -DGANG_BENCH=OFF
 (cd "$here/build-asan" && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j "$jobs")

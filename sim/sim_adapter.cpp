@@ -57,7 +57,7 @@ public:
         return TChipTime(static_cast<double>(Total_Accesses) * Config.Access_Us, Clock);
     }
 
-    bool Adapter_Here() const { return Config.Present && Is_Standard_Base(Config.Base); }
+    bool Adapter_Here() const { return Config.Present; }
     bool Direct_Access_Allowed(uint16_t port) const;
     uint8_t Bus_Byte(bool first_nibble, const TChipTime& now);
     void Update_Sockets(const TChipTime& now);
@@ -478,6 +478,14 @@ int TSimAdapter::GetLastState(std::string& text)
 {
     text.clear();
     return 0;
+}
+
+std::vector<uint16_t> TSimAdapter::OtherPorts()
+{
+    // The simulated system's port list: the card the adapter hangs on.
+    if (Impl->Config.Present && !Is_Standard_Base(Impl->Config.Base))
+        return {Impl->Config.Base};
+    return {};
 }
 
 void TSimAdapter::WriteByte(uint16_t port, uint8_t value)

@@ -67,8 +67,10 @@ struct TStrobeEvent {
 };
 
 struct TSimConfig {
-    uint16_t Base = 0x378; // 0x278, 0x378 or 0x3BC; anything else: no adapter
-    bool Present = true;   // false: no adapter behind any port
+    // The port the adapter hangs on.  0x278, 0x378 and 0x3BC are the legacy
+    // ports; any other base is an add-in card, which OtherPorts() lists.
+    uint16_t Base = 0x378;
+    bool Present = true; // false: no adapter behind any port
     double Access_Us = 1.0;
     bool Fast_Chips = false;
     // IsWinNT() answer.  When true, direct register access works only inside
@@ -135,6 +137,7 @@ public:
     int Inp(uint16_t port) override;
     void Outp(uint16_t port, int value) override;
     int GetLastState(std::string& text) override;
+    std::vector<uint16_t> OtherPorts() override;
     void WriteByte(uint16_t port, uint8_t value) override;
     uint8_t ReadByte(uint16_t port) override;
 

@@ -11,6 +11,8 @@ namespace gang::sim {
 
 namespace {
 
+constexpr unsigned long Highest_Base = 0xFFFF - 0x402;
+
 std::string Lower(std::string text)
 {
     for (char& c : text)
@@ -35,6 +37,8 @@ bool Parse_Unsigned(const std::string& text, int base, unsigned long& value)
     return true;
 }
 
+// "none", or a base address in hexadecimal (0x optional) that leaves room
+// for the ECP register at base + 0x402.
 bool Parse_Base(const std::string& text, TSimConfig& config)
 {
     const std::string value = Lower(text);
@@ -42,12 +46,12 @@ bool Parse_Base(const std::string& text, TSimConfig& config)
         config.Present = false;
         return true;
     }
-    if (value == "278" || value == "378" || value == "3bc") {
-        config.Base = static_cast<uint16_t>(std::strtoul(value.c_str(), nullptr, 16));
-        config.Present = true;
-        return true;
-    }
-    return false;
+    unsigned long base = 0;
+    if (!Parse_Unsigned(value, 16, base) || base == 0 || base > Highest_Base)
+        return false;
+    config.Base = static_cast<uint16_t>(base);
+    config.Present = true;
+    return true;
 }
 
 // "BIT@ADDR" of the stuck faults.
@@ -179,7 +183,10 @@ TSimOptionsResult Parse_Sim_Options(const std::vector<std::string>& args)
             options.Config.Fast_Chips = true;
         } else if (option == "--base") {
             if (!Parse_Base(value, options.Config)) {
-                result.Error = "--base wants 278, 378, 3BC or none, not '" + value + "'";
+                result.Error =
+                    "--base wants a hexadecimal base address up to FBFD (e.g. 378 or D010) "
+                    "or none, not '" +
+                    value + "'";
                 return result;
             }
         } else if (option == "--trace") {
@@ -214,8 +221,10 @@ const char* Sim_Usage_Text()
            "The gang adapter program over a simulated adapter with five sockets.\n"
            "\n"
            "Options:\n"
-           "  --base 278|378|3BC|none   port base of the simulated adapter (default 378;\n"
-           "                            none: no adapter on any port)\n"
+           "  --base BASE|none          port base of the simulated adapter in hexadecimal\n"
+           "                            (default 378; e.g. D010 for an add-in card, which\n"
+           "                            the simulated system then lists; none: no adapter\n"
+           "                            on any port)\n"
            "  --socket N=TYPE|empty[,FAULT]\n"
            "                            put a blank chip of TYPE (e.g. 27C256) into socket\n"
            "                            N (1-5), or leave it empty; repeatable.  Without it\n"

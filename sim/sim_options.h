@@ -1,6 +1,6 @@
 // Command-line options of gang-adapter-sim, parsed without side effects:
 //
-//   --base 278|378|3BC|none     port base of the simulated adapter
+//   --base BASE|none            port base of the simulated adapter (hex)
 //   --socket N=TYPE|empty[,FAULT]   (repeatable) chip in socket N (1..5)
 //        FAULT: stuck1:BIT@ADDR  stuck0:BIT@ADDR  (ADDR hex), slow,
 //               nocomplete, pagewrong:ADDR

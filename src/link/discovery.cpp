@@ -1,8 +1,14 @@
-// The search for the adapter on the three parallel-port base addresses: a
-// port test writes two patterns into the data latch and reads them back.
+// The search for the adapter on the three parallel-port base addresses, then
+// on the other ports the system lists (add-in cards), or on the one port the
+// user named: a port test writes two patterns into the data latch and reads
+// them back.
 #include "core/hex_text.h"
 #include "link/latches.h"
 #include "link/link.h"
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace gang {
 
@@ -53,13 +59,31 @@ void TLink::Find_Programmer()
     Nibble_Delay = Search_Nibble_Delay;
     Vpp_Value = latch::Search_Vpp_Value;
     Form.Memo1.SetVisible(true);
-    for (uint16_t base : Candidate_Ports) {
+    auto probe_at = [this](uint16_t base) {
         if (Shutting_Down)
-            break;
+            return true; // no new port is enabled once the window closes
         DataPort = base;
         Probe_Port();
-        if (Found())
-            break;
+        return Found();
+    };
+    if (Chosen_Port) {
+        probe_at(*Chosen_Port);
+    } else {
+        bool done = false;
+        for (uint16_t base : Candidate_Ports)
+            if ((done = probe_at(base)))
+                break;
+        // Add-in cards sit where their bus put them: each port the system
+        // lists is announced, then tested like the three above.
+        for (uint16_t base : done ? std::vector<uint16_t>{} : Port.OtherPorts()) {
+            if (std::find(std::begin(Candidate_Ports), std::end(Candidate_Ports), base) !=
+                std::end(Candidate_Ports))
+                continue;
+            if (!Shutting_Down)
+                Form.Memo1.AddLine("Port Address - " + IntToHex(base, 4) + " Listed By The System");
+            if (probe_at(base))
+                break;
+        }
     }
     if (!Found()) {
         if (!Shutting_Down)

@@ -27,6 +27,7 @@
 #include "link/port.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace gang {
 
@@ -88,7 +89,10 @@ public:
     void EE_Write_Page();
 
     // ---- State --------------------------------------------------------------
-    // Port addresses (0x278, 0x378 or 0x3BC while searching / found).
+    // The one port a search probes when the user named it (--port); without
+    // it the search tries 0x278, 0x378, 0x3BC, then the system's other ports.
+    std::optional<uint16_t> Chosen_Port;
+    // Port addresses (the base being searched or found).
     uint16_t DataPort = 0;
     uint16_t StatusPort = 0;
     uint16_t ControlPort = 0;

@@ -1,6 +1,8 @@
 #include "link/linux_port.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,9 +12,11 @@
 #include <unistd.h>
 
 #if defined(__linux__)
+#include <linux/capability.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #define GANG_HAVE_PPDEV 1
 #endif
 
@@ -27,13 +31,24 @@ namespace {
 constexpr uint16_t Ecr_Offset = 0x402;
 constexpr uint16_t Status_Offset = 1;
 constexpr uint16_t Control_Offset = 2;
+constexpr uint16_t Legacy_Bases[] = {0x278, 0x378, 0x3BC};
+const char* const Proc_Dir = "proc/sys/dev/parport";
+const char* const Dev_Dir = "dev";
 const char* const Parport_Prefix = "parport";
+const char* const Ppdev_Group = "lp";
 
-std::string Hex(unsigned value)
+std::string Hex4(unsigned value)
 {
-    std::ostringstream s;
-    s << "0x" << std::hex << value;
-    return s.str();
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", value & 0xFFFFu);
+    return text;
+}
+
+std::string Under(const std::string& root, const std::string& path)
+{
+    if (root.empty() || root.back() == '/')
+        return root + path;
+    return root + "/" + path;
 }
 } // namespace
 
@@ -46,37 +61,83 @@ std::optional<long> Parse_Base_Addr(const std::string& text)
     return value;
 }
 
-std::optional<int> Find_Ppdev_Index(uint16_t base, const std::string& proc_dir)
+std::vector<TParport> List_Parports(const std::string& root)
 {
-    DIR* dir = opendir(proc_dir.c_str());
+    std::vector<TParport> ports;
+    const std::string proc = Under(root, Proc_Dir);
+    DIR* dir = opendir(proc.c_str());
     if (dir == nullptr)
-        return std::nullopt;
-    std::optional<int> found;
+        return ports;
     const size_t prefix_len = std::strlen(Parport_Prefix);
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
-        if (name.size() <= prefix_len || name.compare(0, prefix_len, Parport_Prefix) != 0)
+        if (name.size() <= prefix_len || name.size() > prefix_len + 3 ||
+            name.compare(0, prefix_len, Parport_Prefix) != 0)
             continue;
         const std::string digits = name.substr(prefix_len);
         if (digits.find_first_not_of("0123456789") != std::string::npos)
             continue;
-        std::ifstream file(std::filesystem::path(proc_dir) / name / "base-addr");
+        std::ifstream file(std::filesystem::path(proc) / name / "base-addr");
         std::stringstream text;
         text << file.rdbuf();
         const auto addr = Parse_Base_Addr(text.str());
-        if (addr && *addr == base) {
-            found = std::stoi(digits);
-            break;
-        }
+        if (!addr || *addr > 0xFFFF)
+            continue;
+        ports.push_back(
+            {std::stoi(digits), static_cast<uint16_t>(*addr), Under(root, Dev_Dir) + "/" + name});
     }
     closedir(dir);
-    return found;
+    std::sort(ports.begin(), ports.end(),
+              [](const TParport& a, const TParport& b) { return a.Index < b.Index; });
+    return ports;
 }
 
-TLinuxPort::TLinuxPort(std::string proc_dir, std::string dev_dir)
-    : proc_dir_(std::move(proc_dir)), dev_dir_(std::move(dev_dir))
+std::optional<TParport> Find_Parport_At(uint16_t base, const std::string& root)
 {
+    for (const TParport& port : List_Parports(root))
+        if (port.Base == base)
+            return port;
+    return std::nullopt;
 }
+
+std::optional<TParport> Find_Parport_Index(int index, const std::string& root)
+{
+    for (const TParport& port : List_Parports(root))
+        if (port.Index == index)
+            return port;
+    return std::nullopt;
+}
+
+bool Has_Raw_Io_Capability()
+{
+#if defined(__linux__)
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return false;
+    return (data[CAP_SYS_RAWIO / 32].effective & (1u << (CAP_SYS_RAWIO % 32))) != 0;
+#else
+    return geteuid() == 0;
+#endif
+}
+
+std::string Access_Refused_Text(uint16_t base, const std::string& node, int open_errno,
+                                int ioperm_errno, bool has_rawio)
+{
+    std::string text;
+    if (!node.empty()) {
+        text = node + ": " + std::strerror(open_errno);
+        if (open_errno == EACCES || open_errno == EPERM)
+            text += std::string(" (the user must be in group ") + Ppdev_Group + ")";
+        text += "; ";
+    }
+    text += "ioperm " + Hex4(base) + ": " + std::strerror(ioperm_errno);
+    if (!has_rawio)
+        text += " (needs root or the capability CAP_SYS_RAWIO)";
+    return text;
+}
+
+TLinuxPort::TLinuxPort(std::string root) : root_(std::move(root)) {}
 
 TLinuxPort::~TLinuxPort()
 {
@@ -88,29 +149,93 @@ void TLinuxPort::Fail(const std::string& text)
     last_error_ = text;
 }
 
+std::vector<uint16_t> TLinuxPort::OtherPorts()
+{
+    std::vector<uint16_t> bases;
+    for (const TParport& port : List_Parports(root_))
+        if (std::find(std::begin(Legacy_Bases), std::end(Legacy_Bases), port.Base) ==
+            std::end(Legacy_Bases))
+            bases.push_back(port.Base);
+    return bases;
+}
+
+int TLinuxPort::Open_Node(uint16_t base, std::string& node) const
+{
+    node.clear();
+    const auto port = Find_Parport_At(base, root_);
+    if (!port)
+        return -1;
+    node = port->Node;
+    return open(node.c_str(), O_RDWR | O_CLOEXEC);
+}
+
+bool TLinuxPort::Ppdev_Call(unsigned long request, void* arg, const char* what)
+{
+#ifdef GANG_HAVE_PPDEV
+    if (ioctl(fd_, request, arg) == 0)
+        return true;
+    Fail(std::string("parport ") + what + ": " + std::strerror(errno));
+#else
+    (void)request;
+    (void)arg;
+    (void)what;
+#endif
+    return false;
+}
+
+bool TLinuxPort::Claim(int fd, const std::string& node)
+{
+#ifdef GANG_HAVE_PPDEV
+    if (ioctl(fd, PPCLAIM) != 0) {
+        Fail(node + " claim: " + std::strerror(errno));
+        return false;
+    }
+    int mode = IEEE1284_MODE_COMPAT; // the standard parallel-port mode
+    if (ioctl(fd, PPSETMODE, &mode) != 0) {
+        Fail(node + " mode: " + std::strerror(errno));
+        ioctl(fd, PPRELEASE);
+        return false;
+    }
+    return true;
+#else
+    (void)fd;
+    Fail(node + ": no ppdev on this system");
+    return false;
+#endif
+}
+
 void TLinuxPort::Close_Ppdev()
 {
 #ifdef GANG_HAVE_PPDEV
-    if (fd_ >= 0) {
-        ioctl(fd_, PPRELEASE);
-        close(fd_);
-    }
+    if (fd_ >= 0 && ioctl(fd_, PPRELEASE) != 0)
+        Fail(std::string("parport release: ") + std::strerror(errno));
 #endif
+    if (fd_ >= 0)
+        close(fd_);
     fd_ = -1;
 }
 
 bool TLinuxPort::Grant_Direct(uint16_t first, uint16_t count)
 {
 #ifdef GANG_HAVE_IOPERM
-    if (ioperm(first, count, 1) != 0) {
-        Fail("ioperm " + Hex(first) + ": " + std::strerror(errno));
-        return false;
-    }
-    return true;
+    if (ioperm(first, count, 1) == 0)
+        return true;
+    ioperm_errno_ = errno;
 #else
+    (void)first;
     (void)count;
-    Fail("no direct port access on this architecture (" + Hex(first) + ")");
+    ioperm_errno_ = ENOSYS; // no port instructions on this architecture
+#endif
     return false;
+}
+
+void TLinuxPort::Revoke_Direct(uint16_t first, uint16_t count)
+{
+#ifdef GANG_HAVE_IOPERM
+    ioperm(first, count, 0);
+#else
+    (void)first;
+    (void)count;
 #endif
 }
 
@@ -121,89 +246,100 @@ void TLinuxPort::EnablePorts(uint16_t first, uint16_t last)
     first_ = 1;
     last_ = 0;
     if (last < first) {
-        Fail("empty port range " + Hex(first) + "-" + Hex(last));
+        Fail("empty port range " + Hex4(first) + "-" + Hex4(last));
         return;
     }
-    std::string ppdev_error;
-#ifdef GANG_HAVE_PPDEV
-    if (const auto index = Find_Ppdev_Index(first, proc_dir_)) {
-        const std::string path = dev_dir_ + "/parport" + std::to_string(*index);
-        const int fd = open(path.c_str(), O_RDWR);
-        if (fd < 0) {
-            ppdev_error = path + ": " + std::strerror(errno);
-        } else if (ioctl(fd, PPCLAIM) != 0) {
-            ppdev_error = path + " claim: " + std::strerror(errno);
+    std::string node;
+    const int fd = Open_Node(first, node);
+    const int open_errno = errno;
+    if (fd >= 0) {
+        // The kernel's port opened: it is used or nothing is.  A refused
+        // claim or mode is the enable failure.
+        if (!Claim(fd, node)) {
             close(fd);
-        } else {
-            fd_ = fd;
-            mode_ = Mode::Ppdev;
-            first_ = first;
-            last_ = last;
-            Succeed();
             return;
         }
-    }
-#endif
-    if (Grant_Direct(first, static_cast<uint16_t>(last - first + 1))) {
+        fd_ = fd;
+        mode_ = Mode::Ppdev;
+    } else if (Grant_Direct(first, static_cast<uint16_t>(last - first + 1))) {
         mode_ = Mode::Direct;
-        first_ = first;
-        last_ = last;
-        Succeed();
+    } else {
+        Fail(Access_Refused_Text(first, node, open_errno, ioperm_errno_, Has_Raw_Io_Capability()));
         return;
     }
-    if (!ppdev_error.empty())
-        Fail(ppdev_error); // the kernel's port was there: its refusal says more
+    first_ = first;
+    last_ = last;
+    Succeed();
 }
 
 void TLinuxPort::DisablePorts(uint16_t first, uint16_t last)
 {
-    if (mode_ == Mode::Ppdev) {
+    Succeed();
+    if (mode_ == Mode::Ppdev)
         Close_Ppdev();
-    } else if (mode_ == Mode::Direct && last >= first) {
-#ifdef GANG_HAVE_IOPERM
-        ioperm(first, static_cast<unsigned long>(last) - first + 1, 0);
-#endif
-    }
+    else if (mode_ == Mode::Direct && last >= first)
+        Revoke_Direct(first, static_cast<uint16_t>(last - first + 1));
     mode_ = Mode::None;
     first_ = 1;
     last_ = 0;
-    Succeed();
 }
 
+// Only the ECP control register is reached through Inp and Outp.  When the
+// kernel's port for that base opens, the register is its driver's; otherwise
+// it is read or written directly, with the permission held for that one
+// access.
 int TLinuxPort::Inp(uint16_t port)
 {
-    // Only the ECP control register is reached this way.  With the kernel's
-    // driver for that port present, the register is the driver's.
-    if (Find_Ppdev_Index(static_cast<uint16_t>(port - Ecr_Offset), proc_dir_)) {
+    const auto base = static_cast<uint16_t>(port - Ecr_Offset);
+    std::string node;
+    if (mode_ == Mode::Ppdev && base == first_) {
+        Succeed();
+        return 0;
+    }
+    if (const int fd = Open_Node(base, node); fd >= 0) {
+        close(fd);
         Succeed();
         return 0;
     }
 #ifdef GANG_HAVE_IOPERM
     if (Grant_Direct(port, 1)) {
+        const int value = inb(port);
+        Revoke_Direct(port, 1);
         Succeed();
-        return inb(port);
+        return value;
     }
 #else
-    Fail("no direct port access on this architecture (" + Hex(port) + ")");
+    Grant_Direct(port, 1);
 #endif
+    Fail(Access_Refused_Text(port, "", 0, ioperm_errno_, Has_Raw_Io_Capability()));
     return 0xFF;
 }
 
 void TLinuxPort::Outp(uint16_t port, int value)
 {
-    if (Find_Ppdev_Index(static_cast<uint16_t>(port - Ecr_Offset), proc_dir_)) {
+    const auto base = static_cast<uint16_t>(port - Ecr_Offset);
+    std::string node;
+    if (mode_ == Mode::Ppdev && base == first_) {
+        Succeed();
+        return;
+    }
+    if (const int fd = Open_Node(base, node); fd >= 0) {
+        close(fd);
         Succeed();
         return;
     }
 #ifdef GANG_HAVE_IOPERM
     if (Grant_Direct(port, 1)) {
-        Succeed();
         outb(static_cast<uint8_t>(value), port);
+        Revoke_Direct(port, 1);
+        Succeed();
+        return;
     }
 #else
     (void)value;
-    Fail("no direct port access on this architecture (" + Hex(port) + ")");
+    Grant_Direct(port, 1);
 #endif
+    Fail(Access_Refused_Text(port, "", 0, ioperm_errno_, Has_Raw_Io_Capability()));
 }
 
 int TLinuxPort::GetLastState(std::string& text)
@@ -220,9 +356,9 @@ void TLinuxPort::WriteByte(uint16_t port, uint8_t value)
     if (mode_ == Mode::Ppdev) {
         unsigned char v = value;
         if (port == first_)
-            ioctl(fd_, PPWDATA, &v);
+            Ppdev_Call(PPWDATA, &v, "data write");
         else if (port == first_ + Control_Offset)
-            ioctl(fd_, PPWCONTROL, &v);
+            Ppdev_Call(PPWCONTROL, &v, "control write");
         return;
     }
 #endif
@@ -241,13 +377,14 @@ uint8_t TLinuxPort::ReadByte(uint16_t port)
 #ifdef GANG_HAVE_PPDEV
     if (mode_ == Mode::Ppdev) {
         unsigned char v = 0xFF;
+        bool ok = true;
         if (port == first_)
-            ioctl(fd_, PPRDATA, &v);
+            ok = Ppdev_Call(PPRDATA, &v, "data read");
         else if (port == first_ + Status_Offset)
-            ioctl(fd_, PPRSTATUS, &v);
+            ok = Ppdev_Call(PPRSTATUS, &v, "status read");
         else if (port == first_ + Control_Offset)
-            ioctl(fd_, PPRCONTROL, &v);
-        return v;
+            ok = Ppdev_Call(PPRCONTROL, &v, "control read");
+        return ok ? v : 0xFF;
     }
 #endif
 #ifdef GANG_HAVE_IOPERM

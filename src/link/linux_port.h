@@ -1,14 +1,20 @@
 // The parallel port on Linux, for the real adapter.
 //
-// Two ways to the registers, tried in this order by EnablePorts:
-//  1. ppdev: the kernel's /dev/parportN whose base address (from
-//     /proc/sys/dev/parport/parportN/base-addr) is the one asked for.  The
-//     port is claimed and every access is an ioctl; a user in the `lp` group
-//     needs no root.  The ECP control register is then the kernel driver's
-//     business and Inp/Outp on it do nothing.
-//  2. ioperm (x86 only): direct in/out instructions on the three registers,
-//     and on the ECP register for Inp/Outp.  The permission belongs to the
-//     calling thread, so all port traffic must stay on the window's thread.
+// The kernel lists its parallel ports under /proc/sys/dev/parport/parportN
+// (base-addr: the base address first) and offers each as /dev/parportN
+// (ppdev).  Both are looked up under a root directory given to the backend
+// ("/" on a real system; a test lays out a tree of its own).
+//
+// Two ways to the registers, chosen per base address:
+//  1. ppdev, when the base is listed and its /dev/parportN opens: the port is
+//     claimed and put into compatibility mode (the standard parallel-port
+//     mode; the kernel's driver sets the ECP control register for it), and
+//     every access is an ioctl.  A user in the `lp` group needs no root.
+//     Inp/Outp on the ECP register then do nothing: it is the driver's.
+//  2. ioperm (x86 only), otherwise: direct in/out instructions on the three
+//     registers, and on the ECP register at base + 0x402 for Inp/Outp.
+//     Needs root or the capability CAP_SYS_RAWIO.  The permission belongs to
+//     the calling thread, so all port traffic stays on the window's thread.
 // A failure never ends the process: it is kept as text for GetLastState, and
 // registers without access are neither read nor written.
 #pragma once
@@ -18,21 +24,39 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace gang {
 
-// The N of the /dev/parportN whose first base address is base, looked up in
-// a tree shaped like /proc/sys/dev/parport; nothing when no port matches.
-std::optional<int> Find_Ppdev_Index(uint16_t base,
-                                    const std::string& proc_dir = "/proc/sys/dev/parport");
+// One parallel port the kernel lists.
+struct TParport {
+    int Index = 0;     // the N of parportN
+    uint16_t Base = 0; // first number of its base-addr
+    std::string Node;  // <root>/dev/parportN (it may not exist)
+};
+
+// Every port under <root>/proc/sys/dev/parport, by index.
+std::vector<TParport> List_Parports(const std::string& root = "/");
+// The listed port with that base, or with that index.
+std::optional<TParport> Find_Parport_At(uint16_t base, const std::string& root = "/");
+std::optional<TParport> Find_Parport_Index(int index, const std::string& root = "/");
 
 // The first number of a base-addr file ("888\t1912\n" gives 888).
 std::optional<long> Parse_Base_Addr(const std::string& text);
 
+// The text for a port the program may not open: why the ppdev node did not
+// open (node "" when the port has none) and why ioperm was refused, with the
+// group or the capability the user lacks (has_rawio: the process holds
+// CAP_SYS_RAWIO, so a refused ioperm is not a matter of rights).
+std::string Access_Refused_Text(uint16_t base, const std::string& node, int open_errno,
+                                int ioperm_errno, bool has_rawio);
+
+// True when the process holds the capability direct port I/O needs.
+bool Has_Raw_Io_Capability();
+
 class TLinuxPort : public IPort {
 public:
-    explicit TLinuxPort(std::string proc_dir = "/proc/sys/dev/parport",
-                        std::string dev_dir = "/dev");
+    explicit TLinuxPort(std::string root = "/");
     ~TLinuxPort() override;
     TLinuxPort(const TLinuxPort&) = delete;
     TLinuxPort& operator=(const TLinuxPort&) = delete;
@@ -44,6 +68,7 @@ public:
     int Inp(uint16_t port) override;
     void Outp(uint16_t port, int value) override;
     int GetLastState(std::string& text) override;
+    std::vector<uint16_t> OtherPorts() override;
 
     void WriteByte(uint16_t port, uint8_t value) override;
     uint8_t ReadByte(uint16_t port) override;
@@ -53,17 +78,25 @@ private:
 
     void Fail(const std::string& text);
     void Succeed() { last_error_.clear(); }
+    // Opens the ppdev node of base; -1 (and errno) when there is none or it
+    // does not open.
+    int Open_Node(uint16_t base, std::string& node) const;
+    bool Claim(int fd, const std::string& node);
+    // ioperm on [first, first + count); errno kept in ioperm_errno_.
     bool Grant_Direct(uint16_t first, uint16_t count);
+    void Revoke_Direct(uint16_t first, uint16_t count);
+    // One ppdev ioctl; a failure is kept for GetLastState.
+    bool Ppdev_Call(unsigned long request, void* arg, const char* what);
     void Close_Ppdev();
     bool In_Range(uint16_t port) const { return port >= first_ && port <= last_; }
 
-    std::string proc_dir_;
-    std::string dev_dir_;
+    std::string root_;
     bool fast_ = false;
     Mode mode_ = Mode::None;
     int fd_ = -1;
     uint16_t first_ = 1; // enabled register range; empty while first_ > last_
     uint16_t last_ = 0;
+    int ioperm_errno_ = 0;
     std::string last_error_;
 };
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace gang {
 
@@ -29,6 +30,9 @@ public:
     virtual void Outp(uint16_t port, int value) = 0;
     // Nonzero when the last library call failed; text receives the reason.
     virtual int GetLastState(std::string& text) = 0;
+    // Base addresses of the system's parallel ports other than 0x278, 0x378
+    // and 0x3BC (add-in cards), in the system's order.  None by default.
+    virtual std::vector<uint16_t> OtherPorts() { return {}; }
 
     // --- direct register access (only between Port_Enable / Port_Release) --
     virtual void WriteByte(uint16_t port, uint8_t value) = 0;

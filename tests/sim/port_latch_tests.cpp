@@ -18,19 +18,26 @@ TEST(SimPort, PortTestPassesOnlyAtTheConfiguredBase)
     }
 }
 
-TEST(SimPort, NoAdapterOrNonStandardBaseFloats)
+TEST(SimPort, NoAdapterFloatsAndACardAnswersOnlyAtItsBase)
 {
     TSimConfig none;
     none.Present = false;
     TSimAdapter absent(none);
-    TSimAdapter odd({0x3F8});
-    for (TSimAdapter* sim : {&absent, &odd}) {
-        for (uint16_t base : {0x278, 0x378, 0x3BC, 0x3F8}) {
-            TRawBus bus(*sim, base);
-            EXPECT_FALSE(bus.Port_Test(0xA5));
-            EXPECT_EQ(sim->ReadByte(base + 1), 0xFF); // status lines float high
+    TSimAdapter card({0x3F8}); // an add-in card: the system lists its port
+    for (uint16_t base : {0x278, 0x378, 0x3BC, 0x3F8}) {
+        TRawBus bus(absent, base);
+        EXPECT_FALSE(bus.Port_Test(0xA5));
+        EXPECT_EQ(absent.ReadByte(base + 1), 0xFF); // status lines float high
+        if (base != 0x3F8) {
+            TRawBus empty(card, base);
+            EXPECT_FALSE(empty.Port_Test(0xA5));
         }
     }
+    TRawBus bus(card, 0x3F8);
+    EXPECT_TRUE(bus.Port_Test(0xA5));
+    EXPECT_EQ(card.OtherPorts(), std::vector<uint16_t>{0x3F8});
+    EXPECT_TRUE(absent.OtherPorts().empty());
+    EXPECT_TRUE(TSimAdapter().OtherPorts().empty()); // at 378: a legacy port
 }
 
 TEST(SimPort, EcrIsAPlainRegisterAtBasePlus402)

@@ -69,6 +69,8 @@ TEST(SimOptions, GoodOptions)
     const auto defaults = Parse_Sim_Options({});
     ASSERT_TRUE(defaults.Ok);
     EXPECT_EQ(defaults.Options.Config.Base, 0x378);
+    EXPECT_EQ(Parse_Sim_Options({"--base", "0xD010"}).Options.Config.Base, 0xD010);
+    EXPECT_EQ(Parse_Sim_Options({"--base=e000"}).Options.Config.Base, 0xE000);
     EXPECT_DOUBLE_EQ(defaults.Options.Config.Access_Us, 1.0);
 
     const auto none = Parse_Sim_Options({"--base=none", "--help"});
@@ -92,7 +94,9 @@ TEST(SimOptions, BadOptionsNameTheCause)
 {
     const std::vector<std::vector<std::string>> bad = {
         {"--bogus"},
-        {"--base", "2F8"},
+        {"--base", "FC00"}, // no room for the ECP register
+        {"--base", "0"},
+        {"--base", "3BX"},
         {"--base"},
         {"--socket", "6=2716"},
         {"--socket", "0=2716"},

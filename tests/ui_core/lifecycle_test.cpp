@@ -5,6 +5,7 @@
 #include "devices/device_work.h"
 #include "link/link.h"
 #include "sim/sim_adapter.h"
+#include "sim/sim_options.h"
 #include "ui/core/lifecycle.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +139,61 @@ TEST(LifecycleStartup, AdapterAt278NeverTouchesTheOtherPorts)
     for (uint16_t port : {0x378, 0x379, 0x37A, 0x3BC, 0x3BD, 0x3BE})
         EXPECT_FALSE(rig.Sim.Touched(port)) << std::hex << port;
     EXPECT_EQ(rig.Form.StaticText3.Tag, 1);
+}
+
+// An add-in card: the simulated system lists the adapter's port D010, which
+// the search tries after the three legacy ports.
+TEST(LifecycleStartup, AdapterOnACardIsFoundAfterTheLegacyPorts)
+{
+    const auto options = sim::Parse_Sim_Options({"--base", "D010"});
+    ASSERT_TRUE(options.Ok) << options.Error;
+    TRig rig(options.Options.Config);
+    rig.Life.FormActivate();
+
+    const std::vector<std::string>& log = rig.Form.Memo1.Lines();
+    ASSERT_EQ(log.size(), 12u);
+    EXPECT_EQ(log[0].rfind(Line("0278", "A5", ""), 0), 0u);
+    EXPECT_EQ(log[2].rfind(Line("0378", "A5", ""), 0), 0u);
+    EXPECT_EQ(log[4].rfind(Line("03BC", "A5", ""), 0), 0u);
+    EXPECT_NE(log[5], Line("03BC", "5A", "5A"));
+    EXPECT_EQ(log[6], "Port Address - D010 Listed By The System");
+    EXPECT_EQ(log[7], Line("D010", "A5", "A5"));
+    EXPECT_EQ(log[8], Line("D010", "5A", "5A"));
+    EXPECT_EQ(log[9], Line("D010", "A5", "A5"));
+    EXPECT_EQ(log[10], Line("D010", "5A", "5A"));
+    EXPECT_EQ(log[11], Speed_Line);
+    EXPECT_TRUE(rig.Host.Infos.empty());
+    EXPECT_EQ(rig.Link.DataPort, 0xD010);
+    EXPECT_EQ(rig.Link.ControlPort, 0xD012);
+    EXPECT_TRUE(rig.Sim.Touched(0xD412)); // its ECP register, as on the legacy ports
+
+    rig.Choose_27C256_Gang(Gang_Of_One);
+    EXPECT_EQ(rig.Form.StaticText3.Caption(), "The Tarvik Programmer was Found at D010");
+    EXPECT_TRUE(rig.Form.Program_Eprom.Enabled());
+}
+
+// A port the user named is the only one probed.
+TEST(LifecycleStartup, ChosenPortIsTheOnlyOneProbed)
+{
+    TRig rig(TRig::At(0xD010));
+    rig.Link.Chosen_Port = 0xD010;
+    rig.Life.FormActivate();
+    const std::vector<std::string>& log = rig.Form.Memo1.Lines();
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[0], Line("D010", "A5", "A5"));
+    EXPECT_EQ(log[3], Line("D010", "5A", "5A"));
+    EXPECT_EQ(rig.Form.StaticText3.Tag, 1);
+    EXPECT_FALSE(rig.Sim.Touched(0x278));
+    EXPECT_FALSE(rig.Sim.Touched(0x378));
+    EXPECT_FALSE(rig.Sim.Touched(0x3BC));
+
+    TRig elsewhere(TRig::At(0x378));
+    elsewhere.Link.Chosen_Port = 0x278;
+    elsewhere.Life.FormActivate();
+    EXPECT_EQ(elsewhere.Form.Memo1.Lines().size(), 2u);
+    EXPECT_EQ(elsewhere.Form.StaticText3.Tag, 0);
+    EXPECT_EQ(elsewhere.Host.Infos, std::vector<std::string>{Not_Found_Text});
+    EXPECT_FALSE(elsewhere.Sim.Touched(0x378));
 }
 
 TEST(LifecycleStartup, NoAdapterReportsOnceAndLeavesTheDeviceButtonsDisabled)
