@@ -2,6 +2,7 @@
 #include "link/linux_port.h"
 #include "link/port_choice.h"
 #include "ui/main_form.h"
+#include "ui/signal_ends.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -80,6 +81,7 @@ int main(int argc, char* argv[])
     gang::TMainForm form(port);
     form.Link().Chosen_Port = chosen;
     form.Set_Box_Title("Gang Adapter");
+    gang::Install_Signal_Ends(form);
     form.show();
     return QApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include "sim/sim_adapter.h"
 #include "sim/sim_options.h"
 #include "ui/main_form.h"
+#include "ui/signal_ends.h"
 
 #include <QApplication>
 
@@ -52,6 +53,7 @@ int main(int argc, char* argv[])
                 adapter.Insert_Chip(socket, type.Type_Name);
     };
     form.Set_Box_Title("Gang Adapter (simulated)");
+    gang::Install_Signal_Ends(form);
     form.show();
     return QApplication::exec();
 }

@@ -14,14 +14,20 @@ std::string Trace_Line(bool write, uint16_t port, uint8_t value);
 
 class TPortTrace {
 public:
+    TPortTrace() = default;
+    ~TPortTrace();
+    TPortTrace(const TPortTrace&) = delete;
+    TPortTrace& operator=(const TPortTrace&) = delete;
+
     // Starts tracing into path (truncated); "" stops tracing.  Throws
     // std::runtime_error when the file cannot be opened.
     void Open(const std::string& path);
     void Record(bool write, uint16_t port, uint8_t value);
-    bool Active() const { return File.is_open(); }
+    bool Active() const { return Fd >= 0; }
 
 private:
-    std::ofstream File;
+    void Close();
+    int Fd = -1;
 };
 
 } // namespace gang::sim

@@ -70,11 +70,16 @@ EInOutError::EInOutError(int code) : std::runtime_error(In_Out_Error_Message(cod
 
 namespace {
 
-// A NUL (a binary file opened as hex) would cut the message short wherever
-// it is shown as a C string, leaving only "'$"; it is shown as "?".
+// A binary file opened as hex puts bytes into the group that are no text: a
+// NUL would cut the message short wherever it is shown as a C string
+// (leaving only "'$"), and a byte of 0x80 or above is no character of the
+// message's encoding (the error box would show a replacement sign).  Each
+// such byte is shown as "?".
 std::string Printable_Group(std::string group)
 {
-    std::replace(group.begin(), group.end(), '\0', '?');
+    std::replace_if(
+        group.begin(), group.end(),
+        [](char c) { return c == '\0' || static_cast<unsigned char>(c) >= 0x80; }, '?');
     return group;
 }
 

@@ -1,5 +1,6 @@
 // The adapter bus: six write-only latches written through the data and
 // control registers, one byte read back as two nibbles on the status register.
+#include "link/latch_strobe.h"
 #include "link/latches.h"
 #include "link/link.h"
 
@@ -9,13 +10,7 @@ void TLink::Write_Latch(uint8_t select)
 {
     if (!Port_Open)
         return;
-    const uint8_t strobed = select | latch::Strobe;
-    Port.WriteByte(DataPort, static_cast<uint8_t>(Latch_Byte & 0xFF));
-    Port.WriteByte(ControlPort, select);
-    Port.WriteByte(ControlPort, strobed);
-    Port.WriteByte(ControlPort, strobed); // held for a second bus cycle
-    Port.WriteByte(ControlPort, select);
-    Port.WriteByte(ControlPort, latch::Control_Idle);
+    Strobe_Latch(Port, DataPort, select, static_cast<uint8_t>(Latch_Byte & 0xFF));
 }
 
 void TLink::Latch(uint8_t select, uint32_t value)
@@ -81,11 +76,8 @@ void TLink::Read_Bus()
 void TLink::Reset_Latches()
 {
     // Voltage off first, then the sockets; Data_Latch is left as it is.
-    Latch(latch::Latch_3, latch::Reset_Latch_3);
-    Latch(latch::Vpp_Latch, latch::Reset_Vpp);
-    Latch(latch::Socket_Latch, latch::Reset_Socket);
-    Latch(latch::Add_Hi_Latch, latch::Reset_Add_Hi);
-    Latch(latch::Add_Lo_Latch, latch::Reset_Add_Lo);
+    for (const latch::TLatch_Value& l : latch::Reset_Sequence)
+        Latch(l.Select, l.Value);
     Latches_In_Use = false;
 }
 

@@ -29,13 +29,19 @@ public:
     virtual int SecondsOfDay() = 0;
 
     // A monotonic clock in microseconds.  Pulse_Wait reads it once per pass
-    // and ends a pulse that the message pump has stretched far past its
-    // nominal width.  Tests that simulate time override it.
+    // and ends a pulse at the first pass that has reached its nominal width.
+    // Tests that simulate time override it.
     virtual int64_t Monotonic_Us()
     {
         using namespace std::chrono;
         return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
     }
+
+    // The scheduling priority of the thread that times the pulses, raised
+    // for a programming run where the system permits it (a descheduled
+    // thread stretches the pulse in hand) and given back after it.
+    virtual void Raise_Run_Priority() {}
+    virtual void Restore_Run_Priority() {}
 
     // Information box with one OK button, waited for.
     virtual void ShowInfo(const std::string& text) = 0;

@@ -86,6 +86,17 @@ constexpr uint8_t Reset_Socket = 0x62;
 constexpr uint8_t Reset_Add_Hi = 0x20;
 constexpr uint8_t Reset_Add_Lo = 0x00;
 
+// Reset_Latches as data: voltage off first, then the sockets and the address.
+struct TLatch_Value {
+    uint8_t Select;
+    uint8_t Value;
+};
+constexpr TLatch_Value Reset_Sequence[] = {{Latch_3, Reset_Latch_3},
+                                           {Vpp_Latch, Reset_Vpp},
+                                           {Socket_Latch, Reset_Socket},
+                                           {Add_Hi_Latch, Reset_Add_Hi},
+                                           {Add_Lo_Latch, Reset_Add_Lo}};
+
 // ---- Discovery -------------------------------------------------------------
 constexpr uint8_t Probe_Vpp = 0xB7; // Vpp_Latch during the port test
 constexpr uint8_t Search_Vpp_Value = 0xB0;

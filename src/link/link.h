@@ -37,6 +37,7 @@ public:
         : Port(port), Host(host), Form(form), Buffer(buffer)
     {
     }
+    ~TLink();
     TLink(const TLink&) = delete;
     TLink& operator=(const TLink&) = delete;
 

@@ -1,5 +1,6 @@
 // Obtaining and giving back direct access to the parallel port's registers,
 // with the ECP extended control register held in standard mode meanwhile.
+#include "link/emergency_rest.h"
 #include "link/latches.h"
 #include "link/link.h"
 
@@ -11,6 +12,11 @@ namespace {
 constexpr int Ecr_Standard_Mode = 0x00; // mode bits 7..5 = 000, all else 0
 constexpr uint16_t Register_Span = 2;   // data, status, control
 } // namespace
+
+TLink::~TLink()
+{
+    Disarm_Emergency_Rest(Port);
+}
 
 void TLink::Port_Enable()
 {
@@ -36,6 +42,8 @@ void TLink::Port_Enable()
         }
     }
     Port_Open = true;
+    // A fault from here to the release still leaves the adapter at rest.
+    Arm_Emergency_Rest(Port, DataPort);
 }
 
 void TLink::Port_Release()
@@ -48,6 +56,7 @@ void TLink::Port_Release()
         Port.WriteByte(ControlPort, latch::Control_Rest);
     }
     Port_Open = false;
+    Disarm_Emergency_Rest(Port);
     if (Port.IsWinNT())
         Port.DisablePorts(DataPort, static_cast<uint16_t>(DataPort + Register_Span));
     Port.SetFastMode(false);

@@ -21,6 +21,18 @@ constexpr int32_t EE_Poll_Limit = 4096;
 constexpr int32_t Page_Size = 32;
 constexpr int32_t Page_Tries = 10;
 const char* const Not_Programmed = "Not Programmed";
+
+// The host's run priority, raised for one programming run.
+class TRun_Priority {
+public:
+    explicit TRun_Priority(IHost& host) : Host(host) { Host.Raise_Run_Priority(); }
+    ~TRun_Priority() { Host.Restore_Run_Priority(); }
+    TRun_Priority(const TRun_Priority&) = delete;
+    TRun_Priority& operator=(const TRun_Priority&) = delete;
+
+private:
+    IHost& Host;
+};
 } // namespace
 
 uint8_t TLink::Buffer_Byte(int32_t address) const
@@ -35,6 +47,7 @@ void TLink::Program_Range()
         Gang_Mask = 0; // no algorithm exists without a device type
         return;
     }
+    TRun_Priority priority(Host);
     Prog_Config();
     do {
         Set_Address();
@@ -228,6 +241,9 @@ void TLink::EE_Write_Page()
             EE_Read_Back(length);
     } while (!(Prog_Ok == 1 || tries == Page_Tries || Quit_Flag > 0));
     Form.Form.SetEnabled(true);
+    // The window takes no input during a page; between pages it does, so
+    // the stop button and a close reach a page run.
+    Host.ProcessMessages();
 }
 
 } // namespace gang

@@ -1,6 +1,6 @@
 // Every delay the adapter needs is made on the PC side: millisecond waits on
-// the threaded timer, programming pulses as counted message-pump passes
-// calibrated against the clock once, and the nibble busy loop (bus.cpp).
+// the threaded timer, programming pulses timed on the monotonic clock while
+// the message pump runs, and the nibble busy loop (bus.cpp).
 #include "link/latches.h"
 #include "link/link.h"
 
@@ -13,9 +13,6 @@ constexpr int32_t Rest_Low_Ms = 1;
 constexpr uint32_t Pump_Passes_Per_Unit = 750; // one pulse unit is 1/750 s
 constexpr uint32_t Timer_Interval_Bits = 0xFFFF;
 constexpr int64_t Unit_Us_Times_750 = 1000000; // one pulse unit in us, times 750
-// A pulse ends at the latest when it has lasted this many quarters of its
-// nominal width, however slowly the message pump runs meanwhile.
-constexpr int64_t Max_Stretch_Quarters = 5;
 } // namespace
 
 void TLink::Timer_Wait()
@@ -85,22 +82,24 @@ void TLink::Derive_Pulse_Unit()
 
 void TLink::Pulse_Wait()
 {
-    // The width is counted in message-pump passes calibrated by Check_Speed.
-    // Each pass here also reads a clock, as each counted pass there does, so
-    // that both count passes of the same cost.  The pump can run far slower
-    // than during the check (a window repainting, a loaded machine): the
-    // clock then ends the pulse at 1.25 times its nominal width, so that a
-    // slow pump never over-stresses the chips.
-    const uint64_t n = static_cast<uint64_t>(Pulse_Mult) * Pulse_Width;
-    const int64_t nominal_us = static_cast<int64_t>(Pulse_Width) * Unit_Us_Times_750 /
-                               static_cast<int64_t>(Pump_Passes_Per_Unit);
-    const int64_t limit_us = nominal_us * Max_Stretch_Quarters / 4;
+    // The width is measured on the monotonic clock: a pulse lasts at least
+    // Pulse_Width units of 1/750 s and ends at the first pass that has
+    // reached that, however many passes it took.  Counting calibrated
+    // message-pump passes instead gives short pulses on a loaded machine: the
+    // second of the speed check includes the time the process was not
+    // running, which a short pulse does not see.  Every pass still processes
+    // the window's messages, so the stop button and a close are seen inside
+    // the pulse.  Ending at the first pass past the nominal width keeps a
+    // pulse within 1.25 times that width unless a single pass (a repaint, the
+    // process descheduled) overruns it.
+    // Rounded up: the pulse never falls short of its width by a fraction.
+    const int64_t units = static_cast<int64_t>(Pulse_Width);
+    const auto per_second = static_cast<int64_t>(Pump_Passes_Per_Unit);
+    const int64_t nominal_us = (units * Unit_Us_Times_750 + per_second - 1) / per_second;
     const int64_t start = Host.Monotonic_Us();
-    for (uint64_t i = 0; i < n + 1; ++i) {
+    do {
         Host.ProcessMessages();
-        if (Host.Monotonic_Us() - start >= limit_us)
-            break;
-    }
+    } while (Host.Monotonic_Us() - start < nominal_us);
 }
 
 } // namespace gang

@@ -1,6 +1,8 @@
 #include "timer/thread_priority.h"
 
 #ifdef __linux__
+#include <cerrno>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -38,6 +40,33 @@ long CurrentThreadTid()
 #endif
 }
 
+int ThreadNice(long tid)
+{
+#ifdef __linux__
+    if (tid <= 0)
+        return 0;
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
+    return errno == 0 ? nice : 0;
+#else
+    (void)tid;
+    return 0;
+#endif
+}
+
+bool SetThreadNice(long tid, int nice)
+{
+#ifdef __linux__
+    if (tid <= 0)
+        return false;
+    return setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0;
+#else
+    (void)tid;
+    (void)nice;
+    return false;
+#endif
+}
+
 bool ApplyThreadPriority(long tid, TThreadPriority priority)
 {
 #ifdef __linux__
@@ -52,6 +81,42 @@ bool ApplyThreadPriority(long tid, TThreadPriority priority)
     (void)priority;
     return false;
 #endif
+}
+
+TRunPriority RaiseRunPriority()
+{
+    TRunPriority run;
+    const long tid = CurrentThreadTid();
+    run.Saved_Nice = ThreadNice(tid);
+#ifdef __linux__
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    const bool several = sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 1;
+    if (several) {
+        sched_param param{};
+        param.sched_priority = sched_get_priority_min(SCHED_RR);
+        if (sched_setscheduler(0, SCHED_RR, &param) == 0) {
+            run.Raised = true;
+            run.Realtime = true;
+            return run;
+        }
+    }
+#endif
+    run.Raised = ApplyThreadPriority(tid, TThreadPriority::tpTimeCritical);
+    return run;
+}
+
+void DropRunPriority(const TRunPriority& raised)
+{
+    if (!raised.Raised)
+        return;
+#ifdef __linux__
+    if (raised.Realtime) {
+        sched_param param{};
+        sched_setscheduler(0, SCHED_OTHER, &param);
+    }
+#endif
+    SetThreadNice(CurrentThreadTid(), raised.Saved_Nice);
 }
 
 } // namespace gang

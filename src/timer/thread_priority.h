@@ -18,4 +18,23 @@ long CurrentThreadTid();
 // Sets the priority of thread `tid`; false when the platform refused it.
 bool ApplyThreadPriority(long tid, TThreadPriority priority);
 
+// The nice value of thread `tid`, and setting it directly (to give back a
+// value read before a raise).  ThreadNice answers 0 where the platform has
+// none; SetThreadNice is false when refused.
+int ThreadNice(long tid);
+bool SetThreadNice(long tid, int nice);
+
+// The highest priority the system grants the calling thread for a run of
+// timed work: a real-time round-robin slot when the process may use more
+// than one CPU (so the other threads, the timer's worker among them, keep a
+// CPU), else the lowest nice value.  The result says what was done (Raised
+// false: the system refused both) and is handed back to DropRunPriority.
+struct TRunPriority {
+    bool Raised = false;
+    bool Realtime = false;
+    int Saved_Nice = 0;
+};
+TRunPriority RaiseRunPriority();
+void DropRunPriority(const TRunPriority& raised);
+
 } // namespace gang

@@ -51,8 +51,10 @@ TFillCommand::TFillCommand(QListWidget* fill_box, QLineEdit* fill_edit, TFormMod
 {
     FillEdit->setMaxLength(Fill_Max_Length);
     FillEdit->installEventFilter(this);
-    connect(FillBox, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { FillBoxClick(FillBox->row(item)); });
+    connect(FillBox, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const int row = FillBox->row(item);
+        Run_Click([this, row] { FillBoxClick(row); });
+    });
     connect(FillEdit, &QLineEdit::textChanged, this, [this] {
         Fill_->FillEditChange();
         Sync_Visibility();

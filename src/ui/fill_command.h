@@ -3,7 +3,7 @@
 // live in TBufferFill (ui/core/fill_buffer.h); this class wires the widgets
 // to it.
 //
-//   FillBox   itemClicked       -> FillBoxClick(row)
+//   FillBox   itemClicked       -> FillBoxClick(row), through the click runner
 //   FillEdit  key press         -> FillEditKeyPress (Enter consumed)
 //             textChanged       -> FillEditChange
 //
@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 class QLineEdit;
 class QListWidget;
@@ -42,6 +43,12 @@ public:
     void FillClick();
     // Click on an item of FillBox (-1: none selected).
     void FillBoxClick(int index);
+    // The window runs the item clicks of FillBox through this, as it runs
+    // every other click on a list (default: at once).
+    void Set_Click_Runner(std::function<void(const std::function<void()>&)> run)
+    {
+        Run_Click = std::move(run);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,6 +62,8 @@ private:
     TFormModel& Form;
     std::unique_ptr<TDisplay> Display_;
     std::unique_ptr<TBufferFill> Fill_;
+    std::function<void(const std::function<void()>&)> Run_Click =
+        [](const std::function<void()>& click) { click(); };
 };
 
 } // namespace gang

@@ -230,6 +230,7 @@ TMainForm::TMainForm(IPort& port, QWidget* parent)
         static_cast<QListWidget*>(Control("FillBox")), static_cast<QLineEdit*>(Control("FillEdit")),
         Model_, Buffer_, [this] { Work_.Start_Func(); }, [this] { Work_.End_Func(); },
         [this](const std::string& m) { Show_Default_Error(m); });
+    Fill_->Set_Click_Runner([this](const std::function<void()>& click) { Run(click); });
     Mirror_Model();
     Connect_Handlers();
     Set_Focus_Order();
@@ -310,11 +311,14 @@ void TMainForm::Mirror_Model()
         QWidget* w = Control(c->Name);
         if (!w)
             continue;
-        c->OnChange = [w](const TControl& m) {
+        c->OnChange = [this, w](const TControl& m) {
             const QString caption = QString::fromStdString(m.Caption());
+            bool new_caption = false;
             if (auto* button = qobject_cast<QPushButton*>(w)) {
+                new_caption = button->text() != caption;
                 button->setText(caption);
             } else if (auto* label = qobject_cast<QLabel*>(w)) {
+                new_caption = label->text() != caption;
                 label->setText(caption);
                 Fit_Caption_Width(*label);
             } else if (auto* memo = qobject_cast<QPlainTextEdit*>(w); memo && !memo->isReadOnly()) {
@@ -328,6 +332,13 @@ void TMainForm::Mirror_Model()
             // content; only their state is mirrored.
             w->setVisible(m.Visible());
             w->setEnabled(m.Enabled());
+            // The blank check, verify and move loops pump no messages, so a
+            // scheduled update would wait for the end of the run.  A new
+            // caption (the counter, a socket line, the operation line) is
+            // painted at once instead: that widget alone, and no input is
+            // taken.
+            if (new_caption && Life_.Running_Handlers() > 0)
+                w->repaint();
         };
         c->OnChange(*c);
     }
@@ -355,7 +366,7 @@ void TMainForm::Connect_Handlers()
     button("Scale", &TMainForm::ScaleClick);
 
     // Pop-up lists: a click on an item delivers its index.  FillBox is
-    // wired by the fill command.
+    // wired by the fill command, which runs its clicks through Run.
     auto list = [this](const char* name, void (TMainForm::*slot)(int)) {
         auto* w = static_cast<QListWidget*>(Control(name));
         connect(w, &QListWidget::itemClicked, this,

@@ -102,8 +102,9 @@ private:
     void Mirror_Model();
     void Connect_Handlers();
     void Set_Focus_Order();
-    // Runs a user-event handler: not at all once the window is closing;
-    // file and conversion errors end it and show the default error box.
+    // Runs a user-event handler: not at all under another handler nor once
+    // the window is closing; file and conversion errors end it and show the
+    // default error box.
     void Run(const std::function<void()>& handler);
     void Anchor_Edit_1();
 

@@ -40,6 +40,19 @@ int TQtHost::SecondsOfDay()
     return static_cast<int>(std::time(nullptr) % 60);
 }
 
+void TQtHost::Raise_Run_Priority()
+{
+    // Refused without the right to raise priorities: the run goes on as is.
+    if (Raise_Depth++ == 0)
+        Run_Priority = RaiseRunPriority();
+}
+
+void TQtHost::Restore_Run_Priority()
+{
+    if (Raise_Depth > 0 && --Raise_Depth == 0)
+        DropRunPriority(Run_Priority);
+}
+
 void TQtHost::ShowInfo(const std::string& text)
 {
     Present({TMessageKind::Information, Title_, text, false, 0, 0});

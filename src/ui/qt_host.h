@@ -6,6 +6,7 @@
 
 #include "core/form_model.h"
 #include "link/host.h"
+#include "timer/thread_priority.h"
 #include "ui/dialogs.h"
 
 #include <functional>
@@ -27,6 +28,9 @@ public:
     void ShowInfo(const std::string& text) override;
     void ShowInfoAt(const std::string& text, int x, int y) override;
     void ShowError(const std::string& text) override;
+    // The window's thread at the highest priority the system grants.
+    void Raise_Run_Priority() override;
+    void Restore_Run_Priority() override;
 
     // Tests and the window replace the presenter (e.g. with a recorder).
     void Set_Presenter(TMessagePresenter presenter) { Presenter = std::move(presenter); }
@@ -41,6 +45,8 @@ private:
     std::function<void()> Disarm;
     TMessagePresenter Presenter;
     std::string Title_;
+    int Raise_Depth = 0; // nested runs raise once
+    TRunPriority Run_Priority;
 };
 
 } // namespace gang

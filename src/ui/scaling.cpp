@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QWidget>
 
 #include <algorithm>
@@ -51,6 +52,17 @@ QFont Scaled_Font(QFont f, int n, int d)
     return f;
 }
 
+// A list's rows grow and shrink with its font.
+void Scale_Rows(QListWidget& list, int n, int d)
+{
+    for (int row = 0; row < list.count(); ++row) {
+        QListWidgetItem* item = list.item(row);
+        const QSize hint = item->sizeHint();
+        item->setSizeHint(QSize(hint.width(), Mul_Div_Round(hint.height(), n, d)));
+    }
+    list.doItemsLayout();
+}
+
 } // namespace
 
 void Fit_Caption_Width(QWidget& label)
@@ -73,8 +85,11 @@ void Apply_Scale(QWidget& form, int n, int d)
             continue;
         const QRect g = w->geometry();
         TBounds b = Scale_Bounds({g.x(), g.y(), g.width(), g.height()}, n, d);
+        const int old_px = Font_Px(w->font());
         const QFont f = Scaled_Font(w->font(), n, d);
         w->setFont(f);
+        if (auto* list = qobject_cast<QListWidget*>(w))
+            Scale_Rows(*list, f.pixelSize(), old_px);
         if (qobject_cast<QLineEdit*>(w))
             b.Height = Edit_Field_Height(f.pixelSize());
         w->setGeometry(b.Left, b.Top, b.Width, b.Height);

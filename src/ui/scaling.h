@@ -5,7 +5,8 @@
 // (width and height follow from the scaled edges), and every font size; each
 // value is multiplied by N and divided by D with rounding to the nearest
 // integer, halves away from zero.  One-line edit fields take the height their
-// scaled font needs.  The window keeps its own position and size.
+// scaled font needs, and list rows scale by the ratio of the list's new font
+// size to its old one.  The window keeps its own position and size.
 #pragma once
 
 #include "ui/form_layout.h"

@@ -20,7 +20,9 @@ public:
     // Fake clock, advanced by Us_Per_Pump on every pump; the only clock the
     // link sees.
     double Now_Us = 0.0;
-    double Us_Per_Pump = 10.0;
+    // Just under one pulse unit (1333.3 us): a pulse of w units spans w + 1
+    // pumps (for w up to 570).
+    double Us_Per_Pump = 1331.0;
 
     long Pumps = 0;
     long Stop_At_Pump = -1;  // Quit_Flag := 5 at this pump (stop button)

@@ -82,18 +82,18 @@ struct TGangRig {
     }
 
     // Every strobe the chips saw lasted one of the algorithm's pulse widths
-    // (2 to 512 units of Pulse_Wait, each n pumps + 1), or for the EEPROM
-    // write strobes no pump at all.
+    // (2 to 512 units of 1/750 s, ended at the first pump that reached it),
+    // or for the EEPROM write strobes no pump at all.
     void Expect_Algorithm_Pulse_Widths()
     {
-        const double unit_pumps = Link.Pulse_Unit;
+        constexpr double Unit_Us = 1e6 / 750.0;
         for (const sim::TStrobeEvent& e : Sim.Strobes()) {
             bool ok = e.Width_Us < Host.Us_Per_Pump / 2;
             if (Form.Device.Tag <= Last_Eprom_Family) {
                 ok = false;
                 for (int w = 2; w <= 512; w *= 2)
-                    ok =
-                        ok || std::abs(e.Width_Us - (unit_pumps * w + 1) * Host.Us_Per_Pump) < 1e-3;
+                    ok = ok || (e.Width_Us >= w * Unit_Us - 1e-3 &&
+                                e.Width_Us < w * Unit_Us + Host.Us_Per_Pump + 1e-3);
             }
             EXPECT_TRUE(ok) << "socket " << e.Socket << " address " << e.Address << " width "
                             << e.Width_Us << " us";

@@ -135,6 +135,16 @@ TEST(HexReader, LinesOfPairs)
     EXPECT_EQ(Changed(*b).size(), 81u);
     EXPECT_EQ(b->Data[79], 0x11);
     EXPECT_EQ(b->Data[80], 0x22);
+
+    // Pairs run on past the end of a 2 KiB range, unmasked.
+    b = Blank(0x07FF);
+    std::string lines;
+    for (int i = 0; i < 128; ++i)
+        lines += std::string(32, '1') + "\r\n";
+    Read_Hex_Text(lines + "22\r\n", *b);
+    EXPECT_EQ(b->Data[0x0000], 0x11);
+    EXPECT_EQ(b->Data[0x07FF], 0x11);
+    EXPECT_EQ(b->Data[0x0800], 0x22);
 }
 
 TEST(HexReader, PairsFollowOnFromTheAddressTheLastRecordLeft)
@@ -178,6 +188,8 @@ TEST(HexReader, TooShortRecordsNameTheEmptyGroup)
     // A binary file opened as hex: its NUL bytes must not cut the message.
     EXPECT_EQ(Conversion_Error_Of(std::string("01\0\x01", 4), *b),
               "'$?\x01' is not a valid integer value");
+    // Bytes of a binary file that are no characters show as "?" too.
+    EXPECT_EQ(Conversion_Error_Of("\x80\xFF\r\n", *b), "'$??' is not a valid integer value");
     EXPECT_EQ(Changed(*b), std::vector<int32_t>{0}); // the 01 of ":0300000001" and "01"
 }
 

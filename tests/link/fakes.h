@@ -95,9 +95,10 @@ public:
     std::vector<TAt> Infos_At;
 
     // Simulated monotonic clock: every pump lasts Us_Per_Pump microseconds.
-    // Never the real clock, so that a loaded machine cannot cut a pulse short
-    // and change the pump counts the tests assert on.
-    int64_t Us_Per_Pump = 1;
+    // Never the real clock, so that a loaded machine cannot change the pump
+    // counts the tests assert on.  A pump lasts just under one pulse unit
+    // (1333.3 us), so a pulse of w units spans w + 1 pumps (for w up to 570).
+    int64_t Us_Per_Pump = 1331;
     int64_t Clock_Us = 0;
     int64_t Monotonic_Us() override { return Clock_Us; }
 

@@ -276,6 +276,13 @@ std::map<std::string, std::pair<QRect, int>> Snapshot(TMainForm& f)
     return s;
 }
 
+// The height of a list's rows as the view lays them out.
+int Row_Height(TMainForm& f, const char* list)
+{
+    auto* w = static_cast<QListWidget*>(f.Control(list));
+    return w->visualItemRect(w->item(0)).height();
+}
+
 TEST(Scaling, MaximisedHeightScalesByOneAndAHalf)
 {
     TWindowRig rig;
@@ -287,6 +294,9 @@ TEST(Scaling, MaximisedHeightScalesByOneAndAHalf)
     EXPECT_EQ(f.Control("Program_Eprom")->font().pixelSize(), 18);
     EXPECT_EQ(f.font().pixelSize(), 21);
     EXPECT_EQ(f.Control("FillEdit")->height(), Edit_Field_Height(18));
+    // List rows grow with the fonts: 15 x 18/12, 15 x 20/13.
+    EXPECT_EQ(Row_Height(f, "Device_Box"), 23);
+    EXPECT_EQ(Row_Height(f, "Num_Of_Devices"), 23);
     EXPECT_EQ(f.Model().Scale.Tag, 1);
     EXPECT_EQ(static_cast<QPushButton*>(f.Control("Scale"))->text(), "Small Buttons");
     EXPECT_EQ(f.Outer_Height(), 912); // the window keeps its size
@@ -303,6 +313,8 @@ TEST(Scaling, TwoClicksAtTheSameHeightRestoreEveryControl)
         f.ScaleClick();
         EXPECT_EQ(f.Model().Scale.Tag, 0);
         EXPECT_EQ(static_cast<QPushButton*>(f.Control("Scale"))->text(), "Large Buttons");
+        for (const char* list : {"Device_Box", "Num_Of_Devices", "File_Type", "FillBox"})
+            EXPECT_EQ(Row_Height(f, list), List_Item_Height) << list << " at " << outer;
         const auto after = Snapshot(f);
         for (const auto& [name, was] : before) {
             const auto& now = after.at(name);

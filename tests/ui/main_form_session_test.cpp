@@ -23,14 +23,6 @@ constexpr int Row_28C16 = 23;
 constexpr int Gang_Of_Three = 3;
 constexpr uint32_t Size_28C16 = 0x800;
 
-void Click_Row(QListWidget* list, int row)
-{
-    ASSERT_FALSE(list->isHidden()) << list->objectName().toStdString();
-    const QRect r = list->visualItemRect(list->item(row));
-    ASSERT_TRUE(list->viewport()->rect().contains(r)) << "row " << row << " is clipped";
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
-}
-
 void Click(TMainForm& f, const char* button)
 {
     QWidget* w = f.Control(button);
@@ -55,10 +47,10 @@ TEST(MainFormSession, ChooseFillProgramVerifyEditAndQuitWithMouseAndKeys)
 
     // Type and gang size from the lists; the chips go in once the type is known
     // (EEPROMs, whose fast write cycles keep the run short).
-    Click_Row(static_cast<QListWidget*>(f.Control("Device_Box")), Row_28C16);
+    TWindowRig::Click_Row(static_cast<QListWidget*>(f.Control("Device_Box")), Row_28C16);
     EXPECT_EQ(Text_Of(f, "Device"), "28C16");
     EXPECT_TRUE(f.Control("Device_Box")->isHidden());
-    Click_Row(static_cast<QListWidget*>(f.Control("Num_Of_Devices")), Gang_Of_Three);
+    TWindowRig::Click_Row(static_cast<QListWidget*>(f.Control("Num_Of_Devices")), Gang_Of_Three);
     EXPECT_TRUE(f.Control("Num_Of_Devices")->isHidden());
     EXPECT_EQ(Text_Of(f, "End_Add"), "End Of Eprom=07FF");
     for (int s = 1; s <= 3; ++s)
@@ -68,7 +60,7 @@ TEST(MainFormSession, ChooseFillProgramVerifyEditAndQuitWithMouseAndKeys)
     // Fill with a typed value: lower-case digits show as capitals.
     Click(f, "Fill");
     EXPECT_FALSE(f.Control("Program_Eprom")->isEnabled());
-    Click_Row(static_cast<QListWidget*>(f.Control("FillBox")), 2);
+    TWindowRig::Click_Row(static_cast<QListWidget*>(f.Control("FillBox")), 2);
     auto* fill_edit = static_cast<QLineEdit*>(f.Control("FillEdit"));
     ASSERT_FALSE(fill_edit->isHidden());
     EXPECT_TRUE(fill_edit->hasFocus());

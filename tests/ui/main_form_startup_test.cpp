@@ -1,9 +1,12 @@
 // The running window end to end over the simulated adapter: the activation
-// sequence with the adapter present and absent, and a close request while a
-// programming run is under way.
+// sequence with the adapter present and absent, a close request while a
+// programming run is under way, and the adapter left at rest by a close.
 #include "main_form_test_rig.h"
 
+#include "link/latches.h"
+
 #include <QListWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -127,6 +130,28 @@ TEST(MainFormStartup, CloseDuringProgrammingStopsTheRunThenReleasesThePort)
     f.Program_EpromClick(); // refused: the window has closed
     QCoreApplication::processEvents();
     EXPECT_EQ(rig.Sim.Port_Accesses(), accesses);
+}
+
+TEST(MainFormStartup, CloseFromTheReadyStateLeavesTheAdapterAtRest)
+{
+    // The voltage latches are written once the programmer is found and again
+    // by the voltage button: the close must take the programming voltage off.
+    TWindowRig rig(TWindowRig::At_378());
+    TMainForm& f = *rig.Form;
+    ASSERT_TRUE(rig.Show_And_Activate());
+    f.Device_BoxClick(Row_27C256);
+    f.Num_Of_DevicesClick(1);
+    QTest::mouseClick(f.Control("Vpp_But"), Qt::LeftButton);
+    ASSERT_FALSE(rig.Sim.At_Rest()) << "the voltage click sets no voltage";
+
+    QTest::mouseClick(f.Control("Quit_But"), Qt::LeftButton);
+    ASSERT_FALSE(f.isVisible());
+    EXPECT_EQ(rig.Sim.Latch(latch::Latch_3), latch::Reset_Latch_3);
+    EXPECT_EQ(rig.Sim.Latch(latch::Vpp_Latch), latch::Reset_Vpp);
+    EXPECT_EQ(rig.Sim.Latch(latch::Socket_Latch), latch::Reset_Socket);
+    EXPECT_EQ(rig.Sim.Latch(latch::Add_Hi_Latch), latch::Reset_Add_Hi);
+    EXPECT_EQ(rig.Sim.Latch(latch::Add_Lo_Latch), latch::Reset_Add_Lo);
+    EXPECT_EQ(rig.Sim.ReadByte(0x378 + 2), latch::Control_Rest);
 }
 
 } // namespace

@@ -7,6 +7,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -55,9 +60,33 @@ struct TWindowRig {
         return Wait_For([this] { return Form->Activated(); });
     }
 
+    // A mouse click on a row of a shown list.
+    static void Click_Row(QListWidget* list, int row)
+    {
+        ASSERT_FALSE(list->isHidden()) << list->objectName().toStdString();
+        const QRect r = list->visualItemRect(list->item(row));
+        ASSERT_TRUE(list->viewport()->rect().contains(r)) << "row " << row << " is clipped";
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    QListWidget* List(const char* name) const
+    {
+        return static_cast<QListWidget*>(Form->Control(name));
+    }
+
+    // Calls step on every pass of the event loop (a zero timer) while a
+    // handler runs; the user's hand during a run.
+    void During_Run(std::function<void()> step)
+    {
+        Hand = std::make_unique<QTimer>();
+        QObject::connect(Hand.get(), &QTimer::timeout, std::move(step));
+        Hand->start(0);
+    }
+    void End_Run_Hand() { Hand.reset(); }
+
     sim::TSimAdapter Sim;
     std::unique_ptr<TMainForm> Form;
     std::vector<TMessage> Messages;
+    std::unique_ptr<QTimer> Hand;
 };
 
 } // namespace gang::test

@@ -51,7 +51,9 @@ public:
     long Pumps = 0;
     long Clock_Reads = 0;
     int64_t Clock_Us = 0;
-    int64_t Us_Per_Pump = 10;
+    // Just under one pulse unit (1333.3 us): a pulse of w units spans w + 1
+    // pumps.
+    int64_t Us_Per_Pump = 1331;
     std::vector<std::string> Infos;
     std::vector<std::string> Errors;
     int Info_X = -1;

@@ -41,13 +41,6 @@ void TLifecycle::FormActivate()
 
 void TLifecycle::StaticText3Click()
 {
-    // The status text stays clickable in the busy state, and a programming
-    // run pumps messages inside its pulses.  A search nested in a running
-    // handler would put the port test onto a live gang, cut the pulse in
-    // hand and end the busy state under the run (address and latches reset,
-    // every socket failed): the click is ignored until that handler returns.
-    if (Depth > 1)
-        return;
     Form.Memo1.ClearLines();
     Form.Form.SetEnabled(false);
     Link.Find_Programmer();
@@ -82,7 +75,10 @@ bool TLifecycle::FormCloseQuery()
 
 bool TLifecycle::Begin_Handler()
 {
-    if (Close_Pending || Released)
+    // A search nested in a running handler would put the port test onto a
+    // live gang; a list choice or a command would reset the run's address
+    // and latches under it.  Nothing nests.
+    if (Close_Pending || Released || Depth > 0)
         return false;
     ++Depth;
     return true;
@@ -104,6 +100,9 @@ void TLifecycle::Finish_Close()
     Close_Pending = false;
     Released = true;
     if (Form.StaticText3.Tag > 0) {
+        // The voltage latches were written as soon as the programmer was
+        // found: take the programming voltage off before letting go.
+        Link.Reset_Latches();
         Link.Bus_Rest();
         Link.Port_Release();
     }

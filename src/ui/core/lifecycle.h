@@ -13,6 +13,15 @@
 // the window told to close.  From the request on no new handler starts, and
 // the link enables no port again, so nothing touches the port after the
 // release.
+//
+// Nested input.  A handler that runs under another one (a click taken while
+// an operation, a wait or a search pumps messages) would restart the busy
+// state, switch the voltage or start a second run inside the first.  So a
+// handler scope is entered only when no other handler is running: every
+// click on a list, a command button or the status text that arrives while a
+// handler runs is ignored.  The stop button and the close request are the
+// two inputs meant to act on a running handler; they do so only through
+// Quit_Flag and Wait_Ms and run without a scope.
 #pragma once
 
 #include "core/form_model.h"
@@ -35,8 +44,8 @@ public:
 
     // Runs once, right after the window has first been shown.
     void FormActivate();
-    // A click on StaticText3: searches for the programmer again.  Ignored
-    // while another handler runs beneath it (run it inside a THandlerScope).
+    // A click on StaticText3: searches for the programmer again (run it
+    // inside a THandlerScope, which refuses it while another handler runs).
     void StaticText3Click();
     // A request to close the window.  True: the window may close now.
     // False: a handler is still unwinding; the close completes when it has
@@ -44,7 +53,8 @@ public:
     bool FormCloseQuery();
 
     // Brackets every user-event handler of the window.  Begin_Handler is
-    // false once a close has been requested: the handler must not run.
+    // false while another handler runs and once a close has been requested:
+    // the handler must not run.
     bool Begin_Handler();
     void End_Handler();
 

@@ -1,0 +1,102 @@
+#include "link/emergency_rest.h"
+
+#include "link/latch_strobe.h"
+#include "link/latches.h"
+
+#include <atomic>
+#include <csignal>
+#include <ctime>
+
+namespace gang {
+
+namespace {
+
+constexpr int Fatal_Signals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+constexpr int Fatal_Count = sizeof Fatal_Signals / sizeof Fatal_Signals[0];
+constexpr long Rest_Low_Ns = 1000000; // the 1 ms low phase of Bus_Rest
+constexpr uint16_t Control_Offset = 2;
+
+std::atomic<IPort*> Armed_Port{nullptr};
+std::atomic<uint16_t> Armed_Base{0};
+static_assert(std::atomic<IPort*>::is_always_lock_free, "read from a signal handler");
+static_assert(std::atomic<uint16_t>::is_always_lock_free, "read from a signal handler");
+
+std::atomic<bool> Installed{false};
+struct sigaction Previous[Fatal_Count];
+
+int Index_Of(int signo)
+{
+    for (int i = 0; i < Fatal_Count; ++i)
+        if (Fatal_Signals[i] == signo)
+            return i;
+    return -1;
+}
+
+void Spin_Ns(long ns) noexcept
+{
+    timespec start{};
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    do {
+        clock_gettime(CLOCK_MONOTONIC, &now);
+    } while ((now.tv_sec - start.tv_sec) * 1000000000L + (now.tv_nsec - start.tv_nsec) < ns);
+}
+
+void On_Fatal_Signal(int signo)
+{
+    // The previous action first: a second fault inside the rest (a port
+    // object already destroyed) then ends the process instead of looping.
+    const int index = Index_Of(signo);
+    if (index >= 0)
+        sigaction(signo, &Previous[index], nullptr);
+    IPort* port = Armed_Port.exchange(nullptr);
+    if (port != nullptr)
+        Emergency_Rest(*port, Armed_Base.load());
+    // Blocked while this handler runs: delivered with the restored action as
+    // soon as it returns.
+    raise(signo);
+}
+
+} // namespace
+
+void Emergency_Rest(IPort& port, uint16_t base) noexcept
+{
+    const auto control = static_cast<uint16_t>(base + Control_Offset);
+    for (const latch::TLatch_Value& l : latch::Reset_Sequence)
+        Strobe_Latch(port, base, l.Select, l.Value);
+    Spin_Ns(Rest_Low_Ns);
+    port.WriteByte(control, latch::Control_Rest);
+}
+
+void Install_Emergency_Rest_Handlers()
+{
+    if (Installed.exchange(true))
+        return;
+    for (int i = 0; i < Fatal_Count; ++i) {
+        struct sigaction action {};
+        action.sa_handler = On_Fatal_Signal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = 0;
+        sigaction(Fatal_Signals[i], &action, &Previous[i]);
+    }
+}
+
+void Arm_Emergency_Rest(IPort& port, uint16_t base)
+{
+    Armed_Port.store(nullptr);
+    Armed_Base.store(base);
+    Armed_Port.store(&port);
+}
+
+void Disarm_Emergency_Rest()
+{
+    Armed_Port.store(nullptr);
+}
+
+void Disarm_Emergency_Rest(const IPort& port)
+{
+    IPort* expected = const_cast<IPort*>(&port);
+    Armed_Port.compare_exchange_strong(expected, nullptr);
+}
+
+} // namespace gang

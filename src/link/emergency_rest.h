@@ -1,0 +1,36 @@
+// The adapter's last line of defence when the program dies of a fault.
+//
+// While the port is open the adapter may hold the programming voltage or an
+// active program strobe.  A fatal signal (SIGSEGV, SIGBUS, SIGFPE, SIGILL,
+// SIGABRT) would end the process with the latches as they were, so the
+// handler installed here first puts the adapter at rest through the port that
+// is already open: the latch writes of Reset_Latches, then the control lines'
+// rest level.  It runs inside a signal handler: no allocation, no lock, no
+// Qt, only register writes and a clock read.  Then the signal's previous
+// action (the default one in the programs) is restored and the signal raised
+// again, so the process ends as it would have.
+#pragma once
+
+#include "link/port.h"
+
+#include <cstdint>
+
+namespace gang {
+
+// Installs the fatal-signal handlers, once per process.  Until a port is
+// armed they only pass the signal on.
+void Install_Emergency_Rest_Handlers();
+
+// Names the open port (data register at base) for the handlers; from a
+// successful Port_Enable to the Port_Release.  The port must outlive the
+// arming.
+void Arm_Emergency_Rest(IPort& port, uint16_t base);
+void Disarm_Emergency_Rest();
+// Disarms only when that port is the armed one.
+void Disarm_Emergency_Rest(const IPort& port);
+
+// The rest sequence itself, on the calling thread (the handlers' body;
+// async-signal-safe as long as the port's WriteByte is).
+void Emergency_Rest(IPort& port, uint16_t base) noexcept;
+
+} // namespace gang

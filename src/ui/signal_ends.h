@@ -1,0 +1,13 @@
+// The ends of the program that the window never sees as clicks: a stop
+// signal (SIGINT, SIGTERM, SIGHUP) takes the window's Quit path, and a fatal
+// signal while the port is open rests the adapter before the process dies.
+#pragma once
+
+namespace gang {
+
+class TMainForm;
+
+// Call once, after the window has been created.
+void Install_Signal_Ends(TMainForm& form);
+
+} // namespace gang

@@ -1,0 +1,141 @@
+// The program's ends that are not clicks, on a real process: a window over
+// the simulated adapter in the middle of a 27C512 programming run gets a
+// signal.  SIGTERM takes the Quit path (exit status 0); SIGSEGV rests the
+// adapter and then kills the process as before.  Either way the port trace
+// ends with the adapter at rest.
+#include "link/latches.h"
+#include "sim/sim_adapter.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace gang {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr uint16_t Base = 0x378;
+constexpr int Start_Deadline_Ms = 120000;
+constexpr auto Exit_Deadline = std::chrono::seconds(2);
+
+struct TEnd {
+    bool Exited = false;
+    int Status = -1; // exit status, or the signal that ended the process
+    double Seconds = 0;
+};
+
+// Starts the driver, waits for its run to be under way, sends signo and
+// waits for the process to end.
+TEnd Signal_Mid_Run(int signo, const std::string& trace)
+{
+    int out[2];
+    EXPECT_EQ(pipe(out), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const rlimit no_core{0, 0};
+        setrlimit(RLIMIT_CORE, &no_core);
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        execl(SIGNAL_ENDS_DRIVER, SIGNAL_ENDS_DRIVER, trace.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    std::string said;
+    pollfd p{out[0], POLLIN, 0};
+    while (said.find("programming") == std::string::npos && poll(&p, 1, Start_Deadline_Ms) == 1) {
+        char buf[64];
+        const ssize_t n = read(out[0], buf, sizeof buf);
+        if (n <= 0)
+            break;
+        said.append(buf, static_cast<size_t>(n));
+    }
+    close(out[0]);
+    TEnd end;
+    if (said.find("programming") == std::string::npos) {
+        ADD_FAILURE() << "the run never got under way";
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        return end;
+    }
+    kill(pid, signo);
+    const auto sent = Clock::now();
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (Clock::now() - sent > Exit_Deadline) {
+            ADD_FAILURE() << "still running 2 s after signal " << signo;
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return end;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    end.Seconds = std::chrono::duration<double>(Clock::now() - sent).count();
+    end.Exited = WIFEXITED(status);
+    end.Status = end.Exited ? WEXITSTATUS(status) : WTERMSIG(status);
+    std::printf("signal %d: process ended %.3f s after it\n", signo, end.Seconds);
+    return end;
+}
+
+// Replays the traced writes into a second simulated adapter and checks where
+// the latches and the control lines were left.
+void Expect_Trace_Ends_At_Rest(const std::string& trace)
+{
+    sim::TSimAdapter replay;
+    std::ifstream in(trace);
+    std::string line;
+    bool energised = false;
+    int control = -1;
+    while (std::getline(in, line)) {
+        char kind = 0;
+        unsigned port = 0, value = 0;
+        if (std::sscanf(line.c_str(), "%c %x %x", &kind, &port, &value) != 3 || kind != 'W')
+            continue;
+        replay.WriteByte(static_cast<uint16_t>(port), static_cast<uint8_t>(value));
+        energised = energised || !replay.At_Rest();
+        if (port == Base + 2u)
+            control = static_cast<int>(value);
+    }
+    EXPECT_TRUE(energised) << "the trace never shows the programming voltage";
+    EXPECT_EQ(replay.Latch(latch::Latch_3), latch::Reset_Latch_3);
+    EXPECT_EQ(replay.Latch(latch::Vpp_Latch), latch::Reset_Vpp);
+    EXPECT_EQ(replay.Latch(latch::Socket_Latch), latch::Reset_Socket);
+    EXPECT_EQ(replay.Latch(latch::Add_Hi_Latch), latch::Reset_Add_Hi);
+    EXPECT_EQ(replay.Latch(latch::Add_Lo_Latch), latch::Reset_Add_Lo);
+    EXPECT_EQ(control, latch::Control_Rest);
+}
+
+TEST(SignalEnds, MidRunTheProcessEndsPromptlyWithTheAdapterAtRest)
+{
+    const std::string dir = ::testing::TempDir();
+    {
+        SCOPED_TRACE("SIGTERM");
+        const std::string trace = dir + "signal_ends_term.txt";
+        const TEnd end = Signal_Mid_Run(SIGTERM, trace);
+        EXPECT_TRUE(end.Exited) << "ended by signal " << end.Status;
+        EXPECT_EQ(end.Status, 0);
+        Expect_Trace_Ends_At_Rest(trace);
+    }
+    {
+        SCOPED_TRACE("SIGSEGV");
+        const std::string trace = dir + "signal_ends_segv.txt";
+        const TEnd end = Signal_Mid_Run(SIGSEGV, trace);
+        EXPECT_FALSE(end.Exited);
+        EXPECT_EQ(end.Status, SIGSEGV);
+        Expect_Trace_Ends_At_Rest(trace);
+    }
+}
+
+} // namespace
+} // namespace gang
