@@ -6,6 +6,7 @@
 #include "link/host.h"
 #include "link/link.h"
 #include "link/port.h"
+#include "ui/core/form_report.h"
 
 #include "bench/bench_port.h"
 
@@ -36,8 +37,10 @@ struct TBench {
     TNullPort Port;
     TNullHost Host;
     TFormModel Form;
+    TFormReport Report{Form};
+    TSelection Sel;
     TBuffer Buffer;
-    TLink Link{Port, Host, Form, Buffer};
+    TLink Link{Port, Host, Report, Sel, Buffer};
     TBench()
     {
         Link.DataPort = 0x378;

@@ -13,6 +13,7 @@
 #include "link/host.h"
 #include "link/link.h"
 #include "sim/sim_adapter.h"
+#include "ui/core/form_report.h"
 
 #include "bench/bench_port.h"
 
@@ -85,6 +86,8 @@ const TDeviceType& Type_Named(const std::string& name)
 
 struct TProgram {
     TFormModel Form;
+    TFormReport Report{Form};
+    TSelection Sel;
     TBuffer Buffer;
     TBenchHost Host;
     std::unique_ptr<TLink> Link;
@@ -92,8 +95,8 @@ struct TProgram {
 
     explicit TProgram(IPort& port, bool search)
     {
-        Link = std::make_unique<TLink>(port, Host, Form, Buffer);
-        Work = std::make_unique<TDeviceWork>(Form, Buffer, *Link, Host);
+        Link = std::make_unique<TLink>(port, Host, Report, Sel, Buffer);
+        Work = std::make_unique<TDeviceWork>(*Link);
         Host.Link = Link.get();
         if (search) {
             Link->Find_Programmer();
@@ -102,7 +105,7 @@ struct TProgram {
             Link->StatusPort = 0x379;
             Link->ControlPort = 0x37A;
             Link->Port_Enable();
-            Form.StaticText3.Tag = 1;
+            Link->Set_Found(true);
         }
         Link->Pulse_Unit = Pumps_Per_Unit;
         Link->Nibble_Delay = 5;

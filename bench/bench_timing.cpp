@@ -29,6 +29,7 @@
 #include "link/port.h"
 #include "timer/thread_priority.h"
 #include "timer/threaded_timer.h"
+#include "ui/core/form_report.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -146,8 +147,10 @@ struct Rig {
     NullPort Port;
     BenchHost Host{Timer};
     gang::TFormModel Form;
+    gang::TFormReport Report{Form};
+    gang::TSelection Sel;
     gang::TBuffer Buffer;
-    gang::TLink Link{Port, Host, Form, Buffer};
+    gang::TLink Link{Port, Host, Report, Sel, Buffer};
     BusyWidget Window;
     QTimer Repaint;
     uint32_t Pulse_Unit_By_Clock[2] = {0, 0};

@@ -1,11 +1,16 @@
 // The main window's controls as plain state: caption, visibility, enabling,
-// the Tag number and (for the memo) lines.  The program keeps part of its
-// state in controls (the found flag in StaticText3.Tag, the device family in
-// Device.Tag, the voltage code in Vpp_But.Tag, the gang size in
-// Num_Of_Devices.Tag, ...); holding them here lets the link, the device work
-// and the start-up logic run and be tested without a widget.  The Qt window
-// installs OnChange on each control and mirrors every change at once.
+// the Tag number and (for the memo) lines.  The window keeps small pieces of
+// state in Tags (the scale, the row last clicked, the input fields' reject
+// flags) and mirrors the selection there (the found flag in StaticText3.Tag,
+// the device family in Device.Tag, the voltage code in Vpp_But.Tag, the gang
+// size in Num_Of_Devices.Tag); the link and the device work read the
+// selection itself and report into this model through TFormReport.  Holding
+// the controls here lets the start-up logic run and be tested without a
+// widget.  The Qt window installs OnChange on each control and mirrors every
+// change at once.
 #pragma once
+
+#include "core/shared_texts.h"
 
 #include <cstdint>
 #include <functional>
@@ -106,7 +111,7 @@ struct TFormModel {
     TControl Load_But{"Load_But", "&Load Buffer"};
     TControl Save_But{"Save_But", "&Save Buffer"};
     TControl File_But{"File_But", "Binary File"};
-    TControl Device{"Device", "No Device"}; // Tag: device family
+    TControl Device{"Device", No_Device_Caption}; // Tag: device family
     TControl Device_1{"Device_1", "", false};
     TControl Device_2{"Device_2", "", false};
     TControl Device_3{"Device_3", "", false};

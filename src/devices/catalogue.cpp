@@ -7,7 +7,7 @@ namespace gang {
 namespace {
 
 // Row, list text (blanks are part of it), type name, size, family, voltage code.
-// Voltage code 0: the row's setter leaves Vpp_But.Tag as the selection left it.
+// Voltage code 0: the row's setter leaves the voltage code as the selection left it.
 constexpr std::array<TDeviceType, Device_Row_Count> Rows = {{
     {0, "                Eprom's", nullptr, 0, 0, 0},
     {1, "2716   (+5 Only)   (25V)        2K X 8", "2716", 0x800, 1, 1},

@@ -13,8 +13,8 @@ struct TDeviceType {
     const char* List_Text; // the row's text, blanks included
     const char* Type_Name; // caption of the Device button; nullptr for non-type rows
     int32_t Size;          // bytes; 0 for non-type rows
-    int32_t Family;        // Device.Tag: 1..6, 8
-    int32_t Vpp_Code;      // Vpp_But.Tag set by the row; 0 = leaves it alone
+    int32_t Family;        // TSelection::Family: 1..6, 8
+    int32_t Vpp_Code;      // voltage code set by the row; 0 = leaves it alone
     bool Is_Type() const { return Type_Name != nullptr; }
     int32_t End_Of_Eprom() const { return Size - 1; }
 };

@@ -1,5 +1,4 @@
 // The 16-bit checksum of the Buffer over the device's address range.
-#include "core/hex_text.h"
 #include "devices/device_rules.h"
 #include "devices/device_work.h"
 
@@ -21,7 +20,7 @@ void TDeviceWork::Make_Check_Sum()
 {
     Link.Reset_Link();
     Check_Sum = Buffer_Check_Sum(Buffer, Buffer.Start_Of_Eprom, Buffer.End_Of_Eprom);
-    Form.Chk_Sum_But.SetCaption("CheckSum=" + IntToHex(Check_Sum, 4));
+    Report.Check_Sum(Check_Sum);
     End_Func();
 }
 

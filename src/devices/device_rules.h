@@ -1,14 +1,15 @@
 // Small pure rules of the device work: voltage codes and their manual step,
-// the largest gang, and the Buffer checksum.
+// and the Buffer checksum.
 #pragma once
 
 #include "core/buffer.h"
+#include "link/address_map.h"
 
 #include <cstdint>
 
 namespace gang {
 
-// Vpp_But.Tag values.
+// Voltage codes (TSelection::Vpp_Code).
 constexpr int32_t Vpp_25V = 1;
 constexpr int32_t Vpp_21V = 2;
 constexpr int32_t Vpp_12V5 = 3;
@@ -30,8 +31,6 @@ constexpr int32_t Next_Vpp_Code(int32_t code)
         return code;
     }
 }
-
-constexpr int Max_Gang_Size = 5;
 
 // Sum of the Buffer bytes from first to last, both included, modulo 65536.
 // Empty when last < first; the range is clipped to the Buffer.

@@ -1,8 +1,9 @@
 // Device work: the user's choice of device type, voltage and gang size, the
 // busy state with its progress counter and stop button, the four gang
-// operations and the checksum.  One instance per program (owned by the main
-// window), acting on the window's controls through TFormModel, on the Buffer,
-// and on the adapter only through TLink.  Implemented one concern per file:
+// operations and the checksum.  One instance per program (owned by the front
+// end, beside its link), reading the user's choices from TSelection, telling
+// the user through IReport, working on the Buffer, and on the adapter only
+// through TLink.  Implemented one concern per file:
 //
 //   busy_state.cpp       Start_Func, End_Func, Quit_Func_ButClick
 //   selection.cpp        DeviceClick, Device_BoxClick, Apply_Device,
@@ -16,10 +17,11 @@
 #pragma once
 
 #include "core/buffer.h"
-#include "core/form_model.h"
+#include "core/shared_texts.h"
 #include "devices/catalogue.h"
 #include "link/host.h"
 #include "link/link.h"
+#include "link/report.h"
 
 #include <cstdint>
 #include <functional>
@@ -29,8 +31,11 @@ namespace gang {
 
 class TDeviceWork {
 public:
-    TDeviceWork(TFormModel& form, TBuffer& buffer, TLink& link, IHost& host)
-        : Form(form), Buffer(buffer), Link(link), Host(host)
+    // The work shares the link's front end: its selection, Buffer, host and
+    // report.
+    explicit TDeviceWork(TLink& link)
+        : Selection(link.Selection), Buffer(link.Buffer), Link(link), Host(link.Host),
+          Report(link.Report)
     {
     }
     TDeviceWork(const TDeviceWork&) = delete;
@@ -44,11 +49,16 @@ public:
     // ---- Selection -----------------------------------------------------------
     void DeviceClick();
     void Device_BoxClick(int item_index); // -1: no row selected
-    void Apply_Device();
+    void Apply_Device(int row_index);     // -1: no row selected
     void Set_No_Device();
     void Vpp_ButClick();
     void Num_Of_DevicesClick(int item_index); // -1: no row selected
     void Show_Range();
+    // The whole choice as the window's clicks make it: the Device button,
+    // the type's row, the gang size.  For a front end without the lists.
+    void Choose(const TDeviceType& type, int32_t gang_size);
+    // True while the Device button reads "No Device".
+    bool No_Device_Shown() const { return Device_Caption == No_Device_Caption; }
 
     // ---- Checksum ------------------------------------------------------------
     void Make_Check_Sum();
@@ -66,8 +76,6 @@ public:
     static constexpr const char* Not_Found_Text = "The Tarvik Programmer was Not Found.";
     // Quit_Flag value of a stop request (stop button or window close).
     static constexpr int32_t Stop_Request = 5;
-    // "&Quit = " and the address in at least four hexadecimal digits.
-    static std::string Counter_Caption(int32_t address);
     // One type row's setter: caption, End_Of_Eprom, family and, where the row
     // has one, the voltage code.
     void Apply_Type(const TDeviceType& type);
@@ -76,12 +84,16 @@ public:
     // to put fresh blank chips of that type into its sockets).
     std::function<void(const TDeviceType&)> OnTypeApplied;
 
-    TFormModel& Form;
+    TSelection& Selection;
     TBuffer& Buffer;
     TLink& Link;
     IHost& Host;
+    IReport& Report;
 
 private:
+    // The Device button's caption as last shown.
+    std::string Device_Caption = No_Device_Caption;
+    void Show_Device(const std::string& caption);
     void Show_Socket_Texts(const char* text_after_digit);
     // True (after telling the user) when no device type has been chosen.
     bool Refuse_Without_Device();

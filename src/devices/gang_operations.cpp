@@ -34,12 +34,12 @@ void TDeviceWork::Show_Socket_Texts(const char* text_after_digit)
 {
     // All five, though only the gang's are visible.
     for (int s = 1; s <= Max_Gang_Size; ++s)
-        Form.Socket_Text(s).SetCaption(std::to_string(s) + text_after_digit);
+        Report.Socket_Text(s, std::to_string(s) + text_after_digit);
 }
 
 bool TDeviceWork::Refuse_Without_Device()
 {
-    if (Is_Catalogue_Family(Form.Device.Tag))
+    if (Is_Catalogue_Family(Selection.Family))
         return false;
     // No type chosen: the adapter has no configuration and no address
     // mapping for it, so no latch is driven at all.
@@ -55,7 +55,7 @@ bool TDeviceWork::Run_Ended() const
 void TDeviceWork::Read_Gang(bool (*fails)(uint8_t read, uint8_t buffer_byte),
                             const char* result_text)
 {
-    const int32_t gang = std::min(Form.Num_Of_Devices.Tag, Max_Gang_Size);
+    const int32_t gang = std::min(Selection.Gang_Size, Max_Gang_Size);
     do {
         Link.Set_Address();
         const uint8_t buffer_byte = Buffer.Data[static_cast<std::size_t>(Link.Cur_Add)];
@@ -74,17 +74,16 @@ void TDeviceWork::Read_Gang(bool (*fails)(uint8_t read, uint8_t buffer_byte),
 void TDeviceWork::Blank_ChkClick()
 {
     // Without a programmer the not-found box comes first, as ever.
-    if (Form.StaticText3.Tag != 0 && Refuse_Without_Device())
+    if (Selection.Found && Refuse_Without_Device())
         return;
     Start_Func();
-    if (Form.StaticText3.Tag == 0) {
+    if (!Selection.Found) {
         Host.ShowInfo(Not_Found_Text);
         End_Func();
         return;
     }
-    Form.Quit_Func_But.SetEnabled(true);
-    Form.StaticText2.SetCaption(Blank_Check_Line);
-    Form.StaticText2.SetVisible(true);
+    Report.Stop_Offered();
+    Report.Operation(Blank_Check_Line);
     Link.Read_Config();
     Show_Socket_Texts(Is_Blank_Text);
     Read_Gang([](uint8_t read, uint8_t) { return read != Erased_Byte; }, Not_Blank_Result);
@@ -97,9 +96,8 @@ void TDeviceWork::Verify_EpromClick()
         return;
     Start_Func();
     Link.Read_Config();
-    Form.Quit_Func_But.SetEnabled(true);
-    Form.StaticText2.SetCaption(Verify_Line);
-    Form.StaticText2.SetVisible(true);
+    Report.Stop_Offered();
+    Report.Operation(Verify_Line);
     Show_Socket_Texts(Verified_Ok_Text);
     Read_Gang([](uint8_t read, uint8_t buffer_byte) { return read != buffer_byte; },
               Not_Verified_Result);
@@ -111,9 +109,8 @@ void TDeviceWork::Program_EpromClick()
     if (Refuse_Without_Device())
         return;
     Start_Func();
-    Form.StaticText2.SetCaption(Program_Line);
-    Form.StaticText2.SetVisible(true);
-    Form.Quit_Func_But.SetEnabled(true);
+    Report.Operation(Program_Line);
+    Report.Stop_Offered();
     Link.Set_Vpp();
     Show_Socket_Texts(Programmed_Ok_Text);
     Link.Program_Range();
@@ -125,9 +122,8 @@ void TDeviceWork::Move_EpromClick()
     if (Refuse_Without_Device())
         return;
     Start_Func();
-    Form.Quit_Func_But.SetEnabled(true);
-    Form.StaticText2.SetCaption(Move_Line);
-    Form.StaticText2.SetVisible(true);
+    Report.Stop_Offered();
+    Report.Operation(Move_Line);
     Link.Read_Config();
     // Only socket 1 is copied, whatever the gang size.
     Link.Cur_Socket = 1;
@@ -137,7 +133,7 @@ void TDeviceWork::Move_EpromClick()
         Buffer.Data[static_cast<std::size_t>(Link.Cur_Add)] = Link.Read_Value;
         Link.Next_Address();
     } while (Link.Quit_Flag <= 0);
-    Form.StaticText3.SetCaption(Moved_Status);
+    Report.Status(Moved_Status);
     Make_Check_Sum();
 }
 

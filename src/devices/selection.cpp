@@ -7,44 +7,36 @@
 
 namespace gang {
 
-namespace {
-
-const char* const No_Device_Caption = "No Device";
-
-} // namespace
-
 void TDeviceWork::DeviceClick()
 {
     Start_Func();
     for (int s = 1; s <= Max_Gang_Size; ++s)
-        Form.Socket_Text(s).SetVisible(false);
-    Form.Device_Box.SetVisible(true);
+        Report.Socket_Visible(s, false);
+    Report.Device_List_Shown();
 }
 
 void TDeviceWork::Device_BoxClick(int item_index)
 {
-    Form.Device_Box.Tag = item_index;
-    Form.Device_Box.SetVisible(false);
-    Apply_Device();
+    Report.Device_Row_Chosen(item_index);
+    Apply_Device(item_index);
 }
 
-void TDeviceWork::Apply_Device()
+void TDeviceWork::Apply_Device(int row_index)
 {
     Buffer.Start_Of_Eprom = 0;
-    Form.Vpp_But.Tag = Vpp_12V5;
+    Selection.Vpp_Code = Vpp_12V5;
 
-    if (Form.StaticText3.Tag == 0)
-        Form.StaticText3.SetCaption("The Tarvik Programmer was Not Found");
+    if (!Selection.Found)
+        Report.Status("The Tarvik Programmer was Not Found");
     else
-        Form.StaticText3.SetCaption("The Tarvik Programmer was Found at " +
-                                    IntToHex(Link.DataPort, 4));
+        Report.Status("The Tarvik Programmer was Found at " + IntToHex(Link.DataPort, 4));
 
-    Form.Num_Of_Devices.SetVisible(true);
+    Report.Gang_List_Visible(true);
 
     // The row index, not its text, picks the type; no row selected keeps the
     // previous type.
     bool offer_list_again = false;
-    if (const TDeviceType* row = Device_Row(Form.Device_Box.Tag)) {
+    if (const TDeviceType* row = Device_Row(row_index)) {
         if (row->Is_Type()) {
             Apply_Type(*row);
         } else {
@@ -53,8 +45,9 @@ void TDeviceWork::Apply_Device()
         }
     }
 
-    if (Form.Device.Tag > Last_Eprom_Family)
-        Form.Vpp_But.Tag = Vpp_5V;
+    if (Selection.Family > Last_Eprom_Family)
+        Selection.Vpp_Code = Vpp_5V;
+    Report.Selection_Changed(Selection);
     Link.Set_Vpp();
 
     // A header or empty row chose nothing.  The busy state begun by the
@@ -62,30 +55,38 @@ void TDeviceWork::Apply_Device()
     // than leave the programmer search as the only way out, the list is
     // offered again.
     if (offer_list_again)
-        Form.Device_Box.SetVisible(true);
+        Report.Device_List_Shown();
 }
 
 void TDeviceWork::Apply_Type(const TDeviceType& type)
 {
-    Form.Device.SetCaption(type.Type_Name);
+    Show_Device(type.Type_Name);
     Buffer.End_Of_Eprom = type.End_Of_Eprom();
-    Form.Device.Tag = type.Family;
+    Selection.Family = type.Family;
     if (type.Vpp_Code != 0)
-        Form.Vpp_But.Tag = type.Vpp_Code;
+        Selection.Vpp_Code = type.Vpp_Code;
+    Report.Selection_Changed(Selection);
     if (OnTypeApplied)
         OnTypeApplied(type);
 }
 
 void TDeviceWork::Set_No_Device()
 {
-    Form.Num_Of_Devices.SetVisible(false);
-    Form.Device.SetCaption(No_Device_Caption);
+    Report.Gang_List_Visible(false);
+    Show_Device(No_Device_Caption);
     Host.ShowInfo(No_Device_Text);
+}
+
+void TDeviceWork::Show_Device(const std::string& caption)
+{
+    Device_Caption = caption;
+    Report.Device_Caption(caption);
 }
 
 void TDeviceWork::Vpp_ButClick()
 {
-    Form.Vpp_But.Tag = Next_Vpp_Code(Form.Vpp_But.Tag);
+    Selection.Vpp_Code = Next_Vpp_Code(Selection.Vpp_Code);
+    Report.Selection_Changed(Selection);
     Link.Set_Vpp();
 }
 
@@ -95,19 +96,25 @@ void TDeviceWork::Num_Of_DevicesClick(int item_index)
     int32_t gang = item_index <= 0 ? 1 : item_index;
     if (gang > Max_Gang_Size)
         gang = Max_Gang_Size;
-    Form.Num_Of_Devices.Tag = gang;
-    Form.Device.SetCaption(std::to_string(gang) + " - " + Form.Device.Caption());
+    Selection.Gang_Size = gang;
+    Report.Selection_Changed(Selection);
+    Show_Device(std::to_string(gang) + " - " + Device_Caption);
     for (int s = 1; s <= gang; ++s)
-        Form.Socket_Text(s).SetVisible(true);
+        Report.Socket_Visible(s, true);
     Show_Range();
 }
 
 void TDeviceWork::Show_Range()
 {
-    Form.Start_Buf_Add.SetCaption("Start Of Buffer=" + IntToHex(Buffer.Start_Of_Buffer, 4));
-    Form.Start_Add.SetCaption("Start Of Eprom=" + IntToHex(Buffer.Start_Of_Eprom, 4));
-    Form.End_Add.SetCaption("End Of Eprom=" + IntToHex(Buffer.End_Of_Eprom, 4));
+    Report.Range(Buffer.Start_Of_Buffer, Buffer.Start_Of_Eprom, Buffer.End_Of_Eprom);
     End_Func();
+}
+
+void TDeviceWork::Choose(const TDeviceType& type, int32_t gang_size)
+{
+    DeviceClick();
+    Device_BoxClick(type.Row);
+    Num_Of_DevicesClick(gang_size);
 }
 
 } // namespace gang

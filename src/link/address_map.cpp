@@ -89,14 +89,14 @@ TSocketSelect Select_Values(uint32_t fam_socket, uint32_t fam_vpp, int32_t socke
 
 std::optional<int32_t> Full_Gang_Mask(int32_t gang_size)
 {
-    if (gang_size < 1 || gang_size > 5)
+    if (gang_size < 1 || gang_size > Max_Gang_Size)
         return std::nullopt;
     return Gang_Masks[gang_size];
 }
 
 int32_t Drop_From_Gang(int32_t mask, int32_t socket)
 {
-    if (socket < 1 || socket > 5)
+    if (socket < 1 || socket > Max_Gang_Size)
         return mask;
     return mask & (All_Sockets & ~(1 << (socket - 1)));
 }

@@ -41,12 +41,15 @@ struct TSocketSelect {
 };
 TSocketSelect Select_Values(uint32_t fam_socket, uint32_t fam_vpp, int32_t socket);
 
+// The adapter's sockets, 1 to 5: the largest gang.
+constexpr int32_t Max_Gang_Size = 5;
+
 // Gang_Mask of a full gang of size 1-5; nothing for other sizes.
 std::optional<int32_t> Full_Gang_Mask(int32_t gang_size);
 // Gang_Mask with the bit of a failed socket (1-5) cleared.
 int32_t Drop_From_Gang(int32_t mask, int32_t socket);
 
-// The latch values and caption of a voltage code (Vpp_But.Tag).
+// The latch values and caption of a voltage code (TSelection::Vpp_Code).
 struct TVppSetting {
     uint32_t Vpp_Value;
     uint32_t Latch_3_Value;

@@ -22,14 +22,20 @@ const char* const Not_Found_Text = "The Tarvik Programmer Can Not\r\nBe Found On
                                    "LPT3.\r\n\r\n..Make Sure Your Power Pack is Plugged In..";
 } // namespace
 
+void TLink::Set_Found(bool found)
+{
+    Selection.Found = found;
+    Report.Selection_Changed(Selection);
+}
+
 void TLink::Port_Test(uint8_t pattern)
 {
     Latch(latch::Data_Latch, pattern);
     Read_Bus();
     if (Read_Value != pattern)
-        Form.StaticText3.Tag = 0;
-    Form.Memo1.AddLine("Port Address - " + IntToHex(DataPort, 4) + " Expected - " +
-                       IntToHex(pattern, 2) + " / Found - " + IntToHex(Read_Value, 2));
+        Set_Found(false);
+    Report.Log_Line("Port Address - " + IntToHex(DataPort, 4) + " Expected - " +
+                    IntToHex(pattern, 2) + " / Found - " + IntToHex(Read_Value, 2));
 }
 
 void TLink::Probe_Port()
@@ -40,17 +46,17 @@ void TLink::Probe_Port()
     if (Enable_Failed) {
         // No access to the registers: any read or write would fault.  The
         // probe ends as not found; the release puts the ECR back.
-        Form.StaticText3.Tag = 0;
+        Set_Found(false);
         Port_Release();
         return;
     }
     Reset_Latches();
-    Form.StaticText3.Tag = 1;
+    Set_Found(true);
     Latch(latch::Vpp_Latch, latch::Probe_Vpp);
     Port_Test(latch::Test_Pattern_1);
     Port_Test(latch::Test_Pattern_2);
     Bus_Rest();
-    if (Form.StaticText3.Tag == 0)
+    if (!Found())
         Port_Release();
 }
 
@@ -58,7 +64,7 @@ void TLink::Find_Programmer()
 {
     Nibble_Delay = Search_Nibble_Delay;
     Vpp_Value = latch::Search_Vpp_Value;
-    Form.Memo1.SetVisible(true);
+    Report.Log_Visible(true);
     auto probe_at = [this](uint16_t base) {
         if (Shutting_Down)
             return true; // no new port is enabled once the window closes
@@ -80,7 +86,7 @@ void TLink::Find_Programmer()
                 std::end(Candidate_Ports))
                 continue;
             if (!Shutting_Down)
-                Form.Memo1.AddLine("Port Address - " + IntToHex(base, 4) + " Listed By The System");
+                Report.Log_Line("Port Address - " + IntToHex(base, 4) + " Listed By The System");
             if (probe_at(base))
                 break;
         }
@@ -97,7 +103,7 @@ void TLink::Find_Programmer()
     if (!Port_Open || Shutting_Down) {
         // The window closed during the pause and released the port: no
         // second probe, the search ends as not found.
-        Form.StaticText3.Tag = 0;
+        Set_Found(false);
         if (Port_Open)
             Port_Release();
         return;

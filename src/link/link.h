@@ -15,16 +15,17 @@
 //                     Mark_Socket_Failed, Next_Address
 //   programming.cpp   Program_Range, Prog_Pulse, Prog_Byte, EE_Write_Byte,
 //                     EE_Write_Page
+//   start_up.cpp      Find_And_Calibrate, Start_Up, Close_Down
 //
-// The link never touches a widget: it reads and writes the window's controls
-// through TFormModel and asks the window for message pumps, timer waits and
-// dialogs through IHost.
+// The link never touches a widget: it reads the user's choices from
+// TSelection, tells the user what happens through IReport and asks the front
+// end for message pumps, timer waits and dialogs through IHost.
 #pragma once
 
 #include "core/buffer.h"
-#include "core/form_model.h"
 #include "link/host.h"
 #include "link/port.h"
+#include "link/report.h"
 
 #include <cstdint>
 #include <optional>
@@ -33,8 +34,8 @@ namespace gang {
 
 class TLink {
 public:
-    TLink(IPort& port, IHost& host, TFormModel& form, TBuffer& buffer)
-        : Port(port), Host(host), Form(form), Buffer(buffer)
+    TLink(IPort& port, IHost& host, IReport& report, TSelection& selection, TBuffer& buffer)
+        : Port(port), Host(host), Report(report), Selection(selection), Buffer(buffer)
     {
     }
     ~TLink();
@@ -67,6 +68,19 @@ public:
     void Find_Programmer();
     void Probe_Port();
     void Port_Test(uint8_t pattern);
+
+    // ---- Start and end of the program ----------------------------------------
+    // The search, then the speed check and the pulse unit when found; the
+    // pulse unit is at least 1 either way.
+    void Find_And_Calibrate();
+    // The start-up: Find_And_Calibrate, the working nibble delay, the voltage.
+    void Start_Up();
+    // The end: with the adapter found, the latches reset, the control lines
+    // rested and port access given back.  Nothing touches the port after it.
+    void Close_Down();
+    // Busy-loop count before each nibble once start-up is over (the search
+    // runs with a shorter one).
+    static constexpr int32_t Working_Nibble_Delay = 5;
 
     // ---- Programming voltage ------------------------------------------------
     void Set_Vpp();
@@ -142,6 +156,8 @@ public:
     uint32_t Cur_Socket_Val = 0;
     uint32_t Cur_Vpp_Val = 0;
     int32_t Socket_Fail[6] = {0, 0, 0, 0, 0, 0}; // index 1..5
+    // Cur_Add when the socket was marked failed; -1 while it has not failed.
+    int32_t Fail_Add[6] = {-1, -1, -1, -1, -1, -1};
     int32_t Gang_Mask = 0;
     uint16_t Last_Hi = 0;
     uint16_t Hi_Value = 0;
@@ -151,14 +167,19 @@ public:
     int32_t Quit_Flag = 0;
     int32_t Prog_Ok = 0;
 
-    // The found flag lives in the status line's Tag.
-    bool Found() const { return Form.StaticText3.Tag > 0; }
-    int32_t Family() const { return Form.Device.Tag; }
-    int32_t Gang_Size() const { return Form.Num_Of_Devices.Tag; }
+    bool Found() const { return Selection.Found; }
+    int32_t Family() const { return Selection.Family; }
+    int32_t Gang_Size() const { return Selection.Gang_Size; }
+    // The search's verdict, told to the front end.
+    void Set_Found(bool found);
+    // Socket_Fail cleared and Gang_Mask full for the chosen gang, less the
+    // sockets the selection leaves out.
+    void Clear_Socket_Fails();
 
     IPort& Port;
     IHost& Host;
-    TFormModel& Form;
+    IReport& Report;
+    TSelection& Selection;
     TBuffer& Buffer;
 
 private:

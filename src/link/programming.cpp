@@ -2,6 +2,7 @@
 // and an over-program pulse for the UV EPROM families 1 to 5, a byte write
 // with data polling for the 28C16 and a 32-byte page write with polling,
 // read-back and retries for the 28C64 / 28C256.
+#include "link/address_map.h"
 #include "link/latches.h"
 #include "link/link.h"
 
@@ -14,7 +15,6 @@ using namespace latch;
 namespace {
 constexpr int32_t Family_28C16 = 6;
 constexpr int32_t Family_28C64 = 8;
-constexpr int32_t Max_Socket = 5;
 constexpr uint8_t Erased = 0xFF;
 constexpr uint16_t Last_Retry_Width = 130; // no pulse follows one wider than this
 constexpr int32_t EE_Poll_Limit = 4096;
@@ -51,7 +51,7 @@ void TLink::Program_Range()
     Prog_Config();
     do {
         Set_Address();
-        for (int32_t k = 1; k <= Gang_Size() && k <= Max_Socket; ++k) {
+        for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k) {
             Cur_Socket = k;
             if (Socket_Fail[k] != 0)
                 continue;
@@ -232,7 +232,7 @@ void TLink::EE_Write_Page()
         Prog_Ok = 1; // nothing of the range left to write
         return;
     }
-    Form.Form.SetEnabled(false);
+    Report.Window_Enabled(false);
     int32_t tries = 0;
     do {
         ++tries;
@@ -240,7 +240,7 @@ void TLink::EE_Write_Page()
         if (Prog_Ok == 1)
             EE_Read_Back(length);
     } while (!(Prog_Ok == 1 || tries == Page_Tries || Quit_Flag > 0));
-    Form.Form.SetEnabled(true);
+    Report.Window_Enabled(true);
     // The window takes no input during a page; between pages it does, so
     // the stop button and a close reach a page run.
     Host.ProcessMessages();

@@ -1,6 +1,5 @@
 // Family configurations, socket selection, address presentation and the
 // per-socket read, built from the tables of address_map.
-#include "core/hex_text.h"
 #include "link/address_map.h"
 #include "link/latches.h"
 #include "link/link.h"
@@ -12,8 +11,6 @@ namespace gang {
 namespace {
 constexpr int32_t Settle_Ms = 10;
 constexpr uint16_t Last_Hi_After_Reset = 3; // never a run's first high byte
-constexpr int32_t Max_Socket = 5;
-const char* const Counter_Prefix = "&Quit = ";
 } // namespace
 
 bool TLink::Family_Known() const
@@ -66,16 +63,29 @@ void TLink::Apply_Config()
         return;
     if (Is_Eprom_Family(Family()))
         Latch(latch::Add_Lo_Latch, latch::Add_Lo_Eprom_Setup);
-    for (int32_t k = 1; k <= Gang_Size() && k <= Max_Socket; ++k)
-        Socket_Fail[k] = 0;
-    if (const auto mask = Full_Gang_Mask(Gang_Size()))
-        Gang_Mask = *mask;
+    Clear_Socket_Fails();
     Latches_In_Use = true;
     Latch(latch::Add_Hi_Latch, Fam_Hi);
     Latch(latch::Socket_Latch, Fam_Socket);
     Latch(latch::Vpp_Latch, Fam_Vpp);
     Wait_Ms = Settle_Ms;
     Timer_Wait();
+}
+
+void TLink::Clear_Socket_Fails()
+{
+    for (int32_t k = 1; k <= Max_Gang_Size; ++k)
+        Fail_Add[k] = -1;
+    for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k)
+        Socket_Fail[k] = 0;
+    if (const auto mask = Full_Gang_Mask(Gang_Size()))
+        Gang_Mask = *mask;
+    for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k) {
+        if ((Selection.Left_Out & (1 << (k - 1))) != 0) {
+            Socket_Fail[k] = 1;
+            Gang_Mask = Drop_From_Gang(Gang_Mask, k);
+        }
+    }
 }
 
 void TLink::Select_Socket()
@@ -94,7 +104,7 @@ void TLink::Set_Address()
     if (h == Last_Hi)
         return;
     Last_Hi = h;
-    Form.Quit_Func_But.SetCaption(Counter_Prefix + IntToHex(Cur_Add, 4));
+    Report.Counter(Cur_Add);
     if (!mapping)
         return; // no family: no address lines are defined
     Latch(latch::Add_Hi_Latch, mapping->Value);
@@ -114,11 +124,12 @@ void TLink::Read_Socket()
 
 void TLink::Mark_Socket_Failed(const char* result_text)
 {
-    if (Cur_Socket < 1 || Cur_Socket > Max_Socket)
+    if (Cur_Socket < 1 || Cur_Socket > Max_Gang_Size)
         return;
     Socket_Fail[Cur_Socket] = 1;
+    Fail_Add[Cur_Socket] = Cur_Add;
     Gang_Mask = Drop_From_Gang(Gang_Mask, Cur_Socket);
-    Form.Socket_Text(Cur_Socket).SetCaption(std::to_string(Cur_Socket) + "-" + result_text);
+    Report.Socket_Failed(Cur_Socket, std::to_string(Cur_Socket) + "-" + result_text, Cur_Add);
 }
 
 void TLink::Next_Address()

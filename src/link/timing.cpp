@@ -51,7 +51,7 @@ void TLink::Bus_Rest()
 void TLink::Check_Speed()
 {
     Reset_Latches();
-    Form.Memo1.AddLine("Checking system speed and setting program Pulse....");
+    Report.Log_Line("Checking system speed and setting program Pulse....");
     Speed_Count = 0;
     // Wait for the next change of second, then count message-pump passes
     // until the second after it begins.  The counting ends at the first
@@ -70,7 +70,7 @@ void TLink::Check_Speed()
             ++Speed_Count;
         now = Host.SecondsOfDay();
     } while (now == counted);
-    Form.Memo1.SetVisible(false);
+    Report.Log_Visible(false);
 }
 
 void TLink::Derive_Pulse_Unit()

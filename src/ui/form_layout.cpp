@@ -1,10 +1,11 @@
 #include "ui/form_layout.h"
 
+#include "core/shared_texts.h"
+
 namespace gang {
 
 const char* const Form_Caption =
     "The Gang Adapter for the Tarvik Programmer By Belvarn, Inc.   Version 1.01   6 Feb 2002";
-const char* const No_Device_Caption = "No Device";
 
 namespace {
 

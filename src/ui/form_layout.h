@@ -88,7 +88,6 @@ constexpr int List_Item_Height = 15;
 constexpr int Scale_Base_Height = 608;
 
 extern const char* const Form_Caption;
-extern const char* const No_Device_Caption;
 
 // Every control of the window, in creation order.
 const std::vector<TLayoutEntry>& Form_Layout();

@@ -197,7 +197,7 @@ TMainForm::TMainForm(IPort& port, QWidget* parent)
           },
           [this] { ThreadedTimer1.SetEnabled(false); }, Modal_Message_Presenter(this),
           QGuiApplication::applicationDisplayName().toStdString()),
-      Link_(port, Host_, Model_, Buffer_), Work_(Model_, Buffer_, Link_, Host_),
+      Link_(port, Host_, Report_, Selection_, Buffer_), Work_(Link_),
       Life_(Model_, Link_, Work_, Host_),
       Files_(Model_, Buffer_, Work_, Host_, Modal_File_Dialog(this))
 {

@@ -15,6 +15,7 @@
 #include "link/link.h"
 #include "link/port.h"
 #include "timer/threaded_timer.h"
+#include "ui/core/form_report.h"
 #include "ui/core/lifecycle.h"
 #include "ui/dialogs.h"
 #include "ui/file_flow.h"
@@ -110,6 +111,8 @@ private:
 
     TFormModel Model_;
     TBuffer Buffer_;
+    TSelection Selection_;
+    TFormReport Report_{Model_};
     TQtHost Host_;
     TLink Link_;
     TDeviceWork Work_;

@@ -97,7 +97,7 @@ TEST(BusyState, StartSetsUpOnlyTheGangsSockets)
 {
     for (int gang = 0; gang <= 5; ++gang) {
         TGangRig rig;
-        rig.Form.Num_Of_Devices.Tag = gang;
+        rig.Sel.Gang_Size = gang;
         rig.Link.Gang_Mask = 0x40; // a value no gang has
         for (int s = 1; s <= 5; ++s)
             rig.Link.Socket_Fail[s] = 1;

@@ -64,7 +64,7 @@ public:
         Link->Wait_Ms = 0;
         DisarmTimer();
         ProcessMessages();
-        if (Link->Form.StaticText3.Tag > 0) {
+        if (Link->Found()) {
             Link->Bus_Rest();
             Link->Port_Release();
             if (On_Port_Released)

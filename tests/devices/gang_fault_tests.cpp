@@ -78,7 +78,7 @@ TEST(GangFaults, WhenEverySocketFailsTheRunEndsAfterThatAddress)
     rig.Work.Program_EpromClick();
     EXPECT_EQ(rig.Socket_Text(1), "1-Not Programmed");
     EXPECT_EQ(rig.Socket_Text(2), "2-Not Programmed");
-    EXPECT_EQ(rig.Counter(), TDeviceWork::Counter_Caption(bad + 1));
+    EXPECT_EQ(rig.Counter(), Counter_Caption(bad + 1));
     for (int s : {1, 2}) {
         EXPECT_EQ(Strobes_At(rig, s, bad + 1, 0x1FFF), 0);
         EXPECT_EQ(rig.Sim.Chip_Byte(s, bad + 1), 0xFF);

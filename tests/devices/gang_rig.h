@@ -1,5 +1,7 @@
 // A whole program around the simulated adapter: form, Buffer, scripted host,
-// link and device work, with the programmer found at 0378.
+// link and device work, with the programmer found at 0378.  The link and the
+// work report into the form model as the window does, or into any other
+// report given (a front end without a window).
 #pragma once
 
 #include "devices/catalogue.h"
@@ -7,13 +9,16 @@
 #include "devices/device_work.h"
 #include "fake_host.h"
 #include "sim/sim_adapter.h"
+#include "ui/core/form_report.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace gang::test {
 
@@ -25,17 +30,49 @@ inline const TDeviceType& Type_Named(const std::string& name)
     throw std::invalid_argument("no such device type: " + name);
 }
 
+// A front end without a window: records what the link and the work report.
+struct TRecordedReport : IReport {
+    struct TFailure {
+        std::string Text;
+        int32_t Address;
+    };
+    std::vector<int32_t> Counters;
+    std::vector<std::string> Operations;
+    std::map<int, std::string> Texts; // socket -> last start text
+    std::map<int, TFailure> Failures; // socket -> its failure
+    int Window_Disabled = 0;
+
+    void Counter(int32_t address) override { Counters.push_back(address); }
+    void Socket_Text(int socket, const std::string& text) override { Texts[socket] = text; }
+    void Socket_Failed(int socket, const std::string& text, int32_t address) override
+    {
+        Failures[socket] = {text, address};
+    }
+    void Operation(const std::string& line) override
+    {
+        Operations.push_back(line);
+        Failures.clear();
+    }
+    void Log_Line(const std::string&) override {}
+    void Window_Enabled(bool enabled) override { Window_Disabled += enabled ? 0 : 1; }
+};
+
 struct TGangRig {
     sim::TSimAdapter Sim;
     TFormModel Form;
+    TFormReport Form_Report{Form};
+    IReport& Report;
+    TSelection Sel;
     TBuffer Buffer;
     TFakeHost Host;
-    TLink Link{Sim, Host, Form, Buffer};
-    TDeviceWork Work{Form, Buffer, Link, Host};
+    TLink Link{Sim, Host, Report, Sel, Buffer};
+    TDeviceWork Work{Link};
 
-    // fast: chips take any valid pulse or write cycle at once.
-    explicit TGangRig(bool fast = true, uint32_t pulse_unit = 1, sim::TSimConfig config = {})
-        : Sim(config)
+    // fast: chips take any valid pulse or write cycle at once.  report:
+    // nullptr for the window's report into Form.
+    explicit TGangRig(bool fast = true, uint32_t pulse_unit = 1, sim::TSimConfig config = {},
+                      IReport* report = nullptr)
+        : Sim(config), Report(report != nullptr ? *report : Form_Report)
     {
         Host.Link = &Link;
         Sim.Set_Fast_Chips(fast);
@@ -61,10 +98,7 @@ struct TGangRig {
     void Select(const std::string& type_name, int gang, sim::TFault socket_fault = {},
                 int fault_socket = 0)
     {
-        const TDeviceType& type = Type_Named(type_name);
-        Work.DeviceClick();
-        Work.Device_BoxClick(type.Row);
-        Work.Num_Of_DevicesClick(gang);
+        Work.Choose(Type_Named(type_name), gang);
         for (int s = 1; s <= gang; ++s)
             Sim.Insert_Chip(s, type_name, s == fault_socket ? socket_fault : sim::TFault{});
     }
@@ -89,7 +123,7 @@ struct TGangRig {
         constexpr double Unit_Us = 1e6 / 750.0;
         for (const sim::TStrobeEvent& e : Sim.Strobes()) {
             bool ok = e.Width_Us < Host.Us_Per_Pump / 2;
-            if (Form.Device.Tag <= Last_Eprom_Family) {
+            if (Sel.Family <= Last_Eprom_Family) {
                 ok = false;
                 for (int w = 2; w <= 512; w *= 2)
                     ok = ok || (e.Width_Us >= w * Unit_Us - 1e-3 &&

@@ -26,7 +26,7 @@ TEST_P(GangRoundTrip, ProgramVerifyMoveAndBlankCheck)
     TGangRig rig;
     rig.Select(p.Type, p.Gang);
     const int32_t end = rig.Buffer.End_Of_Eprom;
-    const std::string end_counter = TDeviceWork::Counter_Caption(end + 1);
+    const std::string end_counter = Counter_Caption(end + 1);
     auto socket_texts = [&](const std::string& after_digit) {
         for (int s = 1; s <= 5; ++s)
             EXPECT_EQ(rig.Socket_Text(s), std::to_string(s) + after_digit) << s;
@@ -79,7 +79,7 @@ TEST_P(GangRoundTrip, ProgramVerifyMoveAndBlankCheck)
     rig.Work.Blank_ChkClick();
     for (int s = 1; s <= p.Gang; ++s)
         EXPECT_EQ(rig.Socket_Text(s), std::to_string(s) + "-Is Not Blank");
-    EXPECT_EQ(rig.Counter(), TDeviceWork::Counter_Caption(first + 1));
+    EXPECT_EQ(rig.Counter(), Counter_Caption(first + 1));
     EXPECT_TRUE(rig.Sim.At_Rest());
 }
 

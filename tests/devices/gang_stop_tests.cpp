@@ -18,7 +18,7 @@ TEST(GangStop, StopMidRunEndsAfterTheAddressInHand)
     const int32_t stopped = rig.Host.Request_Add;
     ASSERT_GT(stopped, 0x100);
     ASSERT_LT(stopped, 0x1FFF);
-    EXPECT_EQ(rig.Counter(), TDeviceWork::Counter_Caption(stopped + 1));
+    EXPECT_EQ(rig.Counter(), Counter_Caption(stopped + 1));
     for (int s = 1; s <= 2; ++s) {
         EXPECT_EQ(rig.Socket_Text(s), std::to_string(s) + "-Programmed OK ");
         EXPECT_EQ(rig.Sim.Chip_Byte(s, static_cast<uint32_t>(stopped)),
@@ -39,7 +39,7 @@ TEST(GangStop, StopMidPageEndsTheEepromRunAfterThatPage)
     rig.Host.Stop_At_Pump = rig.Host.Pumps + 100;
     rig.Work.Program_EpromClick();
     const int32_t page = rig.Host.Request_Add & ~31;
-    EXPECT_EQ(rig.Counter(), TDeviceWork::Counter_Caption(page + 32));
+    EXPECT_EQ(rig.Counter(), Counter_Caption(page + 32));
     EXPECT_EQ(rig.Sim.Chip_Byte(1, static_cast<uint32_t>(page + 31)), rig.Buffer.Data[page + 31]);
     EXPECT_EQ(rig.Sim.Chip_Byte(1, static_cast<uint32_t>(page + 32)), 0xFF);
     EXPECT_TRUE(rig.Form.Form.Enabled());
@@ -87,7 +87,7 @@ TEST(GangStop, ClosingMidRunLeavesNoPortAccessAfterTheRelease)
 TEST(GangStop, WithoutADeviceTypeNothingRunsAndNoLatchIsDriven)
 {
     TGangRig rig;
-    rig.Form.Num_Of_Devices.Tag = 2;
+    rig.Sel.Gang_Size = 2;
     rig.Sim.Insert_Chip(1, "2716");
     const uint64_t accesses = rig.Sim.Port_Accesses();
     rig.Work.Program_EpromClick();

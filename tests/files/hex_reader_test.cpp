@@ -189,7 +189,7 @@ TEST(HexReader, TooShortRecordsNameTheEmptyGroup)
     EXPECT_EQ(Conversion_Error_Of(std::string("01\0\x01", 4), *b),
               "'$?\x01' is not a valid integer value");
     // Bytes of a binary file that are no characters show as "?" too.
-    EXPECT_EQ(Conversion_Error_Of("\x80\xFF\r\n", *b), "'$??' is not a valid integer value");
+    EXPECT_EQ(Conversion_Error_Of("\x80\xFF\r\n", *b), "'$?\?' is not a valid integer value");
     EXPECT_EQ(Changed(*b), std::vector<int32_t>{0}); // the 01 of ":0300000001" and "01"
 }
 

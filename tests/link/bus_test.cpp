@@ -170,8 +170,8 @@ TEST(PortAccess, ReleaseMidOperationTakesTheVoltageOffFirst)
 {
     TRig rig;
     rig.Open();
-    rig.Form.Device.Tag = 2;
-    rig.Form.Num_Of_Devices.Tag = 1;
+    rig.Sel.Family = 2;
+    rig.Sel.Gang_Size = 1;
     rig.Link.Vpp_Value = 0x0F;
     rig.Link.Prog_Config();
     ASSERT_TRUE(rig.Link.Latches_In_Use);

@@ -123,7 +123,7 @@ void TRig::Open(uint16_t base)
     Link.StatusPort = static_cast<uint16_t>(base + 1);
     Link.ControlPort = static_cast<uint16_t>(base + 2);
     Link.Port_Enable();
-    Form.StaticText3.Tag = 1;
+    Link.Set_Found(true);
     Port.Clear();
 }
 

@@ -10,6 +10,7 @@
 #include "link/host.h"
 #include "link/link.h"
 #include "link/port.h"
+#include "ui/core/form_report.h"
 
 #include <cstdint>
 #include <deque>
@@ -119,8 +120,10 @@ struct TRig {
     TRecordingPort Port;
     TFakeHost Host;
     TFormModel Form;
+    TFormReport Report{Form};
+    TSelection Sel;
     TBuffer Buffer;
-    TLink Link{Port, Host, Form, Buffer};
+    TLink Link{Port, Host, Report, Sel, Buffer};
 
     TRig()
     {

@@ -12,8 +12,8 @@ struct TProgRig : TRig {
     explicit TProgRig(int family, int gang = 1, uint8_t vpp = 0x0F, int32_t end = 0x7FF)
     {
         Open();
-        Form.Device.Tag = family;
-        Form.Num_Of_Devices.Tag = gang;
+        Sel.Family = family;
+        Sel.Gang_Size = gang;
         Buffer.End_Of_Eprom = end;
         Link.Vpp_Value = vpp;
         Link.Pulse_Unit = 1;

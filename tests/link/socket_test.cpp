@@ -50,7 +50,7 @@ TEST(AddressMap, FamilyTablesAndVppMasks)
         EXPECT_FALSE(Family_Config(family).has_value());
     TRig rig;
     rig.Open();
-    rig.Form.Num_Of_Devices.Tag = 1;
+    rig.Sel.Gang_Size = 1;
     const struct {
         int Family;
         uint8_t Vpp_In, Read_Vpp, Prog_Vpp;
@@ -60,7 +60,7 @@ TEST(AddressMap, FamilyTablesAndVppMasks)
                  {1, 0x0F, 0x0B, 0x03},
                  {8, 0x3F, 0x3B, 0x33}};
     for (const auto& c : cases) {
-        rig.Form.Device.Tag = c.Family;
+        rig.Sel.Family = c.Family;
         rig.Link.Vpp_Value = c.Vpp_In;
         rig.Link.Read_Config();
         EXPECT_EQ(rig.Link.Fam_Vpp, c.Read_Vpp) << c.Family;
@@ -73,9 +73,9 @@ TEST(Socket, WorkedExampleFamily3Socket3At1234)
 {
     TRig rig;
     rig.Open();
-    rig.Form.Device.Tag = 3;
-    rig.Form.Num_Of_Devices.Tag = 5;
-    rig.Form.Vpp_But.Tag = 3;
+    rig.Sel.Family = 3;
+    rig.Sel.Gang_Size = 5;
+    rig.Sel.Vpp_Code = 3;
     rig.Link.Vpp_Value = 0xBF;
     rig.Link.Reset_Link();
     rig.Link.Read_Config();
@@ -115,7 +115,7 @@ TEST(Socket, HighLatchWrittenOnlyAtANewHighByte)
 {
     TRig rig;
     rig.Open();
-    rig.Form.Device.Tag = 5;
+    rig.Sel.Family = 5;
     rig.Link.Reset_Link();
     rig.Port.Clear();
     const struct {
@@ -151,7 +151,7 @@ TEST(Socket, SelectionOfEachSocket)
     // Socket 5: all four enables of Socket_Latch stay 1, Vpp_Latch bit 2 set.
     TRig rig;
     rig.Open();
-    rig.Form.Device.Tag = 4;
+    rig.Sel.Family = 4;
     rig.Link.Fam_Socket = 0xED;
     rig.Link.Fam_Vpp = 0x3B;
     rig.Link.Cur_Socket = 5;
@@ -165,8 +165,8 @@ TEST(Socket, GangMaskAndFailureFlagsForEveryGangSize)
     for (int gang = 1; gang <= 5; ++gang) {
         TRig rig;
         rig.Open();
-        rig.Form.Device.Tag = 2;
-        rig.Form.Num_Of_Devices.Tag = gang;
+        rig.Sel.Family = 2;
+        rig.Sel.Gang_Size = gang;
         for (int k = 1; k <= 5; ++k)
             rig.Link.Socket_Fail[k] = 7;
         rig.Link.Read_Config();
@@ -191,8 +191,8 @@ TEST(Socket, GangSizeOutsideOneToFiveLeavesTheMask)
     for (int gang : {0, 6, -1}) {
         TRig rig;
         rig.Open();
-        rig.Form.Device.Tag = 2;
-        rig.Form.Num_Of_Devices.Tag = gang;
+        rig.Sel.Family = 2;
+        rig.Sel.Gang_Size = gang;
         rig.Link.Gang_Mask = 0x15;
         rig.Link.Socket_Fail[1] = 3;
         rig.Link.Read_Config();
@@ -206,8 +206,8 @@ TEST(Socket, NoFamilyWritesNoLatch)
     for (int family : {0, 7}) {
         TRig rig;
         rig.Open();
-        rig.Form.Device.Tag = family;
-        rig.Form.Num_Of_Devices.Tag = 3;
+        rig.Sel.Family = family;
+        rig.Sel.Gang_Size = 3;
         rig.Link.Reset_Link();
         rig.Port.Clear();
         rig.Link.Read_Config();
@@ -249,7 +249,7 @@ TEST(Socket, ResetLinkState)
     EXPECT_EQ(rig.Link.Last_Hi, 3);
     EXPECT_EQ(Latches(rig.Port.Log, 0x378).size(), 5u);
 
-    rig.Form.StaticText3.Tag = 0;
+    rig.Sel.Found = false;
     rig.Port.Clear();
     rig.Link.Reset_Link();
     EXPECT_EQ(rig.Port.Register_Accesses(), 0) << "no programmer: no latch reset";

@@ -19,7 +19,7 @@ TEST(SetVpp, EveryCodeGivesItsValuesAndCaption)
     for (const auto& c : cases) {
         TRig rig;
         rig.Open();
-        rig.Form.Vpp_But.Tag = c.Code;
+        rig.Sel.Vpp_Code = c.Code;
         rig.Link.Set_Vpp();
         EXPECT_EQ(rig.Link.Vpp_Value, c.Vpp) << c.Code;
         EXPECT_EQ(rig.Link.Latch_3_Value, c.L3) << c.Code;
@@ -34,8 +34,8 @@ TEST(SetVpp, WithoutAProgrammerNoPortIsTouched)
 {
     TRig rig;
     rig.Open();
-    rig.Form.StaticText3.Tag = 0;
-    rig.Form.Vpp_But.Tag = 2;
+    rig.Sel.Found = false;
+    rig.Sel.Vpp_Code = 2;
     rig.Link.Set_Vpp();
     EXPECT_EQ(rig.Port.Register_Accesses(), 0);
     EXPECT_EQ(rig.Link.Vpp_Value, 0x1Fu);

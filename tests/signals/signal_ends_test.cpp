@@ -3,8 +3,7 @@
 // signal.  SIGTERM takes the Quit path (exit status 0); SIGSEGV rests the
 // adapter and then kills the process as before.  Either way the port trace
 // ends with the adapter at rest.
-#include "link/latches.h"
-#include "sim/sim_adapter.h"
+#include "trace_at_rest.h"
 
 #include <gtest/gtest.h>
 
@@ -88,34 +87,6 @@ TEnd Signal_Mid_Run(int signo, const std::string& trace)
     return end;
 }
 
-// Replays the traced writes into a second simulated adapter and checks where
-// the latches and the control lines were left.
-void Expect_Trace_Ends_At_Rest(const std::string& trace)
-{
-    sim::TSimAdapter replay;
-    std::ifstream in(trace);
-    std::string line;
-    bool energised = false;
-    int control = -1;
-    while (std::getline(in, line)) {
-        char kind = 0;
-        unsigned port = 0, value = 0;
-        if (std::sscanf(line.c_str(), "%c %x %x", &kind, &port, &value) != 3 || kind != 'W')
-            continue;
-        replay.WriteByte(static_cast<uint16_t>(port), static_cast<uint8_t>(value));
-        energised = energised || !replay.At_Rest();
-        if (port == Base + 2u)
-            control = static_cast<int>(value);
-    }
-    EXPECT_TRUE(energised) << "the trace never shows the programming voltage";
-    EXPECT_EQ(replay.Latch(latch::Latch_3), latch::Reset_Latch_3);
-    EXPECT_EQ(replay.Latch(latch::Vpp_Latch), latch::Reset_Vpp);
-    EXPECT_EQ(replay.Latch(latch::Socket_Latch), latch::Reset_Socket);
-    EXPECT_EQ(replay.Latch(latch::Add_Hi_Latch), latch::Reset_Add_Hi);
-    EXPECT_EQ(replay.Latch(latch::Add_Lo_Latch), latch::Reset_Add_Lo);
-    EXPECT_EQ(control, latch::Control_Rest);
-}
-
 TEST(SignalEnds, MidRunTheProcessEndsPromptlyWithTheAdapterAtRest)
 {
     const std::string dir = ::testing::TempDir();
@@ -125,7 +96,7 @@ TEST(SignalEnds, MidRunTheProcessEndsPromptlyWithTheAdapterAtRest)
         const TEnd end = Signal_Mid_Run(SIGTERM, trace);
         EXPECT_TRUE(end.Exited) << "ended by signal " << end.Status;
         EXPECT_EQ(end.Status, 0);
-        Expect_Trace_Ends_At_Rest(trace);
+        Expect_Trace_Ends_At_Rest(trace, Base);
     }
     {
         SCOPED_TRACE("SIGSEGV");
@@ -133,7 +104,7 @@ TEST(SignalEnds, MidRunTheProcessEndsPromptlyWithTheAdapterAtRest)
         const TEnd end = Signal_Mid_Run(SIGSEGV, trace);
         EXPECT_FALSE(end.Exited);
         EXPECT_EQ(end.Status, SIGSEGV);
-        Expect_Trace_Ends_At_Rest(trace);
+        Expect_Trace_Ends_At_Rest(trace, Base);
     }
 }
 

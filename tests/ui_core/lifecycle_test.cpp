@@ -6,6 +6,7 @@
 #include "link/link.h"
 #include "sim/sim_adapter.h"
 #include "sim/sim_options.h"
+#include "ui/core/form_report.h"
 #include "ui/core/lifecycle.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ constexpr int Gang_Of_One = 1;
 
 struct TRig {
     explicit TRig(sim::TSimConfig config)
-        : Sim(config), Host(Form), Link(Sim, Host, Form, Buffer), Work(Form, Buffer, Link, Host),
+        : Sim(config), Host(Form), Link(Sim, Host, Report, Sel, Buffer), Work(Link),
           Life(Form, Link, Work, Host)
     {
         Host.Link = &Link;
@@ -55,6 +56,8 @@ struct TRig {
 
     sim::TSimAdapter Sim;
     TFormModel Form;
+    TFormReport Report{Form};
+    TSelection Sel;
     TBuffer Buffer;
     test::TLifecycleHost Host;
     TLink Link;

@@ -2,40 +2,15 @@
 
 namespace gang {
 
-namespace {
-
-// Message-pump passes per pulse unit: Speed_Count counts one second, so a
-// unit is about 1/750 s.
-constexpr uint32_t Passes_Per_Unit_Divisor = 750;
-// Busy-loop count before each nibble once start-up is over.
-constexpr int32_t Working_Nibble_Delay = 5;
-// The stop request of a close (the same value as the stop button's).
-constexpr int32_t Close_Quit_Flag = 5;
-
-} // namespace
-
-void TLifecycle::Search_Programmer()
-{
-    Link.Find_Programmer();
-    if (Link.Found()) {
-        Link.Check_Speed();
-        Link.Pulse_Unit = Link.Speed_Count / Passes_Per_Unit_Divisor;
-    }
-    if (Link.Pulse_Unit < 1)
-        Link.Pulse_Unit = 1;
-}
-
 void TLifecycle::FormActivate()
 {
     Host.ProcessMessages();
     Form.Form.SetEnabled(false);
-    Search_Programmer();
-    Link.Nibble_Delay = Working_Nibble_Delay;
-    Link.Set_Vpp();
+    Link.Start_Up();
     Form.Form.SetEnabled(true);
     Work.Start_Func();
     Form.Memo1.SetVisible(false);
-    if (Form.Device.Caption() == "No Device")
+    if (Work.No_Device_Shown())
         Form.Device_Box.SetVisible(true);
 }
 
@@ -48,7 +23,7 @@ void TLifecycle::StaticText3Click()
         // A programmer that answered stays where it is: no further search.
         Form.StaticText3.SetEnabled(false);
         Link.Check_Speed();
-        Link.Pulse_Unit = Link.Speed_Count / Passes_Per_Unit_Divisor;
+        Link.Derive_Pulse_Unit();
     }
     if (Link.Pulse_Unit < 1)
         Link.Pulse_Unit = 1;
@@ -61,7 +36,8 @@ bool TLifecycle::FormCloseQuery()
 {
     if (Released)
         return true;
-    Link.Quit_Flag = Close_Quit_Flag;
+    // The stop request of a close is the stop button's.
+    Link.Quit_Flag = TDeviceWork::Stop_Request;
     Link.Wait_Ms = 0;
     Host.DisarmTimer();
     Link.Shutting_Down = true;
@@ -99,13 +75,7 @@ void TLifecycle::Finish_Close()
 {
     Close_Pending = false;
     Released = true;
-    if (Form.StaticText3.Tag > 0) {
-        // The voltage latches were written as soon as the programmer was
-        // found: take the programming voltage off before letting go.
-        Link.Reset_Latches();
-        Link.Bus_Rest();
-        Link.Port_Release();
-    }
+    Link.Close_Down();
 }
 
 } // namespace gang

@@ -66,7 +66,6 @@ public:
     std::function<void()> On_Close_Ready;
 
 private:
-    void Search_Programmer();
     void Finish_Close();
 
     TFormModel& Form;

@@ -1,0 +1,34 @@
+// gang-adapter-cli: the gang operations without a window, for production
+// runs from a terminal or a script.
+#include "cli/cli_options.h"
+#include "cli/cli_program.h"
+#include "cli/exit_status.h"
+#include "link/emergency_rest.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("gang-adapter-cli");
+    QCoreApplication::setApplicationVersion(GANG_VERSION);
+
+    const gang::cli::TCliParse parsed = gang::cli::Parse_Cli_Options(app.arguments());
+    if (!parsed.Ok) {
+        std::cerr << "gang-adapter-cli: " << parsed.Error << "\n\n" << gang::cli::Cli_Usage_Text();
+        return gang::cli::Exit_Usage;
+    }
+    if (parsed.Options.Help) {
+        std::cout << gang::cli::Cli_Usage_Text();
+        return gang::cli::Exit_Passed;
+    }
+    if (parsed.Options.Version) {
+        std::cout << "gang-adapter-cli " << GANG_VERSION << "\n";
+        return gang::cli::Exit_Passed;
+    }
+    // A fault while the port is open still leaves the adapter at rest.
+    gang::Install_Emergency_Rest_Handlers();
+    return gang::cli::Run_Cli(parsed.Options);
+}

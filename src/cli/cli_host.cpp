@@ -1,0 +1,81 @@
+#include "cli/cli_host.h"
+
+#include <QCoreApplication>
+
+#include <ctime>
+#include <utility>
+
+namespace gang::cli {
+
+TCliHost::TCliHost(std::function<void()> on_tick)
+{
+    // The waits are milliseconds long: the worker must be woken on time
+    // even on a loaded machine, as the window's timer is.
+    Timer.SetThreadPriority(TThreadPriority::tpTimeCritical);
+    Timer.OnTimer = [tick = std::move(on_tick)](TThreadedTimer*) {
+        if (tick)
+            tick();
+    };
+}
+
+void TCliHost::ProcessMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TCliHost::ArmTimer(int interval_ms)
+{
+    Timer.SetInterval(static_cast<uint16_t>(interval_ms & 0xFFFF));
+    Timer.SetEnabled(true);
+}
+
+void TCliHost::DisarmTimer()
+{
+    Timer.SetEnabled(false);
+}
+
+int TCliHost::SecondsOfDay()
+{
+    // Read once per counted pass of the speed check: time() is a cheap
+    // vDSO call, and its seconds field is the local one in every zone.
+    return static_cast<int>(std::time(nullptr) % 60);
+}
+
+void TCliHost::Raise_Run_Priority()
+{
+    // Refused without the right to raise priorities: the run goes on as is.
+    if (Raise_Depth++ == 0)
+        Run_Priority = RaiseRunPriority();
+}
+
+void TCliHost::Restore_Run_Priority()
+{
+    if (Raise_Depth > 0 && --Raise_Depth == 0)
+        DropRunPriority(Run_Priority);
+}
+
+void TCliHost::ShowInfo(const std::string& text)
+{
+    Keep(text);
+}
+
+void TCliHost::ShowInfoAt(const std::string& text, int, int)
+{
+    Keep(text);
+}
+
+void TCliHost::ShowError(const std::string& text)
+{
+    Keep(text);
+}
+
+void TCliHost::Keep(const std::string& text)
+{
+    std::string line;
+    for (char c : text)
+        if (c != '\r')
+            line.push_back(c);
+    Messages.push_back(line);
+}
+
+} // namespace gang::cli

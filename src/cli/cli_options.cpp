@@ -1,0 +1,245 @@
+#include "cli/cli_options.h"
+
+#include "cli/device_choice.h"
+#include "cli/image_file.h"
+#include "devices/device_rules.h"
+
+#include <QCommandLineParser>
+
+#include <algorithm>
+#include <vector>
+
+namespace gang::cli {
+
+namespace {
+
+// What each command takes.
+struct TCommandRule {
+    TCommand Command;
+    const char* Name;
+    bool Type;         // --type required
+    bool File;         // FILE required (and allowed)
+    bool Gang;         // --gang allowed
+    bool Program_Only; // --vpp, --blank-first, --no-verify allowed
+};
+
+constexpr TCommandRule Command_Rules[] = {
+    {TCommand::Detect, "detect", false, false, false, false},
+    {TCommand::Types, "types", false, false, false, false},
+    {TCommand::Blank, "blank", true, false, true, false},
+    {TCommand::Program, "program", true, true, true, true},
+    {TCommand::Verify, "verify", true, true, true, false},
+    {TCommand::Read, "read", true, true, false, false},
+    {TCommand::Checksum, "checksum", true, true, false, false},
+};
+
+const TCommandRule* Find_Rule(const std::string& name)
+{
+    for (const TCommandRule& rule : Command_Rules)
+        if (name == rule.Name)
+            return &rule;
+    return nullptr;
+}
+
+// The simulator's options, handed to its own parser as it would see them.
+const char* const Sim_Value_Options[] = {"base", "socket", "trace", "access-us"};
+
+std::string Allowed_Voltages(const TDeviceType& type)
+{
+    std::string text;
+    for (int32_t code : Allowed_Vpp_Codes(type))
+        text += (text.empty() ? "" : ", ") + Vpp_Text(code);
+    return text;
+}
+
+} // namespace
+
+TCliParse Parse_Cli_Options(const QStringList& arguments)
+{
+    TCliParse result;
+    TCliOptions& options = result.Options;
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption port("port", "", "BASE");
+    const QCommandLineOption sim("sim");
+    const QCommandLineOption fast("fast");
+    const QCommandLineOption type("type", "", "T");
+    const QCommandLineOption gang("gang", "", "N");
+    const QCommandLineOption vpp("vpp", "", "V");
+    const QCommandLineOption format("format", "", "F");
+    const QCommandLineOption blank_first("blank-first");
+    const QCommandLineOption no_verify("no-verify");
+    const QCommandLineOption report("report", "", "FILE");
+    const QCommandLineOption quiet("quiet");
+    const QCommandLineOption help("help");
+    const QCommandLineOption version("version");
+    parser.addOptions({port, sim, fast, type, gang, vpp, format, blank_first, no_verify, report,
+                       quiet, help, version});
+    for (const char* name : Sim_Value_Options)
+        parser.addOption(QCommandLineOption(name, "", "VALUE"));
+
+    if (!parser.parse(arguments)) {
+        result.Error = parser.errorText().toStdString();
+        return result;
+    }
+    options.Help = parser.isSet(help);
+    options.Version = parser.isSet(version);
+    if (options.Help || options.Version) {
+        result.Ok = true;
+        return result;
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
+        result.Error = "no command given";
+        return result;
+    }
+    options.Command_Name = positional.first().toStdString();
+    const TCommandRule* rule = Find_Rule(options.Command_Name);
+    if (rule == nullptr) {
+        result.Error = "unknown command '" + options.Command_Name + "'";
+        return result;
+    }
+    options.Command = rule->Command;
+    if (rule->File && positional.size() != 2) {
+        result.Error = options.Command_Name + " needs one FILE";
+        return result;
+    }
+    if (!rule->File && positional.size() > 1) {
+        result.Error =
+            options.Command_Name + " takes no FILE, not '" + positional.at(1).toStdString() + "'";
+        return result;
+    }
+    if (rule->File)
+        options.File = positional.at(1).toStdString();
+
+    // Adapter.
+    options.Sim = parser.isSet(sim);
+    if (options.Sim && parser.isSet(port)) {
+        result.Error = "--port and --sim exclude each other";
+        return result;
+    }
+    std::vector<std::string> sim_args;
+    for (const char* name : Sim_Value_Options)
+        for (const QString& value : parser.values(name)) {
+            sim_args.push_back(std::string("--") + name);
+            sim_args.push_back(value.toStdString());
+        }
+    if (parser.isSet(fast))
+        sim_args.push_back("--fast");
+    if (!options.Sim && !sim_args.empty()) {
+        result.Error = "option " + sim_args.front() + " needs --sim";
+        return result;
+    }
+    if (options.Sim) {
+        const sim::TSimOptionsResult parsed = sim::Parse_Sim_Options(sim_args);
+        if (!parsed.Ok) {
+            result.Error = parsed.Error;
+            return result;
+        }
+        options.Sim_Options = parsed.Options;
+    }
+    if (parser.isSet(port))
+        options.Port = parser.value(port).toStdString();
+
+    // Device work.
+    if (parser.isSet(type)) {
+        const std::string name = parser.value(type).toStdString();
+        options.Type = Find_Type(name);
+        if (options.Type == nullptr) {
+            result.Error = "unknown device type '" + name + "' (see the types command)";
+            return result;
+        }
+    } else if (rule->Type) {
+        result.Error = options.Command_Name + " needs --type";
+        return result;
+    }
+    if (parser.isSet(gang)) {
+        bool number = false;
+        options.Gang = parser.value(gang).toInt(&number);
+        if (!rule->Gang) {
+            result.Error = options.Command_Name + " takes no --gang";
+            return result;
+        }
+        if (!number || options.Gang < 1 || options.Gang > Max_Gang_Size) {
+            result.Error = "--gang wants 1 to 5, not '" + parser.value(gang).toStdString() + "'";
+            return result;
+        }
+    }
+    for (const QCommandLineOption* option : {&vpp, &blank_first, &no_verify})
+        if (parser.isSet(*option) && !rule->Program_Only) {
+            result.Error = "--" + option->names().first().toStdString() + " is for program only";
+            return result;
+        }
+    if (options.Type != nullptr) {
+        options.Vpp_Code = Default_Vpp_Code(*options.Type);
+        if (parser.isSet(vpp)) {
+            const std::vector<int32_t> allowed = Allowed_Vpp_Codes(*options.Type);
+            options.Vpp_Code = Vpp_Code_Of(parser.value(vpp).toStdString());
+            if (std::find(allowed.begin(), allowed.end(), options.Vpp_Code) == allowed.end()) {
+                result.Error = "--vpp for a " + std::string(options.Type->Type_Name) +
+                               " is one of " + Allowed_Voltages(*options.Type) + ", not '" +
+                               parser.value(vpp).toStdString() + "'";
+                return result;
+            }
+        }
+    }
+    if (parser.isSet(format)) {
+        options.Format = Format_From_Name(parser.value(format).toStdString());
+        if (!options.Format) {
+            result.Error = "--format wants bin, intel, motorola or ascii, not '" +
+                           parser.value(format).toStdString() + "'";
+            return result;
+        }
+    }
+    options.Blank_First = parser.isSet(blank_first);
+    options.No_Verify = parser.isSet(no_verify);
+    options.Report = parser.value(report).toStdString();
+    options.Quiet = parser.isSet(quiet);
+    result.Ok = true;
+    return result;
+}
+
+const char* Cli_Usage_Text()
+{
+    return "Usage: gang-adapter-cli [ADAPTER] COMMAND [OPTIONS]\n"
+           "Runs the gang adapter's operations without a window.\n"
+           "\n"
+           "ADAPTER:\n"
+           "  --port BASE|/dev/parportN|auto\n"
+           "                            the parallel port: a base in hex (278, 378, 3BC,\n"
+           "                            D010, ...) or the kernel's port N (default auto:\n"
+           "                            278, 378, 3BC, then the system's other ports)\n"
+           "  --sim                     the simulated adapter, with the simulator's options\n"
+           "                            --base, --socket N=TYPE|empty[,FAULT], --trace FILE,\n"
+           "                            --access-us N, --fast (see gang-adapter-sim --help);\n"
+           "                            sockets not given get a blank chip of --type\n"
+           "COMMANDS:\n"
+           "  detect                    find the adapter; print its base and pulse unit\n"
+           "  types                     the device types and their voltages\n"
+           "  blank    --type T [--gang N]\n"
+           "  program  --type T [--gang N] [--vpp V] [--format F] [--blank-first]\n"
+           "           [--no-verify] FILE\n"
+           "  verify   --type T [--gang N] [--format F] FILE\n"
+           "  read     --type T [--format F] FILE      socket 1 into FILE\n"
+           "  checksum --type T [--format F] FILE      the 16-bit checksum of the image\n"
+           "OPTIONS:\n"
+           "  --type T                  device type (see types), any case\n"
+           "  --gang N                  sockets 1 to N (1-5, default 1)\n"
+           "  --vpp V                   programming voltage among the type's (25, 21, 12.5)\n"
+           "  --format bin|intel|motorola|ascii\n"
+           "                            file format (default: from the extension, else\n"
+           "                            from the content)\n"
+           "  --blank-first             blank check first; a socket not blank is skipped\n"
+           "  --no-verify               no verify after programming\n"
+           "  --report FILE             append one JSON line per run\n"
+           "  --quiet                   print nothing but errors\n"
+           "  --help                    show this text\n"
+           "  --version                 show the program version\n"
+           "\n"
+           "Exit status: 0 every socket passed, 1 a socket failed, 2 usage error,\n"
+           "3 adapter not found, 4 file error, 130 stopped (Ctrl+C).\n";
+}
+
+} // namespace gang::cli

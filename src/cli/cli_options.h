@@ -1,0 +1,60 @@
+// The command line of gang-adapter-cli, parsed without side effects:
+//
+//   gang-adapter-cli [ADAPTER] COMMAND [OPTIONS]
+//
+// The adapter is the parallel port (--port, default auto) or the simulated
+// adapter (--sim with the simulator's own options, checked by the
+// simulator's parser).  The program prints Error and the usage and exits
+// with status 2 when Ok is false.
+#pragma once
+
+#include "devices/catalogue.h"
+#include "files/file_commands.h"
+#include "sim/sim_options.h"
+
+#include <QStringList>
+
+#include <optional>
+#include <string>
+
+namespace gang::cli {
+
+enum class TCommand { None, Detect, Types, Blank, Program, Verify, Read, Checksum };
+
+struct TCliOptions {
+    TCommand Command = TCommand::None;
+    std::string Command_Name;
+
+    // Adapter
+    bool Sim = false;
+    sim::TSimOptions Sim_Options; // when Sim
+    std::string Port = "auto";    // when !Sim, as given
+
+    // Device work
+    const TDeviceType* Type = nullptr;
+    int Gang = 1;
+    int32_t Vpp_Code = 0; // 0 until a type is known: then the type's default
+    std::optional<TFileType> Format;
+    bool Blank_First = false;
+    bool No_Verify = false;
+    std::string File;
+
+    // Output
+    std::string Report;
+    bool Quiet = false;
+    bool Help = false;
+    bool Version = false;
+};
+
+struct TCliParse {
+    bool Ok = false;
+    TCliOptions Options;
+    std::string Error;
+};
+
+// arguments includes the program name, as QCoreApplication::arguments().
+TCliParse Parse_Cli_Options(const QStringList& arguments);
+
+const char* Cli_Usage_Text();
+
+} // namespace gang::cli

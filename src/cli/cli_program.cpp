@@ -1,0 +1,323 @@
+#include "cli/cli_program.h"
+
+#include "cli/device_choice.h"
+#include "cli/exit_status.h"
+#include "cli/gang_session.h"
+#include "cli/image_file.h"
+#include "cli/progress.h"
+#include "cli/run_record.h"
+#include "core/hex_text.h"
+#include "devices/device_rules.h"
+#include "link/linux_port.h"
+#include "link/port_choice.h"
+#include "signals/stop_signals.h"
+#include "sim/sim_adapter.h"
+#include "ui/core/error_text.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <set>
+#include <unistd.h>
+
+namespace gang::cli {
+
+namespace {
+
+void Print_Error(const std::string& text)
+{
+    std::cerr << "gang-adapter-cli: " << text << "\n";
+}
+
+int Print_Types()
+{
+    std::cout << "TYPE     SIZE   FAMILY  VPP   ALLOWED\n";
+    for (const TDeviceType& type : Device_Rows()) {
+        if (!type.Is_Type())
+            continue;
+        std::string allowed;
+        for (int32_t code : Allowed_Vpp_Codes(type))
+            allowed += (allowed.empty() ? "" : ",") + Vpp_Text(code);
+        char line[96];
+        std::snprintf(line, sizeof line, "%-8s %6d  %6d  %-5s %s\n", type.Type_Name, type.Size,
+                      type.Family, Vpp_Text(Default_Vpp_Code(type)).c_str(), allowed.c_str());
+        std::cout << line;
+    }
+    return Exit_Passed;
+}
+
+// The file's format: named, else from the extension, else (for a file that
+// is read) from its content.
+std::optional<TFileType> Resolve_Format(const TCliOptions& options, bool reading)
+{
+    if (options.Format)
+        return options.Format;
+    if (const auto by_extension = Format_From_Extension(options.File))
+        return by_extension;
+    if (reading)
+        return Format_From_Content(File_Head(options.File));
+    return std::nullopt;
+}
+
+// Runs a file command, turning the window's file errors into its error text.
+template <typename TAction> bool File_Action(TAction action)
+{
+    try {
+        action();
+        return true;
+    } catch (const EInOutError& e) {
+        Print_Error(Error_Box_Text(e.Message()));
+    } catch (const EConvertError& e) {
+        Print_Error(Error_Box_Text(e.Message()));
+    }
+    return false;
+}
+
+std::vector<TStep> Steps_Of(const TCliOptions& options)
+{
+    switch (options.Command) {
+    case TCommand::Blank:
+        return {TStep::Blank};
+    case TCommand::Program: {
+        std::vector<TStep> steps;
+        if (options.Blank_First)
+            steps.push_back(TStep::Blank);
+        steps.push_back(TStep::Program);
+        if (!options.No_Verify)
+            steps.push_back(TStep::Verify);
+        return steps;
+    }
+    case TCommand::Verify:
+        return {TStep::Verify};
+    case TCommand::Read:
+        return {TStep::Read};
+    default:
+        return {};
+    }
+}
+
+TProgressMode Progress_Mode(const TCliOptions& options)
+{
+    if (options.Quiet)
+        return TProgressMode::Quiet;
+    return ::isatty(STDERR_FILENO) ? TProgressMode::Terminal : TProgressMode::Lines;
+}
+
+// The simulated adapter as gang-adapter-sim builds it; the sockets not
+// given get a fresh blank chip of the type.
+std::unique_ptr<sim::TSimAdapter> Make_Sim(const TCliOptions& options)
+{
+    const sim::TSimOptions& sim_options = options.Sim_Options;
+    auto adapter = std::make_unique<sim::TSimAdapter>(sim_options.Config);
+    std::set<int> fixed;
+    for (const sim::TSocketOption& s : sim_options.Sockets) {
+        fixed.insert(s.Socket);
+        if (s.Empty)
+            adapter->Remove_Chip(s.Socket);
+        else
+            adapter->Insert_Chip(s.Socket, s.Type, s.Fault);
+    }
+    if (options.Type != nullptr)
+        for (int socket = 1; socket <= Max_Gang_Size; ++socket)
+            if (fixed.count(socket) == 0)
+                adapter->Insert_Chip(socket, options.Type->Type_Name);
+    if (!sim_options.Trace_Path.empty())
+        adapter->Trace_To(sim_options.Trace_Path);
+    return adapter;
+}
+
+class TAdapterRun {
+public:
+    TAdapterRun(const TCliOptions& options, TBuffer& buffer)
+        : Options(options), Buffer(buffer), Progress(Progress_Mode(options), stderr)
+    {
+    }
+
+    int Run(std::optional<TFileRecord> file, std::optional<uint16_t> checksum);
+
+private:
+    int Search_And_Work(IPort& port, std::optional<uint16_t> chosen);
+    void Finish_Record(int status);
+
+    const TCliOptions& Options;
+    TBuffer& Buffer;
+    TProgress Progress;
+    TRunRecord Record;
+};
+
+int TAdapterRun::Run(std::optional<TFileRecord> file, std::optional<uint16_t> checksum)
+{
+    Record.Start = QDateTime::currentDateTimeUtc();
+    Record.Command = Options.Command_Name;
+    Record.File = std::move(file);
+    Record.Checksum = checksum;
+    if (Options.Type != nullptr) {
+        Record.Type = Options.Type->Type_Name;
+        Record.Gang = Options.Gang;
+        Record.Voltage = Vpp_Text(Options.Vpp_Code);
+    }
+
+    int status = Exit_Passed;
+    if (Options.Sim) {
+        Record.Adapter = "sim";
+        std::unique_ptr<sim::TSimAdapter> adapter;
+        try {
+            adapter = Make_Sim(Options);
+        } catch (const std::exception& e) {
+            Print_Error(e.what());
+            return Exit_Usage;
+        }
+        status = Search_And_Work(*adapter, std::nullopt);
+    } else {
+        const TPortChoiceResult choice = Parse_Port_Choice(Options.Port);
+        if (!choice.Ok) {
+            Print_Error(choice.Error);
+            return Exit_Usage;
+        }
+        std::optional<uint16_t> chosen;
+        if (choice.Choice.Kind == TPortChoice::TKind::Base)
+            chosen = choice.Choice.Base;
+        if (choice.Choice.Kind == TPortChoice::TKind::Device) {
+            const auto parport = Find_Parport_Index(choice.Choice.Device_Index);
+            if (!parport) {
+                Print_Error("the system lists no /dev/parport" +
+                            std::to_string(choice.Choice.Device_Index));
+                return Exit_Usage;
+            }
+            chosen = parport->Base;
+        }
+        TLinuxPort port;
+        status = Search_And_Work(port, chosen);
+    }
+    Finish_Record(status);
+    return Record.Exit_Status;
+}
+
+int TAdapterRun::Search_And_Work(IPort& port, std::optional<uint16_t> chosen)
+{
+    TGangSession session(port, Buffer, Progress);
+    QObject signal_owner;
+    Install_Stop_Signals(&signal_owner, [&session](int) { session.Stop(); });
+
+    const bool detect = Options.Command == TCommand::Detect;
+    const std::vector<TStep> steps = Steps_Of(Options);
+    const bool pulses =
+        std::find(steps.begin(), steps.end(), TStep::Program) != steps.end() || detect;
+    if (!session.Find_Adapter(chosen, pulses)) {
+        for (const std::string& text : session.Report.Log)
+            if (detect && !Options.Quiet)
+                std::cerr << text << "\n";
+        Print_Error("The Tarvik Programmer was Not Found.");
+        return Exit_No_Adapter;
+    }
+    if (!Options.Sim)
+        Record.Adapter = IntToHex(session.Base(), 4);
+    if (detect) {
+        if (!Options.Quiet) {
+            for (const std::string& text : session.Report.Log)
+                std::cerr << text << "\n";
+            std::cout << "The Tarvik Programmer was Found at " << IntToHex(session.Base(), 4)
+                      << "\npulse unit " << session.Pulse_Unit() << "\n";
+        }
+        session.Rest();
+        return Exit_Passed;
+    }
+
+    const int gang = Options.Command == TCommand::Read ? 1 : Options.Gang;
+    Record.Gang = gang;
+    session.Choose(*Options.Type, gang, Options.Vpp_Code);
+    for (TStep step : steps) {
+        if (session.Stopped())
+            break;
+        Progress.Begin(Step_Name(step), Buffer.End_Of_Eprom, gang);
+        const auto started = std::chrono::steady_clock::now();
+        session.Run(step);
+        Progress.Finish();
+        Record.Steps.push_back(
+            {Step_Name(step),
+             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
+    }
+    session.Rest();
+
+    bool all_passed = true;
+    for (int s = 1; s <= gang; ++s) {
+        const TSocketState& state = session.Report.Sockets[s];
+        TSocketRecord socket{s, !state.Failed && !session.Stopped(), state.Text, std::nullopt};
+        if (state.Failed)
+            socket.Fail_Address = state.Fail_Address;
+        all_passed = all_passed && !state.Failed;
+        Record.Sockets.push_back(socket);
+        if (!Options.Quiet)
+            std::cout << state.Text << "\n";
+        else if (state.Failed)
+            std::cerr << state.Text << "\n";
+    }
+    Record.Stopped = session.Stopped();
+    if (session.Stopped()) {
+        Print_Error("stopped");
+        return Exit_Stopped;
+    }
+    if (Options.Command == TCommand::Read && !session.Stopped()) {
+        const auto format = Resolve_Format(Options, false);
+        if (!File_Action([&] { Save_Image(Options.File, *format, Buffer); }))
+            return Exit_File_Error;
+        Record.File = Describe_File(Options.File, Format_Name(*format));
+        if (!Options.Quiet)
+            std::cout << "CheckSum="
+                      << IntToHex(Buffer_Check_Sum(Buffer, 0, Buffer.End_Of_Eprom), 4) << "\n";
+    }
+    return all_passed ? Exit_Passed : Exit_Socket_Failed;
+}
+
+void TAdapterRun::Finish_Record(int status)
+{
+    Record.Exit_Status = status;
+    Record.End = QDateTime::currentDateTimeUtc();
+    if (Options.Report.empty() || Options.Command == TCommand::Detect)
+        return;
+    std::string error;
+    if (!Append_Record(Options.Report, Record, error)) {
+        Print_Error(Options.Report + ": " + error);
+        if (status == Exit_Passed)
+            Record.Exit_Status = Exit_File_Error;
+    }
+}
+
+} // namespace
+
+int Run_Cli(const TCliOptions& options)
+{
+    if (options.Command == TCommand::Types)
+        return Print_Types();
+
+    TBuffer buffer;
+    if (options.Type != nullptr)
+        buffer.End_Of_Eprom = options.Type->End_Of_Eprom();
+
+    const bool reads_file = options.Command == TCommand::Program ||
+                            options.Command == TCommand::Verify ||
+                            options.Command == TCommand::Checksum;
+    std::optional<TFileRecord> file;
+    std::optional<uint16_t> checksum;
+    if (options.Command == TCommand::Read && !Resolve_Format(options, false)) {
+        Print_Error("cannot tell the format of " + options.File + ": give --format");
+        return Exit_Usage;
+    }
+    if (reads_file) {
+        const TFileType format = *Resolve_Format(options, true);
+        if (!File_Action([&] { Load_Image(options.File, format, buffer); }))
+            return Exit_File_Error;
+        checksum = Buffer_Check_Sum(buffer, 0, buffer.End_Of_Eprom);
+        file = Describe_File(options.File, Format_Name(format));
+    }
+    if (options.Command == TCommand::Checksum) {
+        std::cout << "CheckSum=" << IntToHex(*checksum, 4) << "\n";
+        return Exit_Passed;
+    }
+    TAdapterRun run(options, buffer);
+    return run.Run(std::move(file), checksum);
+}
+
+} // namespace gang::cli

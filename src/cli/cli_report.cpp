@@ -1,0 +1,61 @@
+#include "cli/cli_report.h"
+
+#include <QCoreApplication>
+
+namespace gang::cli {
+
+namespace {
+
+std::string Trimmed(const std::string& text)
+{
+    const auto last = text.find_last_not_of(' ');
+    return last == std::string::npos ? "" : text.substr(0, last + 1);
+}
+
+bool Is_Socket(int socket)
+{
+    return socket >= 1 && socket <= 5;
+}
+
+} // namespace
+
+TCliReport::TCliReport(TProgress& progress) : Progress(progress) {}
+
+std::vector<bool> TCliReport::Failed_Flags() const
+{
+    std::vector<bool> failed;
+    for (int s = 1; s <= Gang; ++s)
+        failed.push_back(Sockets[s].Failed);
+    return failed;
+}
+
+void TCliReport::Counter(int32_t address)
+{
+    Address = address;
+    Progress.Update(address, Failed_Flags());
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TCliReport::Socket_Text(int socket, const std::string& text)
+{
+    // A socket that failed an earlier step keeps its failure.
+    if (Is_Socket(socket) && !Sockets[socket].Failed)
+        Sockets[socket].Text = Trimmed(text);
+}
+
+void TCliReport::Socket_Failed(int socket, const std::string& text, int32_t address)
+{
+    if (!Is_Socket(socket))
+        return;
+    Sockets[socket] = {Trimmed(text), true, address};
+    Progress.Update(Address, Failed_Flags());
+}
+
+void TCliReport::Operation(const std::string&) {}
+
+void TCliReport::Log_Line(const std::string& line)
+{
+    Log.push_back(line);
+}
+
+} // namespace gang::cli

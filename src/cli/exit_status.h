@@ -1,0 +1,14 @@
+// The exit statuses of gang-adapter-cli, fixed so that scripts can act on
+// them.
+#pragma once
+
+namespace gang::cli {
+
+constexpr int Exit_Passed = 0;        // every socket of the gang passed every step
+constexpr int Exit_Socket_Failed = 1; // at least one socket failed
+constexpr int Exit_Usage = 2;         // usage error
+constexpr int Exit_No_Adapter = 3;    // adapter not found
+constexpr int Exit_File_Error = 4;    // the file could not be read or written
+constexpr int Exit_Stopped = 130;     // stopped by SIGINT, SIGTERM or SIGHUP
+
+} // namespace gang::cli

@@ -1,0 +1,84 @@
+#include "cli/gang_session.h"
+
+namespace gang::cli {
+
+const char* Step_Name(TStep step)
+{
+    switch (step) {
+    case TStep::Blank:
+        return "blank";
+    case TStep::Program:
+        return "program";
+    case TStep::Verify:
+        return "verify";
+    case TStep::Read:
+        return "read";
+    }
+    return "";
+}
+
+TGangSession::TGangSession(IPort& port, TBuffer& buffer, TProgress& progress)
+    : Report(progress), Host([this] { Link.ThreadedTimer1Timer(); }),
+      Link(port, Host, Report, Selection, buffer), Work(Link)
+{
+}
+
+bool TGangSession::Find_Adapter(std::optional<uint16_t> chosen, bool calibrate)
+{
+    Link.Chosen_Port = chosen;
+    // The speed check takes a second or two: only a run that pulses needs it.
+    if (calibrate)
+        Link.Find_And_Calibrate();
+    else
+        Link.Find_Programmer();
+    Link.Nibble_Delay = TLink::Working_Nibble_Delay;
+    return Link.Found();
+}
+
+void TGangSession::Choose(const TDeviceType& type, int gang, int32_t vpp_code)
+{
+    Report.Gang = gang;
+    Work.Choose(type, gang);
+    if (vpp_code != Selection.Vpp_Code) {
+        Selection.Vpp_Code = vpp_code;
+        Link.Set_Vpp();
+    }
+}
+
+void TGangSession::Run(TStep step)
+{
+    if (Stop_Seen)
+        return;
+    int32_t left_out = 0;
+    for (int s = 1; s <= 5; ++s)
+        if (Report.Sockets[s].Failed)
+            left_out |= 1 << (s - 1);
+    Selection.Left_Out = left_out;
+    switch (step) {
+    case TStep::Blank:
+        Work.Blank_ChkClick();
+        break;
+    case TStep::Program:
+        Work.Program_EpromClick();
+        break;
+    case TStep::Verify:
+        Work.Verify_EpromClick();
+        break;
+    case TStep::Read:
+        Work.Move_EpromClick();
+        break;
+    }
+}
+
+void TGangSession::Stop()
+{
+    Stop_Seen = true;
+    Work.Quit_Func_ButClick();
+}
+
+void TGangSession::Rest()
+{
+    Link.Close_Down();
+}
+
+} // namespace gang::cli

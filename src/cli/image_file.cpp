@@ -1,0 +1,114 @@
+#include "cli/image_file.h"
+
+#include <QFile>
+
+#include <cctype>
+
+namespace gang::cli {
+
+namespace {
+
+struct TFormatName {
+    TFileType Type;
+    const char* Name;
+    const char* Extensions[4];
+};
+
+constexpr TFormatName Formats[] = {
+    {TFileType::Binary, "bin", {".bin"}},
+    {TFileType::Intel_Hex, "intel", {".hex", ".ihx", ".ihex"}},
+    {TFileType::Motorola_Hex, "motorola", {".s19", ".s28", ".s37", ".srec"}},
+    {TFileType::Motorola_Hex, "motorola", {".mot"}},
+    {TFileType::Ascii_Hex, "ascii", {".txt"}},
+};
+
+constexpr std::size_t Head_Size = 4096;
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool Is_Text_Byte(unsigned char c)
+{
+    return c == '\r' || c == '\n' || c == '\t' || (c >= 0x20 && c < 0x7F);
+}
+
+} // namespace
+
+std::optional<TFileType> Format_From_Name(const std::string& name)
+{
+    const std::string wanted = Lower(name);
+    for (const TFormatName& format : Formats)
+        if (wanted == format.Name)
+            return format.Type;
+    return std::nullopt;
+}
+
+std::optional<TFileType> Format_From_Extension(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::nullopt;
+    const std::string extension = Lower(path.substr(dot));
+    for (const TFormatName& format : Formats)
+        for (const char* known : format.Extensions)
+            if (known != nullptr && extension == known)
+                return format.Type;
+    return std::nullopt;
+}
+
+TFileType Format_From_Content(const std::string& head)
+{
+    bool any_digit = false;
+    for (unsigned char c : head) {
+        if (!Is_Text_Byte(c))
+            return TFileType::Binary;
+        any_digit = any_digit || std::isxdigit(c) != 0;
+    }
+    if (!any_digit)
+        return TFileType::Binary;
+    const auto first = head.find_first_not_of(" \t\r\n");
+    if (head[first] == ':')
+        return TFileType::Intel_Hex;
+    if (head[first] == 'S')
+        return TFileType::Motorola_Hex;
+    return TFileType::Ascii_Hex;
+}
+
+const char* Format_Name(TFileType type)
+{
+    for (const TFormatName& format : Formats)
+        if (format.Type == type)
+            return format.Name;
+    return "";
+}
+
+std::string File_Head(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return "";
+    return file.read(Head_Size).toStdString();
+}
+
+void Load_Image(const std::string& path, TFileType type, TBuffer& buffer)
+{
+    if (type == TFileType::Binary)
+        Load_Binary_File(path, buffer);
+    else
+        Load_Hex_File(path, buffer);
+}
+
+void Save_Image(const std::string& path, TFileType type, const TBuffer& buffer)
+{
+    if (type == TFileType::Binary)
+        Save_Binary_File(path, buffer);
+    else
+        Save_Hex_File(path, static_cast<int>(type), buffer);
+}
+
+} // namespace gang::cli

@@ -1,0 +1,94 @@
+#include "cli/run_record.h"
+
+#include "core/hex_text.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSysInfo>
+
+namespace gang::cli {
+
+namespace {
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+QString Utc_Text(const QDateTime& time)
+{
+    return time.toUTC().toString(Qt::ISODateWithMs);
+}
+
+} // namespace
+
+std::optional<TFileRecord> Describe_File(const std::string& path, const std::string& format)
+{
+    QFile file(Q(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file))
+        return std::nullopt;
+    return TFileRecord{path, format, file.size(), hash.result().toHex().toStdString()};
+}
+
+std::string Record_Line(const TRunRecord& record)
+{
+    QJsonObject object;
+    object["start"] = Utc_Text(record.Start);
+    object["end"] = Utc_Text(record.End);
+    object["host"] = QSysInfo::machineHostName();
+    object["version"] = QCoreApplication::applicationVersion();
+    object["command"] = Q(record.Command);
+    object["adapter"] = Q(record.Adapter);
+    object["type"] = Q(record.Type);
+    object["gang"] = record.Gang;
+    object["voltage"] = Q(record.Voltage);
+    if (record.File) {
+        object["file"] = QJsonObject{{"path", Q(record.File->Path)},
+                                     {"format", Q(record.File->Format)},
+                                     {"size", static_cast<qint64>(record.File->Size)},
+                                     {"sha256", Q(record.File->Sha256)}};
+    }
+    if (record.Checksum)
+        object["checksum"] = Q(IntToHex(*record.Checksum, 4));
+    QJsonArray steps;
+    for (const TStepRecord& step : record.Steps)
+        steps.append(QJsonObject{{"step", Q(step.Step)}, {"seconds", step.Seconds}});
+    object["steps"] = steps;
+    QJsonArray sockets;
+    for (const TSocketRecord& socket : record.Sockets) {
+        QJsonObject entry{
+            {"socket", socket.Socket}, {"passed", socket.Passed}, {"result", Q(socket.Result)}};
+        if (socket.Fail_Address)
+            entry["address"] = Q(IntToHex(*socket.Fail_Address, 4));
+        sockets.append(entry);
+    }
+    object["sockets"] = sockets;
+    object["stopped"] = record.Stopped;
+    object["exit"] = record.Exit_Status;
+    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+}
+
+bool Append_Record(const std::string& path, const TRunRecord& record, std::string& error_text)
+{
+    QFile file(Q(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        error_text = file.errorString().toStdString();
+        return false;
+    }
+    const QByteArray line = QByteArray::fromStdString(Record_Line(record) + "\n");
+    if (file.write(line) != line.size() || !file.flush()) {
+        error_text = file.errorString().toStdString();
+        return false;
+    }
+    file.close();
+    return true;
+}
+
+} // namespace gang::cli

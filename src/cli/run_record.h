@@ -1,0 +1,60 @@
+// The record of one run, appended to the report file as one JSON object on
+// one line (JSON Lines), so that a production script can keep every run of
+// a batch in one file and read it line by line.
+#pragma once
+
+#include <QDateTime>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace gang::cli {
+
+struct TStepRecord {
+    std::string Step; // "blank", "program", "verify" or "read"
+    double Seconds = 0;
+};
+
+struct TSocketRecord {
+    int Socket = 0;
+    bool Passed = false;
+    std::string Result;                  // the socket's text, as the window shows it
+    std::optional<int32_t> Fail_Address; // first failing device address
+};
+
+struct TFileRecord {
+    std::string Path;
+    std::string Format;
+    int64_t Size = 0;
+    std::string Sha256; // lower-case hex
+};
+
+struct TRunRecord {
+    QDateTime Start;
+    QDateTime End;
+    std::string Command;
+    std::string Adapter; // "0378" or "sim"
+    std::string Type;
+    int Gang = 0;
+    std::string Voltage; // "12.5"
+    std::optional<TFileRecord> File;
+    std::optional<uint16_t> Checksum;
+    std::vector<TStepRecord> Steps;
+    std::vector<TSocketRecord> Sockets;
+    bool Stopped = false;
+    int Exit_Status = 0;
+};
+
+// Path, size and SHA-256 of a file as it is now; nullopt when unreadable.
+std::optional<TFileRecord> Describe_File(const std::string& path, const std::string& format);
+
+// The record as one line of compact JSON, without the line end.
+std::string Record_Line(const TRunRecord& record);
+
+// Appends the line and a line end; false (error_text set) when the file
+// cannot be written.
+bool Append_Record(const std::string& path, const TRunRecord& record, std::string& error_text);
+
+} // namespace gang::cli

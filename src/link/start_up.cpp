@@ -1,0 +1,37 @@
+// The link's part of the program's start and end, the same for every front
+// end: the search with its calibration, and the rest before access is given
+// back.
+#include "link/link.h"
+
+namespace gang {
+
+void TLink::Find_And_Calibrate()
+{
+    Find_Programmer();
+    if (Found()) {
+        Check_Speed();
+        Derive_Pulse_Unit();
+    }
+    if (Pulse_Unit < 1)
+        Pulse_Unit = 1;
+}
+
+void TLink::Start_Up()
+{
+    Find_And_Calibrate();
+    Nibble_Delay = Working_Nibble_Delay;
+    Set_Vpp();
+}
+
+void TLink::Close_Down()
+{
+    if (!Found())
+        return;
+    // The voltage latches were written as soon as the programmer was found:
+    // take the programming voltage off before letting go.
+    Reset_Latches();
+    Bus_Rest();
+    Port_Release();
+}
+
+} // namespace gang

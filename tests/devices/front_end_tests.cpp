@@ -1,0 +1,57 @@
+// A whole gang run driven without a window: the link and the device work
+// report through a recording front end and read a plain selection.
+#include "gang_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace gang::test {
+namespace {
+
+using sim::TFault;
+using sim::TFaultKind;
+
+TEST(FrontEnd, ProgramAndVerifyReportEachSocketAndWhereItFailed)
+{
+    TRecordedReport out;
+    TGangRig rig(true, 1, {}, &out);
+    const int32_t bad = 0x345;
+    rig.Select("28C64", 3, TFault{TFaultKind::Stuck_At_1, 3, bad, -1}, 2);
+    rig.Fill_Random();
+    rig.Buffer.Data[bad] = 0x00;
+
+    rig.Work.Program_EpromClick();
+    EXPECT_EQ(out.Operations.back(), "Programming Device from Buffer....");
+    EXPECT_EQ(out.Texts[3], "3-Programmed OK ");
+    ASSERT_EQ(out.Failures.size(), 1u);
+    // A page write fails as a whole: the page's first address.
+    EXPECT_EQ(out.Failures[2].Text, "2-Not Programmed");
+    EXPECT_EQ(out.Failures[2].Address, bad & ~31);
+    EXPECT_EQ(rig.Link.Fail_Add[2], bad & ~31);
+    EXPECT_GT(out.Window_Disabled, 0);
+    // Progress every 256 addresses, then where the run ended.
+    EXPECT_EQ(out.Counters.back(), 0x2000);
+    EXPECT_NE(std::find(out.Counters.begin(), out.Counters.end(), 0x1F00), out.Counters.end());
+    rig.Expect_Clean_Run();
+
+    rig.Work.Verify_EpromClick();
+    ASSERT_EQ(out.Failures.size(), 1u);
+    EXPECT_EQ(out.Failures[2].Text, "2-Didn't Verify");
+    EXPECT_EQ(out.Failures[2].Address, bad);
+    EXPECT_EQ(rig.Link.Fail_Add[1], -1);
+    EXPECT_EQ(rig.Link.Fail_Add[3], -1);
+
+    // A socket left out sits the run out: skipped, not failed again.
+    rig.Sel.Left_Out = 1 << 1;
+    rig.Work.Verify_EpromClick();
+    EXPECT_TRUE(out.Failures.empty());
+    EXPECT_EQ(rig.Link.Socket_Fail[2], 1);
+
+    // Nothing went to the window's controls.
+    EXPECT_EQ(rig.Form.Device_2.Caption(), "");
+    EXPECT_EQ(rig.Form.Quit_Func_But.Caption(), "&Quit = 00000");
+}
+
+} // namespace
+} // namespace gang::test
