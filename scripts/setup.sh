@@ -11,6 +11,7 @@ packages=(
   xvfb xauth fonts-dejavu-core fonts-liberation
   srecord binutils
   dpkg-dev file
+  clang-format clang-tidy
 )
 
 missing=()

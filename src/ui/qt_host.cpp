@@ -69,7 +69,7 @@ void TQtHost::ShowError(const std::string& text)
     Present({TMessageKind::Error, Title_, text, false, 0, 0});
 }
 
-void TQtHost::Present(TMessage message)
+void TQtHost::Present(const TMessage& message)
 {
     if (Presenter)
         Presenter(message);

@@ -44,7 +44,7 @@ public:
     const std::string& Title() const { return Title_; }
 
 private:
-    void Present(TMessage message);
+    void Present(const TMessage& message);
 
     TFormModel& Form;
     std::function<void(int)> Arm;
