@@ -91,7 +91,8 @@ private:
 };
 
 // Every control of the main window that the program's logic reads or writes,
-// with its design-time caption, visibility and Tag.
+// with its design-time caption, visibility and Tag.  This is the one place
+// those are set: the window's layout adds bounds, colours and fonts by name.
 struct TFormModel {
     // The window itself (Enabled is switched off during a search and a page write).
     TControl Form{"MainForm", ""};
@@ -153,6 +154,15 @@ struct TFormModel {
                 &Fill,           &Vpp_But,       &Scale,         &Start_Buf_Add, &Start_Add,
                 &End_Add,        &StaticText4,   &Edit_1,        &Chg_Edit_Add,  &Memo1,
                 &Num_Of_Devices, &Device_Box,    &File_Type,     &FillBox,       &FillEdit};
+    }
+
+    // The control of that name; nullptr when there is none.
+    TControl* Find(const std::string& name)
+    {
+        for (TControl* c : All())
+            if (c->Name == name)
+                return c;
+        return nullptr;
     }
 };
 

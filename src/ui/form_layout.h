@@ -1,6 +1,8 @@
 // The main window's layout as data: every control with its kind, bounds,
-// colours, caption, hint, font, visibility and Tag, the list items of the
-// pop-up lists, and the keyboard focus order.  No widget code here: the
+// colours, hint and font, the list items of the pop-up lists, and the
+// keyboard focus order.  A control's caption, visibility and Tag are its
+// design-time state in the form model (core/form_model.h), found by name;
+// the panels are frames only and have none.  No widget code here: the
 // window builds itself from these tables and the tests check against them.
 #pragma once
 
@@ -63,12 +65,9 @@ struct TLayoutEntry {
     TBounds Bounds;
     TColor Background; // clDefault: the platform's colour
     TColor Text;       // clDefault: the platform's colour
-    const char* Caption;
-    const char* Hint; // "" when none
+    const char* Hint;  // "" when none
     TFontRole Font;
     int Font_Px;
-    bool Visible;
-    int32_t Tag;
     bool Sunken = false;        // sunken border (the socket result lines)
     int Max_Length = 0;         // edit fields: most characters accepted (0 = any)
     bool Upper_Case = false;    // edit fields: typed letters become capitals

@@ -24,6 +24,7 @@
 #include <QValidator>
 
 #include <exception>
+#include <stdexcept>
 
 namespace gang {
 
@@ -115,9 +116,8 @@ void Set_Colors(QWidget* w, const TLayoutEntry& e)
     w->setPalette(p);
 }
 
-QWidget* Make_Widget(const TLayoutEntry& e, QWidget* parent)
+QWidget* Make_Widget(const TLayoutEntry& e, const QString& caption, QWidget* parent)
 {
-    const QString caption = QString::fromUtf8(e.Caption);
     switch (e.Kind) {
     case TControlKind::Panel: {
         auto* frame = new QFrame(parent);
@@ -224,12 +224,12 @@ TMainForm::TMainForm(IPort& port, QWidget* parent)
 
     Build_Controls();
     Hex_ = std::make_unique<THexEditor>(
-        static_cast<QPlainTextEdit*>(Control("Edit_1")),
-        static_cast<QLineEdit*>(Control("Chg_Edit_Add")), Model_, Buffer_,
-        [this] { Work_.End_Func(); }, [this](const std::string& m) { Show_Default_Error(m); });
+        Control_As<QPlainTextEdit>("Edit_1"), Control_As<QLineEdit>("Chg_Edit_Add"), Model_,
+        Buffer_, [this] { Work_.End_Func(); },
+        [this](const std::string& m) { Show_Default_Error(m); });
     Fill_ = std::make_unique<TFillCommand>(
-        static_cast<QListWidget*>(Control("FillBox")), static_cast<QLineEdit*>(Control("FillEdit")),
-        Model_, Buffer_, [this] { Work_.Start_Func(); }, [this] { Work_.End_Func(); },
+        Control_As<QListWidget>("FillBox"), Control_As<QLineEdit>("FillEdit"), Model_, Buffer_,
+        [this] { Work_.Start_Func(); }, [this] { Work_.End_Func(); },
         [this](const std::string& m) { Show_Default_Error(m); });
     Fill_->Set_Click_Runner([this](const std::function<void()>& click) { Run(click); });
     Mirror_Model();
@@ -258,6 +258,13 @@ QWidget* TMainForm::Control(const std::string& name) const
     return findChild<QWidget*>(QString::fromStdString(name), Qt::FindDirectChildrenOnly);
 }
 
+std::string TMainForm::Control_Kind_Error(const std::string& name, const char* type) const
+{
+    if (const QWidget* w = Control(name))
+        return "control " + name + " is a " + w->metaObject()->className() + ", not a " + type;
+    return "no control named " + name + " (looked up as a " + type + ")";
+}
+
 void TMainForm::Set_Message_Presenter(TMessagePresenter presenter)
 {
     Host_.Set_Presenter(std::move(presenter));
@@ -282,7 +289,15 @@ void TMainForm::Show_Default_Error(const std::string& message)
 void TMainForm::Build_Controls()
 {
     for (const TLayoutEntry& e : Form_Layout()) {
-        QWidget* w = Make_Widget(e, this);
+        // A control starts as its model control is; the panels have none.
+        const TControl* m = nullptr;
+        if (e.Kind != TControlKind::Panel) {
+            m = Model_.Find(e.Name);
+            if (!m)
+                throw std::logic_error(std::string("layout control ") + e.Name +
+                                       " has no control in the form model");
+        }
+        QWidget* w = Make_Widget(e, m ? QString::fromStdString(m->Caption()) : QString(), this);
         w->setObjectName(QString::fromUtf8(e.Name));
         w->setGeometry(e.Bounds.Left, e.Bounds.Top, e.Bounds.Width, e.Bounds.Height);
         w->setFont(Font_For(e.Font, e.Font_Px));
@@ -293,12 +308,12 @@ void TMainForm::Build_Controls()
             w->setProperty(Min_Width_Property, e.Bounds.Width);
             Fit_Caption_Width(*w);
         }
-        w->setVisible(e.Visible);
+        w->setVisible(m ? m->Visible() : true);
     }
-    Fill_List(static_cast<QListWidget*>(Control("Num_Of_Devices")), Num_Of_Devices_Items());
-    Fill_List(static_cast<QListWidget*>(Control("Device_Box")), Device_List_Items());
-    Fill_List(static_cast<QListWidget*>(Control("File_Type")), File_Type_Items());
-    Fill_List(static_cast<QListWidget*>(Control("FillBox")), FillBox_Items());
+    Fill_List(Control_As<QListWidget>("Num_Of_Devices"), Num_Of_Devices_Items());
+    Fill_List(Control_As<QListWidget>("Device_Box"), Device_List_Items());
+    Fill_List(Control_As<QListWidget>("File_Type"), File_Type_Items());
+    Fill_List(Control_As<QListWidget>("FillBox"), FillBox_Items());
     Anchor_Edit_1();
 }
 
@@ -309,9 +324,7 @@ void TMainForm::Mirror_Model()
             c->OnChange = [this](const TControl& m) { setEnabled(m.Enabled()); };
             continue;
         }
-        QWidget* w = Control(c->Name);
-        if (!w)
-            continue;
+        QWidget* w = Control_As<QWidget>(c->Name);
         c->OnChange = [this, w](const TControl& m) {
             const QString caption = QString::fromStdString(m.Caption());
             bool new_caption = false;
@@ -348,7 +361,7 @@ void TMainForm::Mirror_Model()
 void TMainForm::Connect_Handlers()
 {
     auto button = [this](const char* name, void (TMainForm::*slot)()) {
-        connect(static_cast<QPushButton*>(Control(name)), &QPushButton::clicked, this, slot);
+        connect(Control_As<QPushButton>(name), &QPushButton::clicked, this, slot);
     };
     button("Program_Eprom", &TMainForm::Program_EpromClick);
     button("Quit_Func_But", &TMainForm::Quit_Func_ButClick);
@@ -369,7 +382,7 @@ void TMainForm::Connect_Handlers()
     // Pop-up lists: a click on an item delivers its index.  FillBox is
     // wired by the fill command, which runs its clicks through Run.
     auto list = [this](const char* name, void (TMainForm::*slot)(int)) {
-        auto* w = static_cast<QListWidget*>(Control(name));
+        auto* w = Control_As<QListWidget>(name);
         connect(w, &QListWidget::itemClicked, this,
                 [this, w, slot](QListWidgetItem* item) { (this->*slot)(w->row(item)); });
         w->installEventFilter(this);
@@ -480,9 +493,9 @@ void TMainForm::resizeEvent(QResizeEvent* event)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Control("StaticText3") && event->type() == QEvent::MouseButtonRelease) {
+    if (QWidget* label = Control("StaticText3");
+        watched == label && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        auto* label = static_cast<QWidget*>(watched);
         if (mouse->button() == Qt::LeftButton &&
             label->rect().contains(mouse->position().toPoint()))
             StaticText3Click();

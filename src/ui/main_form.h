@@ -25,6 +25,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace gang {
@@ -53,6 +54,16 @@ public:
 
     // The control of that object name; nullptr when there is none.
     QWidget* Control(const std::string& name) const;
+    // The control of that object name as the widget class T.  Throws
+    // std::logic_error naming the control and T when there is no such
+    // control or it is of another class: a wrong name or kind is a defect
+    // in the program, not a state to run on.
+    template <class T> T* Control_As(const std::string& name) const
+    {
+        if (auto* typed = qobject_cast<T*>(Control(name)))
+            return typed;
+        throw std::logic_error(Control_Kind_Error(name, T::staticMetaObject.className()));
+    }
 
     void Set_Message_Presenter(TMessagePresenter presenter);
     void Set_File_Dialog_Runner(TFileDialogRunner runner);
@@ -99,6 +110,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::string Control_Kind_Error(const std::string& name, const char* type) const;
     void Build_Controls();
     void Mirror_Model();
     void Connect_Handlers();

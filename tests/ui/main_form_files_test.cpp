@@ -46,7 +46,7 @@ TEST(MainFormFiles, FileTypeListHoldsTheWindowBusyAndSetsBothDialogs)
         EXPECT_FALSE(f.Control(name)->isEnabled()) << name;
 
     f.File_TypeClick(1);
-    EXPECT_EQ(static_cast<QPushButton*>(f.Control("File_But"))->text(), "Intel Hex File");
+    EXPECT_EQ(f.Control_As<QPushButton>("File_But")->text(), "Intel Hex File");
     EXPECT_TRUE(f.Control("File_Type")->isHidden());
     EXPECT_TRUE(f.Control("Load_But")->isEnabled());
     EXPECT_EQ(f.Files().OpenDialog1.DefaultExt, "Hex");
@@ -54,7 +54,7 @@ TEST(MainFormFiles, FileTypeListHoldsTheWindowBusyAndSetsBothDialogs)
 
     f.File_ButClick();
     f.File_TypeClick(0);
-    EXPECT_EQ(static_cast<QPushButton*>(f.Control("File_But"))->text(), "Binary File");
+    EXPECT_EQ(f.Control_As<QPushButton>("File_But")->text(), "Binary File");
     EXPECT_EQ(f.Files().OpenDialog1.DefaultExt, "Bin");
     EXPECT_EQ(f.Files().OpenDialog1.FilterIndex, 1);
     EXPECT_EQ(f.Files().SaveDialog1.DefaultExt, "Bin");

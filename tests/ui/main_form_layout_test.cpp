@@ -18,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
+#include <string>
 
 namespace gang {
 namespace {
@@ -29,18 +31,27 @@ QRect Bounds(TMainForm& f, const char* name)
     return f.Control(name)->geometry();
 }
 
-TEST(MainFormLayout, EveryControlIsBuiltWithItsNameKindAndBounds)
+TEST(MainFormLayout, EveryControlIsBuiltWithItsNameKindBoundsAndDesignState)
 {
     TWindowRig rig;
     TMainForm& f = *rig.Form;
     EXPECT_EQ(f.objectName(), "MainForm");
+    TFormModel design;
     for (const TLayoutEntry& e : Form_Layout()) {
         QWidget* w = f.Control(e.Name);
         ASSERT_NE(w, nullptr) << e.Name;
         EXPECT_EQ(w->geometry(),
                   QRect(e.Bounds.Left, e.Bounds.Top, e.Bounds.Width, e.Bounds.Height))
             << e.Name;
-        EXPECT_EQ(!w->isHidden(), e.Visible) << e.Name;
+        // Caption and visibility are the form model's design-time state.
+        const TControl* m = design.Find(e.Name);
+        EXPECT_EQ(!w->isHidden(), m ? m->Visible() : e.Kind == TControlKind::Panel) << e.Name;
+        QString caption;
+        if (auto* button = qobject_cast<QPushButton*>(w))
+            caption = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(w))
+            caption = label->text();
+        EXPECT_EQ(caption.toStdString(), m ? m->Caption() : "") << e.Name;
         switch (e.Kind) {
         case TControlKind::Button:
             EXPECT_NE(qobject_cast<QPushButton*>(w), nullptr) << e.Name;
@@ -61,17 +72,33 @@ TEST(MainFormLayout, EveryControlIsBuiltWithItsNameKindAndBounds)
     }
 }
 
+TEST(MainFormLayout, ATypedLookupOfTheWrongKindOrNameNamesControlAndClass)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    EXPECT_EQ(f.Control_As<QListWidget>("Device_Box"), f.Control("Device_Box"));
+    for (const char* name : {"Device", "Devise"}) {
+        try {
+            f.Control_As<QListWidget>(name);
+            ADD_FAILURE() << name << " was taken for a list";
+        } catch (const std::logic_error& e) {
+            EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("QListWidget"), std::string::npos) << e.what();
+        }
+    }
+}
+
 TEST(MainFormLayout, SampleOfCaptionsHintsAndFieldRules)
 {
     TWindowRig rig;
     TMainForm& f = *rig.Form;
-    auto text = [&](const char* n) { return static_cast<QPushButton*>(f.Control(n))->text(); };
+    auto text = [&](const char* n) { return f.Control_As<QPushButton>(n)->text(); };
     EXPECT_EQ(text("Program_Eprom"), "&Program Device");
     EXPECT_EQ(text("Quit_Func_But"), "&Quit = 00000");
     EXPECT_EQ(text("Vpp_But"), " Vpp = 12.5");
     EXPECT_EQ(text("Start_Buf_Add"), "Start Of Buffer=0000");
-    EXPECT_EQ(static_cast<QLabel*>(f.Control("StaticText3"))->text(), "Looking For Programmer");
-    EXPECT_EQ(static_cast<QLabel*>(f.Control("StaticText4"))->text(),
+    EXPECT_EQ(f.Control_As<QLabel>("StaticText3")->text(), "Looking For Programmer");
+    EXPECT_EQ(f.Control_As<QLabel>("StaticText4")->text(),
               "Last File Loaded in Buffer=No File Loaded");
     EXPECT_EQ(f.Control("Load_But")->toolTip(), "Loads the Buffer from a Binary or Hex File.. ");
     EXPECT_EQ(f.Control("Quit_Func_But")->toolTip(), "Lets You Stop a Fuction in Process..");
@@ -80,22 +107,22 @@ TEST(MainFormLayout, SampleOfCaptionsHintsAndFieldRules)
     EXPECT_EQ(Bounds(f, "Memo1"), QRect(200, 353, 397, 148));
     EXPECT_EQ(Bounds(f, "Device_5"), QRect(10, 344, 135, 19));
 
-    auto* fill_edit = static_cast<QLineEdit*>(f.Control("FillEdit"));
-    auto* go_to = static_cast<QLineEdit*>(f.Control("Chg_Edit_Add"));
+    auto* fill_edit = f.Control_As<QLineEdit>("FillEdit");
+    auto* go_to = f.Control_As<QLineEdit>("Chg_Edit_Add");
     EXPECT_EQ(fill_edit->maxLength(), 2);
     EXPECT_EQ(go_to->maxLength(), 6);
     // Typed letters become capitals.
     go_to->setText(QString());
     go_to->insert(QStringLiteral("1a2f"));
     EXPECT_EQ(go_to->text(), "1A2F");
-    EXPECT_TRUE(static_cast<QPlainTextEdit*>(f.Control("Edit_1"))->isReadOnly());
+    EXPECT_TRUE(f.Control_As<QPlainTextEdit>("Edit_1")->isReadOnly());
 
-    auto* devices = static_cast<QListWidget*>(f.Control("Device_Box"));
+    auto* devices = f.Control_As<QListWidget>("Device_Box");
     EXPECT_EQ(devices->count(), 26);
-    auto* types = static_cast<QListWidget*>(f.Control("File_Type"));
+    auto* types = f.Control_As<QListWidget>("File_Type");
     ASSERT_EQ(types->count(), 4);
     EXPECT_EQ(types->item(2)->text(), "Motorola Hex");
-    auto* gang = static_cast<QListWidget*>(f.Control("Num_Of_Devices"));
+    auto* gang = f.Control_As<QListWidget>("Num_Of_Devices");
     ASSERT_EQ(gang->count(), 6);
     EXPECT_EQ(gang->item(0)->text(), "# of Devices");
     EXPECT_EQ(f.Model().Vpp_But.Tag, 1);
@@ -138,7 +165,7 @@ TEST(MainFormLayout, NoLineOfTheHexViewOrItemOfAListIsCutOff)
     TWindowRig rig;
     TMainForm& f = *rig.Form;
     f.show();
-    auto* view = static_cast<QPlainTextEdit*>(f.Control("Edit_1"));
+    auto* view = f.Control_As<QPlainTextEdit>("Edit_1");
     for (int click = 0; click < 2; ++click) {
         f.EditClick();
         ASSERT_EQ(view->document()->blockCount(), 17);
@@ -151,7 +178,7 @@ TEST(MainFormLayout, NoLineOfTheHexViewOrItemOfAListIsCutOff)
         f.ScaleClick();
     }
     for (const char* name : {"Device_Box", "Num_Of_Devices", "File_Type", "FillBox"}) {
-        auto* list = static_cast<QListWidget*>(f.Control(name));
+        auto* list = f.Control_As<QListWidget>(name);
         list->show();
         const QFontMetrics metrics(list->font());
         for (int row = 0; row < list->count(); ++row) {
@@ -169,7 +196,7 @@ TEST(MainFormLayout, StatusTextsWidenToShowTheirWholeCaption)
     TWindowRig rig;
     TMainForm& f = *rig.Form;
     TFormModel& m = f.Model();
-    auto label = [&](const char* n) { return static_cast<QLabel*>(f.Control(n)); };
+    auto label = [&](const char* n) { return f.Control_As<QLabel>(n); };
     auto shows_all = [&](const char* n) {
         QLabel* l = label(n);
         return l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width();
@@ -223,9 +250,9 @@ TEST(MainFormLayout, FormCreateSetsCaptionDeviceTextAndEmptiesTheLog)
     f.setWindowTitle("something else");
     f.FormCreate();
     EXPECT_TRUE(f.windowTitle().endsWith("Version 1.01   6 Feb 2002"));
-    EXPECT_EQ(static_cast<QPushButton*>(f.Control("Device"))->text(), "No Device");
+    EXPECT_EQ(f.Control_As<QPushButton>("Device")->text(), "No Device");
     EXPECT_TRUE(f.Model().Memo1.Lines().empty());
-    EXPECT_TRUE(static_cast<QPlainTextEdit*>(f.Control("Memo1"))->toPlainText().isEmpty());
+    EXPECT_TRUE(f.Control_As<QPlainTextEdit>("Memo1")->toPlainText().isEmpty());
 }
 
 TEST(MainFormLayout, ModelChangesReachTheWidgets)
@@ -236,11 +263,10 @@ TEST(MainFormLayout, ModelChangesReachTheWidgets)
     m.StaticText2.SetCaption("Verifying Device to Buffer....");
     m.StaticText2.SetVisible(true);
     EXPECT_FALSE(f.Control("StaticText2")->isHidden());
-    EXPECT_EQ(static_cast<QLabel*>(f.Control("StaticText2"))->text(),
-              "Verifying Device to Buffer....");
+    EXPECT_EQ(f.Control_As<QLabel>("StaticText2")->text(), "Verifying Device to Buffer....");
     m.Memo1.AddLine("one");
     m.Memo1.AddLine("two");
-    EXPECT_EQ(static_cast<QPlainTextEdit*>(f.Control("Memo1"))->toPlainText(), "one\ntwo");
+    EXPECT_EQ(f.Control_As<QPlainTextEdit>("Memo1")->toPlainText(), "one\ntwo");
     m.Save_But.SetEnabled(false);
     EXPECT_FALSE(f.Control("Save_But")->isEnabled());
     m.Form.SetEnabled(false);
@@ -248,7 +274,7 @@ TEST(MainFormLayout, ModelChangesReachTheWidgets)
     m.Form.SetEnabled(true);
     EXPECT_TRUE(f.isEnabled());
     m.Quit_Func_But.SetCaption("&Quit = 0100");
-    EXPECT_EQ(static_cast<QPushButton*>(f.Control("Quit_Func_But"))->text(), "&Quit = 0100");
+    EXPECT_EQ(f.Control_As<QPushButton>("Quit_Func_But")->text(), "&Quit = 0100");
 }
 
 // ---- scaling ----------------------------------------------------------------
@@ -279,7 +305,7 @@ std::map<std::string, std::pair<QRect, int>> Snapshot(TMainForm& f)
 // The height of a list's rows as the view lays them out.
 int Row_Height(TMainForm& f, const char* list)
 {
-    auto* w = static_cast<QListWidget*>(f.Control(list));
+    auto* w = f.Control_As<QListWidget>(list);
     return w->visualItemRect(w->item(0)).height();
 }
 
@@ -298,7 +324,7 @@ TEST(Scaling, MaximisedHeightScalesByOneAndAHalf)
     EXPECT_EQ(Row_Height(f, "Device_Box"), 23);
     EXPECT_EQ(Row_Height(f, "Num_Of_Devices"), 23);
     EXPECT_EQ(f.Model().Scale.Tag, 1);
-    EXPECT_EQ(static_cast<QPushButton*>(f.Control("Scale"))->text(), "Small Buttons");
+    EXPECT_EQ(f.Control_As<QPushButton>("Scale")->text(), "Small Buttons");
     EXPECT_EQ(f.Outer_Height(), 912); // the window keeps its size
 }
 
@@ -312,7 +338,7 @@ TEST(Scaling, TwoClicksAtTheSameHeightRestoreEveryControl)
         f.ScaleClick();
         f.ScaleClick();
         EXPECT_EQ(f.Model().Scale.Tag, 0);
-        EXPECT_EQ(static_cast<QPushButton*>(f.Control("Scale"))->text(), "Large Buttons");
+        EXPECT_EQ(f.Control_As<QPushButton>("Scale")->text(), "Large Buttons");
         for (const char* list : {"Device_Box", "Num_Of_Devices", "File_Type", "FillBox"})
             EXPECT_EQ(Row_Height(f, list), List_Item_Height) << list << " at " << outer;
         const auto after = Snapshot(f);

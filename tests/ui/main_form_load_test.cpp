@@ -54,7 +54,7 @@ private:
 
 void Click_Row(TMainForm& f, const char* list_name, int row)
 {
-    auto* list = static_cast<QListWidget*>(f.Control(list_name));
+    auto* list = f.Control_As<QListWidget>(list_name);
     ASSERT_FALSE(list->isHidden()) << list_name;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());

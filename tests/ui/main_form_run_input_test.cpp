@@ -26,7 +26,7 @@ QString Caption(TMainForm& f, const char* name)
 {
     if (auto* label = qobject_cast<QLabel*>(f.Control(name)))
         return label->text();
-    return static_cast<QPushButton*>(f.Control(name))->text();
+    return f.Control_As<QPushButton>(name)->text();
 }
 
 // A shown window over the adapter at 378 with a type and gang size chosen
@@ -198,8 +198,9 @@ TEST(MainFormRunInput, CounterIsPaintedAsABlankCheckCounts)
         std::set<QString> Seen;
         bool eventFilter(QObject* watched, QEvent* event) override
         {
-            if (event->type() == QEvent::Paint)
-                Seen.insert(static_cast<QPushButton*>(watched)->text());
+            auto* button = qobject_cast<QPushButton*>(watched);
+            if (button && event->type() == QEvent::Paint)
+                Seen.insert(button->text());
             return false;
         }
     } paints;

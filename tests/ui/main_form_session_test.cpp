@@ -34,7 +34,7 @@ QString Text_Of(TMainForm& f, const char* name)
 {
     if (auto* label = qobject_cast<QLabel*>(f.Control(name)))
         return label->text();
-    return static_cast<QPushButton*>(f.Control(name))->text();
+    return f.Control_As<QPushButton>(name)->text();
 }
 
 TEST(MainFormSession, ChooseFillProgramVerifyEditAndQuitWithMouseAndKeys)
@@ -47,10 +47,10 @@ TEST(MainFormSession, ChooseFillProgramVerifyEditAndQuitWithMouseAndKeys)
 
     // Type and gang size from the lists; the chips go in once the type is known
     // (EEPROMs, whose fast write cycles keep the run short).
-    TWindowRig::Click_Row(static_cast<QListWidget*>(f.Control("Device_Box")), Row_28C16);
+    TWindowRig::Click_Row(f.Control_As<QListWidget>("Device_Box"), Row_28C16);
     EXPECT_EQ(Text_Of(f, "Device"), "28C16");
     EXPECT_TRUE(f.Control("Device_Box")->isHidden());
-    TWindowRig::Click_Row(static_cast<QListWidget*>(f.Control("Num_Of_Devices")), Gang_Of_Three);
+    TWindowRig::Click_Row(f.Control_As<QListWidget>("Num_Of_Devices"), Gang_Of_Three);
     EXPECT_TRUE(f.Control("Num_Of_Devices")->isHidden());
     EXPECT_EQ(Text_Of(f, "End_Add"), "End Of Eprom=07FF");
     for (int s = 1; s <= 3; ++s)
@@ -60,8 +60,8 @@ TEST(MainFormSession, ChooseFillProgramVerifyEditAndQuitWithMouseAndKeys)
     // Fill with a typed value: lower-case digits show as capitals.
     Click(f, "Fill");
     EXPECT_FALSE(f.Control("Program_Eprom")->isEnabled());
-    TWindowRig::Click_Row(static_cast<QListWidget*>(f.Control("FillBox")), 2);
-    auto* fill_edit = static_cast<QLineEdit*>(f.Control("FillEdit"));
+    TWindowRig::Click_Row(f.Control_As<QListWidget>("FillBox"), 2);
+    auto* fill_edit = f.Control_As<QLineEdit>("FillEdit");
     ASSERT_FALSE(fill_edit->isHidden());
     EXPECT_TRUE(fill_edit->hasFocus());
     QTest::keyClicks(fill_edit, "a5");
@@ -103,7 +103,7 @@ TEST(MainFormSession, ChooseFillProgramVerifyEditAndQuitWithMouseAndKeys)
 
     // The hex view opens focused on the filled page and Tab closes it.
     Click(f, "Edit");
-    auto* view = static_cast<QPlainTextEdit*>(f.Control("Edit_1"));
+    auto* view = f.Control_As<QPlainTextEdit>("Edit_1");
     ASSERT_FALSE(view->isHidden());
     EXPECT_TRUE(view->hasFocus());
     EXPECT_TRUE(view->toPlainText().startsWith(

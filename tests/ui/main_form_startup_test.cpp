@@ -39,11 +39,11 @@ TEST(MainFormStartup, AdapterPresentLogsTheSearchAndOffersTheDeviceList)
     EXPECT_TRUE(f.Control("Quit_But")->isEnabled());
 
     // A click on a list row delivers its index: type, then gang size.
-    auto* devices = static_cast<QListWidget*>(f.Control("Device_Box"));
+    auto* devices = f.Control_As<QListWidget>("Device_Box");
     emit devices->itemClicked(devices->item(Row_27C256));
     EXPECT_EQ(f.Model().Device.Caption(), "27C256");
     EXPECT_TRUE(f.Control("Num_Of_Devices")->isVisible());
-    auto* gang = static_cast<QListWidget*>(f.Control("Num_Of_Devices"));
+    auto* gang = f.Control_As<QListWidget>("Num_Of_Devices");
     emit gang->itemClicked(gang->item(Gang_Of_Three));
     EXPECT_EQ(f.Model().Num_Of_Devices.Tag, 3);
     EXPECT_FALSE(f.Control("Num_Of_Devices")->isVisible());

@@ -68,10 +68,7 @@ struct TWindowRig {
         ASSERT_TRUE(list->viewport()->rect().contains(r)) << "row " << row << " is clipped";
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
     }
-    QListWidget* List(const char* name) const
-    {
-        return static_cast<QListWidget*>(Form->Control(name));
-    }
+    QListWidget* List(const char* name) const { return Form->Control_As<QListWidget>(name); }
 
     // Calls step on every pass of the event loop (a zero timer) while a
     // handler runs; the user's hand during a run.

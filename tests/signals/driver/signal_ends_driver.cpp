@@ -26,7 +26,7 @@ constexpr int32_t Announce_After = 0x40;
 
 void Click_Row(gang::TMainForm& form, const char* list_name, int row)
 {
-    auto* list = static_cast<QListWidget*>(form.Control(list_name));
+    auto* list = form.Control_As<QListWidget>(list_name);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());
 }
