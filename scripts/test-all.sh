@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through CTest: the
-# normal build, then the AddressSanitizer + UndefinedBehaviorSanitizer build,
-# then the timer tests under ThreadSanitizer.  Needs no display: widget tests
-# run on Qt's offscreen platform.
+# Installs what is missing, checks the formatting, builds, runs clang-tidy over
+# the program's sources and every test through CTest: the normal build, then
+# the AddressSanitizer + UndefinedBehaviorSanitizer build, then the timer tests
+# under ThreadSanitizer.  Any format difference or tidy finding fails the run.
+# Needs no display: widget tests run on Qt's offscreen platform.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$here/scripts/setup.sh"
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
 
+echo "== Format (clang-format)"
+(cd "$here" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror)
+
 echo "== Normal build"
 bash "$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 (cd "$here/build" && ctest --output-on-failure -j "$jobs")
+
+echo "== clang-tidy (src, sim, app)"
+run-clang-tidy -quiet -j "$jobs" -p "$here/build" "^$here/(src|sim|app)/.*\\.cpp\$"
 
 echo "== Debian package"
 rm -f "$here"/build/gang-adapter_*.deb
@@ -34,4 +41,4 @@ bash "$here/scripts/build.sh" "$here/build-asan" -DCMAKE_BUILD_TYPE=Debug -DGANG
 
 echo "== ThreadSanitizer build (timer)"
 BUILD_TARGET=timer_tests bash "$here/scripts/build.sh" "$here/build-tsan" -DCMAKE_BUILD_TYPE=Debug -DGANG_TSAN=ON -DGANG_BENCH=OFF
-(cd "$here/build-tsan" && TSAN_OPTIONS="halt_on_error=1 suppressions=$here/tests/timer/tsan.supp" ctest --output-on-failure -R timer)
+(cd "$here/build-tsan" && TSAN_OPTIONS="halt_on_error=1 suppressions=$here/tests/timer/tsan.supp" ctest --output-on-failure -R '^timer_tests\.')

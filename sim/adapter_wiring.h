@@ -1,5 +1,11 @@
 // The adapter's wire protocol as the hardware sees it: register offsets on the
 // parallel port, latch select codes, and the meaning of every latch bit.
+//
+// These tables repeat what src/link/latches.h and address_map.cpp know, on
+// purpose: the simulated adapter decodes the wires from its own reading of
+// the hardware, so a wrong bit on the program's side shows up as a wrong
+// byte in a simulated chip instead of being agreed with.  Never share them
+// with the link.
 #pragma once
 
 #include <array>

@@ -66,7 +66,10 @@ public:
     void Write(uint16_t port, uint8_t value);
     uint8_t Read(uint16_t port);
     void Count_Access(uint16_t port);
-    TChipTime Now() const { return TChipTime(Total_Accesses * Config.Access_Us, Clock); }
+    TChipTime Now() const
+    {
+        return TChipTime(static_cast<double>(Total_Accesses) * Config.Access_Us, Clock);
+    }
 
     bool Adapter_Here() const { return Config.Present; }
     bool Direct_Access_Allowed(uint16_t port) const;
@@ -439,7 +442,7 @@ bool TSimAdapter::Touched(uint16_t port) const
 
 double TSimAdapter::Simulated_Port_Time_Us() const
 {
-    return Impl->Total_Accesses * Impl->Config.Access_Us;
+    return static_cast<double>(Impl->Total_Accesses) * Impl->Config.Access_Us;
 }
 
 void TSimAdapter::Trace_To(const std::string& path)

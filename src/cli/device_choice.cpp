@@ -1,6 +1,7 @@
 #include "cli/device_choice.h"
 
 #include "devices/device_rules.h"
+#include "link/families.h"
 
 #include <algorithm>
 #include <cctype>
@@ -39,8 +40,8 @@ int32_t Default_Vpp_Code(const TDeviceType& type)
 {
     // As the device list applies a row: 12.5 V unless the row names its
     // own, 5 V for the EEPROM families.
-    if (type.Family > Last_Eprom_Family)
-        return Vpp_5V;
+    if (const TFamily* family = Family_Row(type.Family); family && family->Fixed_Vpp != 0)
+        return family->Fixed_Vpp;
     return type.Vpp_Code != 0 ? type.Vpp_Code : Vpp_12V5;
 }
 

@@ -31,7 +31,4 @@ const TDeviceType* Device_Row(int row);
 // a configuration and an address mapping only for these.
 bool Is_Catalogue_Family(int32_t family);
 
-// Voltage-code families above this are 5-volt EEPROMs.
-constexpr int32_t Last_Eprom_Family = 5;
-
 } // namespace gang

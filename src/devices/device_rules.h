@@ -9,13 +9,6 @@
 
 namespace gang {
 
-// Voltage codes (TSelection::Vpp_Code).
-constexpr int32_t Vpp_25V = 1;
-constexpr int32_t Vpp_21V = 2;
-constexpr int32_t Vpp_12V5 = 3;
-constexpr int32_t Vpp_12V = 4;
-constexpr int32_t Vpp_5V = 5;
-
 // The voltage button steps 25 -> 21 -> 12.5 -> 25 V; 12 V, 5 V and unknown
 // codes stay as they are (an EEPROM must never be offered a high voltage).
 constexpr int32_t Next_Vpp_Code(int32_t code)

@@ -2,6 +2,7 @@
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
 #include "devices/device_work.h"
+#include "link/families.h"
 
 #include <string>
 
@@ -45,8 +46,9 @@ void TDeviceWork::Apply_Device(int row_index)
         }
     }
 
-    if (Selection.Family > Last_Eprom_Family)
-        Selection.Vpp_Code = Vpp_5V;
+    // The EEPROMs must never be offered a programming voltage.
+    if (const TFamily* family = Family_Row(Selection.Family); family && family->Fixed_Vpp != 0)
+        Selection.Vpp_Code = family->Fixed_Vpp;
     Report.Selection_Changed(Selection);
     Link.Set_Vpp();
 

@@ -29,7 +29,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t Block_Size = 64 * 1024;
+    static constexpr std::size_t Block_Size = std::size_t{64} * 1024;
     TPosixFile& File_;
     std::vector<char> Pending_;
 };

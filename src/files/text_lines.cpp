@@ -1,7 +1,6 @@
 #include "files/text_lines.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
 namespace gang {
@@ -76,7 +75,7 @@ TTextLineReader::TSource String_Source(std::string text)
     auto offset = std::make_shared<std::size_t>(0);
     return [held, offset](char* dst, std::size_t capacity) {
         std::size_t n = std::min(capacity, held->size() - *offset);
-        std::memcpy(dst, held->data() + *offset, n);
+        held->copy(dst, n, *offset);
         *offset += n;
         return n;
     };

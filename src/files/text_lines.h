@@ -22,7 +22,7 @@ public:
     // end of the input.  It raises on a failing read.
     using TSource = std::function<std::size_t(char* dst, std::size_t capacity)>;
 
-    explicit TTextLineReader(TSource source, std::size_t chunk_size = 64 * 1024);
+    explicit TTextLineReader(TSource source, std::size_t chunk_size = std::size_t{64} * 1024);
 
     // Reads the next line (without its line end) into `line`.  At the end of
     // the input the line is empty.

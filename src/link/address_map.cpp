@@ -1,5 +1,6 @@
 #include "link/address_map.h"
 
+#include "link/families.h"
 #include "link/latches.h"
 
 namespace gang {
@@ -7,28 +8,6 @@ namespace gang {
 using namespace latch;
 
 namespace {
-
-constexpr int32_t Family_Count = 9; // index 0..8
-
-// Rows by family; nullopt where no device type exists.
-constexpr std::optional<TFamilyConfig> Family_Table[Family_Count] = {
-    std::nullopt,                                              // 0: no device chosen
-    TFamilyConfig{0x08, 0xEF, 0x08, 0xFF, Prog_Vpp_Keep},      // 1: 2716
-    TFamilyConfig{0x00, 0xEF, 0x00, 0xFF, Prog_Vpp_Keep},      // 2: 2732
-    TFamilyConfig{0xE0, 0xED, 0xE0, 0xFD, Prog_Vpp_Keep_Fam3}, // 3: 2764, 27128
-    TFamilyConfig{0xA0, 0xED, 0xA0, 0xFD, Prog_Vpp_Keep},      // 4: 27256
-    TFamilyConfig{0x20, 0xED, 0x20, 0xFD, Prog_Vpp_Keep},      // 5: 27512
-    TFamilyConfig{0x08, 0xEF, 0x08, 0xFF, Prog_Vpp_Keep},      // 6: 28C16
-    std::nullopt,                                              // 7: unused
-    TFamilyConfig{0x60, 0xED, 0x60, 0xFD, Prog_Vpp_Keep},      // 8: 28C64, 28C256
-};
-
-constexpr uint8_t Fam1_6_Fixed_Hi = Hi_A11_Or_Write_Fam6; // A11 line held at 1
-constexpr uint8_t Fam3_Fixed_Hi = Hi_Strobe_Fam3_8 | Hi_Bit7;
-constexpr uint8_t Fam4_Fixed_Hi = Hi_Bit7;
-constexpr uint8_t Fam8_Address_Bits = 0x3F; // A8..A13
-constexpr uint8_t Fam8_Fixed_Hi = Hi_Strobe_Fam3_8;
-constexpr int32_t Fam8_A14 = 0x4000; // moves to latch bit 7
 
 // Socket enable bits of Socket_Latch by socket 1..4.
 constexpr uint8_t Socket_Enable_Bit[5] = {0, Sock_Enable_1, Sock_Enable_2, Sock_Enable_3,
@@ -40,41 +19,22 @@ constexpr int32_t All_Sockets = 0x1F;
 
 std::optional<TFamilyConfig> Family_Config(int32_t family)
 {
-    if (family < 0 || family >= Family_Count)
-        return std::nullopt;
-    return Family_Table[family];
+    if (const TFamily* row = Family_Row(family))
+        return row->Config;
+    return std::nullopt;
 }
 
 bool Is_Eprom_Family(int32_t family)
 {
-    return family >= 1 && family <= 5;
+    const TFamily* row = Family_Row(family);
+    return row != nullptr && row->Uv_Eprom;
 }
 
 std::optional<THiMapping> Map_High_Address(int32_t family, int32_t address)
 {
-    const uint8_t h = static_cast<uint8_t>((address >> 8) & 0xFF);
-    switch (family) {
-    case 1:
-        return THiMapping{static_cast<uint8_t>(h | Fam1_6_Fixed_Hi), false};
-    case 2:
-        return THiMapping{h, false};
-    case 3:
-        return THiMapping{static_cast<uint8_t>((h ^ Hi_A13) | Fam3_Fixed_Hi), true};
-    case 4:
-        return THiMapping{static_cast<uint8_t>((h ^ Hi_A13) | Fam4_Fixed_Hi), false};
-    case 5:
-        return THiMapping{static_cast<uint8_t>(h ^ Hi_A13), false};
-    case 6:
-        return THiMapping{static_cast<uint8_t>(h | Fam1_6_Fixed_Hi), true};
-    case 8: {
-        uint8_t v = static_cast<uint8_t>(((h & Fam8_Address_Bits) ^ Hi_A13) | Fam8_Fixed_Hi);
-        if (address & Fam8_A14)
-            v |= Hi_Bit7;
-        return THiMapping{v, true};
-    }
-    default:
-        return std::nullopt;
-    }
+    if (const TFamily* row = Family_Row(family))
+        return THiMapping{row->High_Byte(address), row->Hi_Stored};
+    return std::nullopt;
 }
 
 TSocketSelect Select_Values(uint32_t fam_socket, uint32_t fam_vpp, int32_t socket)
@@ -104,15 +64,15 @@ int32_t Drop_From_Gang(int32_t mask, int32_t socket)
 TVppSetting Vpp_Setting(int32_t code)
 {
     switch (code) {
-    case 1:
+    case gang::Vpp_25V:
         return {Vpp_Value_25V, L3_High_Vpp, "Vpp = 25"};
-    case 2:
+    case gang::Vpp_21V:
         return {Vpp_Value_21V, L3_High_Vpp, "Vpp = 21"};
-    case 3:
+    case gang::Vpp_12V5:
         return {Vpp_Value_12V5, L3_High_Vpp, "Vpp = 12.5"};
-    case 4:
+    case gang::Vpp_12V:
         return {Vpp_Value_Low, 0x00, "Vpp = 12"};
-    case 5:
+    case gang::Vpp_5V:
         return {Vpp_Value_Low, 0x00, "Vpp = 5"};
     default:
         return {Vpp_Value_Low, 0x00, nullptr};

@@ -49,6 +49,13 @@ std::optional<int32_t> Full_Gang_Mask(int32_t gang_size);
 // Gang_Mask with the bit of a failed socket (1-5) cleared.
 int32_t Drop_From_Gang(int32_t mask, int32_t socket);
 
+// Voltage codes (TSelection::Vpp_Code).
+constexpr int32_t Vpp_25V = 1;
+constexpr int32_t Vpp_21V = 2;
+constexpr int32_t Vpp_12V5 = 3;
+constexpr int32_t Vpp_12V = 4;
+constexpr int32_t Vpp_5V = 5;
+
 // The latch values and caption of a voltage code (TSelection::Vpp_Code).
 struct TVppSetting {
     uint32_t Vpp_Value;

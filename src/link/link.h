@@ -16,6 +16,7 @@
 //   programming.cpp   Program_Range, Prog_Pulse, Prog_Byte, EE_Write_Byte,
 //                     EE_Write_Page
 //   start_up.cpp      Find_And_Calibrate, Start_Up, Close_Down
+//   families.cpp      the table of device families (families.h)
 //
 // The link never touches a widget: it reads the user's choices from
 // TSelection, tells the user what happens through IReport and asks the front
@@ -23,6 +24,7 @@
 #pragma once
 
 #include "core/buffer.h"
+#include "link/families.h"
 #include "link/host.h"
 #include "link/port.h"
 #include "link/report.h"
@@ -202,8 +204,10 @@ private:
     void EE_Load_Page(int32_t length);
     // Reads the page back and compares it; Cur_Add ends where it began.
     void EE_Read_Back(int32_t length);
-    void Prog_Pulse_Family_1();
-    void Prog_Pulse_Shared(int32_t family);
+    void Prog_Pulse_Inverted();
+    void Prog_Pulse_Shared(TPulse_Strobe strobe);
+    // True when the chosen family's write algorithm is this one.
+    bool Family_Writes_With(void (TLink::*write)()) const;
 };
 
 } // namespace gang

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -74,7 +75,7 @@ std::vector<TParport> List_Parports(const std::string& root)
         const std::string digits = name.substr(prefix_len);
         if (digits.find_first_not_of("0123456789") != std::string::npos)
             continue;
-        std::ifstream file(proc + "/" + name + "/base-addr");
+        std::ifstream file(std::filesystem::path(proc) / name / "base-addr");
         std::stringstream text;
         text << file.rdbuf();
         const auto addr = Parse_Base_Addr(text.str());

@@ -3,6 +3,7 @@
 // with data polling for the 28C16 and a 32-byte page write with polling,
 // read-back and retries for the 28C64 / 28C256.
 #include "link/address_map.h"
+#include "link/families.h"
 #include "link/latches.h"
 #include "link/link.h"
 
@@ -13,12 +14,9 @@ namespace gang {
 using namespace latch;
 
 namespace {
-constexpr int32_t Family_28C16 = 6;
-constexpr int32_t Family_28C64 = 8;
 constexpr uint8_t Erased = 0xFF;
 constexpr uint16_t Last_Retry_Width = 130; // no pulse follows one wider than this
 constexpr int32_t EE_Poll_Limit = 4096;
-constexpr int32_t Page_Size = 32;
 constexpr int32_t Page_Tries = 10;
 const char* const Not_Programmed = "Not Programmed";
 
@@ -35,6 +33,12 @@ private:
 };
 } // namespace
 
+bool TLink::Family_Writes_With(void (TLink::*write)()) const
+{
+    const TFamily* family = Family_Row(Family());
+    return family != nullptr && family->Write == write;
+}
+
 uint8_t TLink::Buffer_Byte(int32_t address) const
 {
     return Buffer.Data[static_cast<uint32_t>(address) & (Buffer_Size - 1)];
@@ -42,8 +46,8 @@ uint8_t TLink::Buffer_Byte(int32_t address) const
 
 void TLink::Program_Range()
 {
-    const int32_t family = Family();
-    if (!Family_Known()) {
+    const TFamily* family = Family_Row(Family());
+    if (family == nullptr) {
         Gang_Mask = 0; // no algorithm exists without a device type
         return;
     }
@@ -56,17 +60,11 @@ void TLink::Program_Range()
             if (Socket_Fail[k] != 0)
                 continue;
             Select_Socket();
-            if (family == Family_28C16)
-                EE_Write_Byte();
-            else if (family == Family_28C64)
-                EE_Write_Page();
-            else
-                Prog_Byte();
+            (this->*family->Write)();
             if (Prog_Ok == 0)
                 Mark_Socket_Failed(Not_Programmed);
         }
-        if (family == Family_28C64)
-            Cur_Add = Cur_Add + (Page_Size - 1);
+        Cur_Add = Cur_Add + (family->Address_Step - 1);
         Next_Address();
     } while (!(Quit_Flag > 0 || Gang_Mask == 0));
     // All sockets deselected.
@@ -74,9 +72,9 @@ void TLink::Program_Range()
     Latch(Vpp_Latch, Fam_Vpp);
 }
 
-// Family 1 strobes Socket_Latch bit 5 with every socket enable inverted: the
+// The 2716 strobes Socket_Latch bit 5 with every socket enable inverted: the
 // selected socket at its deselected level, all the others selected.
-void TLink::Prog_Pulse_Family_1()
+void TLink::Prog_Pulse_Inverted()
 {
     const uint32_t inverted = Cur_Socket_Val ^ Sock_Enables_1_4;
     Latch(Socket_Latch, inverted);
@@ -90,23 +88,23 @@ void TLink::Prog_Pulse_Family_1()
     Latch(Socket_Latch, Cur_Socket_Val & static_cast<uint8_t>(~Sock_Output_Off));
 }
 
-// Families 2 to 5: one shape, the strobe in a different latch per family.
-void TLink::Prog_Pulse_Shared(int32_t family)
+// The other UV EPROMs: one shape, the strobe in a different latch per family.
+void TLink::Prog_Pulse_Shared(TPulse_Strobe strobe)
 {
     Latch(Socket_Latch, Cur_Socket_Val);
     Latch(Vpp_Latch, Cur_Vpp_Val);
-    switch (family) {
-    case 3:
+    switch (strobe) {
+    case TPulse_Strobe::Add_Hi:
         Latch(Add_Hi_Latch, Hi_Value & static_cast<uint8_t>(~Hi_Strobe_Fam3_8));
         Pulse_Wait();
         Latch(Add_Hi_Latch, Hi_Value);
         break;
-    case 4:
+    case TPulse_Strobe::Vpp:
         Latch(Vpp_Latch, Cur_Vpp_Val & static_cast<uint8_t>(~Vpp_Prog_Fam4));
         Pulse_Wait();
         Latch(Vpp_Latch, Cur_Vpp_Val);
         break;
-    default: // 2 and 5
+    default: // Socket
         Latch(Socket_Latch, Cur_Socket_Val & static_cast<uint8_t>(~Sock_Prog_Fam2_5));
         Pulse_Wait();
         Latch(Socket_Latch, Cur_Socket_Val);
@@ -119,17 +117,19 @@ void TLink::Prog_Pulse_Shared(int32_t family)
 
 void TLink::Prog_Pulse()
 {
-    const int32_t family = Family();
-    if (family == 1)
-        Prog_Pulse_Family_1();
-    else if (family >= 2 && family <= 5)
-        Prog_Pulse_Shared(family);
+    const TFamily* family = Family_Row(Family());
     // The EEPROM families and an unknown family have no pulse.
+    if (family == nullptr || family->Strobe == TPulse_Strobe::None)
+        return;
+    if (family->Strobe == TPulse_Strobe::Socket_Inverted)
+        Prog_Pulse_Inverted();
+    else
+        Prog_Pulse_Shared(family->Strobe);
 }
 
 void TLink::Prog_Byte()
 {
-    if (Family() < 1 || Family() > 5) {
+    if (!Family_Writes_With(&TLink::Prog_Byte)) {
         Prog_Ok = 0;
         return;
     }
@@ -172,7 +172,7 @@ void TLink::EE_Poll(uint8_t expected)
 
 void TLink::EE_Write_Byte()
 {
-    if (Family() != Family_28C16) {
+    if (!Family_Writes_With(&TLink::EE_Write_Byte)) {
         Prog_Ok = 0;
         return;
     }
@@ -221,13 +221,14 @@ void TLink::EE_Read_Back(int32_t length)
 
 void TLink::EE_Write_Page()
 {
-    if (Family() != Family_28C64) {
+    if (!Family_Writes_With(&TLink::EE_Write_Page)) {
         Prog_Ok = 0;
         return;
     }
-    // Never past the end of the range nor the end of the Buffer.
+    // One page, never past the end of the range nor the end of the Buffer.
+    const int32_t page = Family_Row(Family())->Address_Step;
     const int32_t length =
-        std::min({Page_Size, Buffer.End_Of_Eprom + 1 - Cur_Add, Buffer_Size - Cur_Add});
+        std::min({page, Buffer.End_Of_Eprom + 1 - Cur_Add, Buffer_Size - Cur_Add});
     if (Cur_Add < 0 || length <= 0) {
         Prog_Ok = 1; // nothing of the range left to write
         return;

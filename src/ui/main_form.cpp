@@ -207,6 +207,7 @@ TMainForm::TMainForm(IPort& port, QWidget* parent)
     ThreadedTimer1.SetInterval(1);
     ThreadedTimer1.OnTimer = [this](TThreadedTimer*) { ThreadedTimer1Timer(); };
     ThreadedTimer1.SetThreadPriority(TThreadPriority::tpTimeCritical);
+    Report_.On_Window_Enabled = [this](bool enabled) { Host_.Hold_User_Input(!enabled); };
 
     setAutoFillBackground(true);
     QPalette p = palette();

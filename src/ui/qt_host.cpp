@@ -16,7 +16,8 @@ TQtHost::TQtHost(TFormModel& form, std::function<void(int)> arm, std::function<v
 
 void TQtHost::ProcessMessages()
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::processEvents(Holding_Input ? QEventLoop::ExcludeUserInputEvents
+                                                  : QEventLoop::AllEvents);
 }
 
 void TQtHost::ArmTimer(int interval_ms)
@@ -68,7 +69,7 @@ void TQtHost::ShowError(const std::string& text)
     Present({TMessageKind::Error, Title_, text, false, 0, 0});
 }
 
-void TQtHost::Present(TMessage message)
+void TQtHost::Present(const TMessage& message)
 {
     if (Presenter)
         Presenter(message);

@@ -32,19 +32,26 @@ public:
     void Raise_Run_Priority() override;
     void Restore_Run_Priority() override;
 
+    // While held, message pumps leave mouse and key input queued.  The window
+    // is disabled for each EEPROM page, and a click made meanwhile (on the
+    // stop button or Quit) would be dropped on the disabled window; held, it
+    // reaches the window in the pass between pages, when it is enabled.
+    void Hold_User_Input(bool hold) { Holding_Input = hold; }
+
     // Tests and the window replace the presenter (e.g. with a recorder).
     void Set_Presenter(TMessagePresenter presenter) { Presenter = std::move(presenter); }
     void Set_Title(std::string title) { Title_ = std::move(title); }
     const std::string& Title() const { return Title_; }
 
 private:
-    void Present(TMessage message);
+    void Present(const TMessage& message);
 
     TFormModel& Form;
     std::function<void(int)> Arm;
     std::function<void()> Disarm;
     TMessagePresenter Presenter;
     std::string Title_;
+    bool Holding_Input = false;
     int Raise_Depth = 0; // nested runs raise once
     TRunPriority Run_Priority;
 };

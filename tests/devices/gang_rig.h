@@ -123,7 +123,7 @@ struct TGangRig {
         constexpr double Unit_Us = 1e6 / 750.0;
         for (const sim::TStrobeEvent& e : Sim.Strobes()) {
             bool ok = e.Width_Us < Host.Us_Per_Pump / 2;
-            if (Sel.Family <= Last_Eprom_Family) {
+            if (Is_Eprom_Family(Sel.Family)) {
                 ok = false;
                 for (int w = 2; w <= 512; w *= 2)
                     ok = ok || (e.Width_Us >= w * Unit_Us - 1e-3 &&

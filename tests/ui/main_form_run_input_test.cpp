@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <gtest/gtest.h>
 
@@ -130,6 +131,37 @@ TEST(MainFormRunInput, StopAndQuitReachA28C256RunBetweenPages)
             EXPECT_EQ(rig.Sim.Chip_Byte(s, next), 0xFF) << s;
         EXPECT_TRUE(Caption(f, "Device_5").endsWith("-Programmed OK "));
         EXPECT_TRUE(f.Control("Program_Eprom")->isEnabled());
+    }
+    // A click made while a page is written, as the window system queues it:
+    // it waits for the pass between pages instead of being dropped on the
+    // disabled window.
+    {
+        TWindowRig rig(TWindowRig::At_378());
+        TMainForm& f = *rig.Form;
+        Set_Up(rig, Row_28C256, 5, "28C256");
+        QWidget* stop = f.Control("Quit_Func_But");
+        int32_t page_at_click = -1;
+        rig.During_Run([&] {
+            if (page_at_click < 0 && f.Link().Cur_Add >= 0x1000 && !f.isEnabled()) {
+                page_at_click = f.Link().Cur_Add;
+                QWindow* window = f.windowHandle();
+                const QPoint at = stop->mapTo(&f, stop->rect().center());
+                const QPoint global = stop->mapToGlobal(stop->rect().center());
+                using TSys = QWindowSystemInterface;
+                TSys::handleMouseEvent<TSys::AsynchronousDelivery>(
+                    window, at, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+                TSys::handleMouseEvent<TSys::AsynchronousDelivery>(
+                    window, at, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+            }
+        });
+        QTest::mouseClick(f.Control("Program_Eprom"), Qt::LeftButton);
+        rig.End_Run_Hand();
+
+        ASSERT_GE(page_at_click, 0x1000);
+        const uint32_t next = static_cast<uint32_t>(page_at_click & ~31) + 32;
+        EXPECT_EQ(Caption(f, "Quit_Func_But"), "&Quit = " + QString::number(next, 16).toUpper());
+        for (int s = 1; s <= 5; ++s)
+            EXPECT_EQ(rig.Sim.Chip_Byte(s, next), 0xFF) << s;
     }
     // Quit: the close completes once the page in hand is done.
     {

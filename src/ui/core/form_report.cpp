@@ -84,6 +84,8 @@ void TFormReport::Stop_Offered()
 void TFormReport::Window_Enabled(bool enabled)
 {
     Form.Form.SetEnabled(enabled);
+    if (On_Window_Enabled)
+        On_Window_Enabled(enabled);
 }
 
 void TFormReport::Status(const std::string& text)

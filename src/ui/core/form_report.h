@@ -7,6 +7,7 @@
 #include "link/report.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace gang {
@@ -39,6 +40,10 @@ public:
     void Socket_Visible(int socket, bool visible) override;
     void Range(int32_t start_of_buffer, int32_t start_of_eprom, int32_t end_of_eprom) override;
     void Selection_Changed(const TSelection& selection) override;
+
+    // Told when the whole window is disabled for an EEPROM page and enabled
+    // again after it.
+    std::function<void(bool enabled)> On_Window_Enabled;
 
 private:
     TFormModel& Form;

@@ -28,8 +28,9 @@ std::string Hex_Data_Line(const TBuffer& buffer, int32_t row_address)
     std::string line(Hex_Data_Length, ' ');
     const std::string address = IntToHex(row_address, 5);
     line.replace(0, address.size(), address);
+    const auto row = static_cast<std::size_t>(row_address);
     for (int c = 0; c < Hex_Cols; ++c) {
-        const uint8_t value = buffer[static_cast<std::size_t>(row_address + c)];
+        const uint8_t value = buffer[row + static_cast<std::size_t>(c)];
         line[Hex_Digit_Offset + 3 * c] = digits[value >> 4];
         line[Hex_Digit_Offset + 3 * c + 1] = digits[value & 0xF];
         line[Hex_Char_Offset + c] = Hex_View_Char(value);
