@@ -18,8 +18,8 @@ using namespace gang;
 
 class TNullPort : public bench::TBenchPort {
 public:
-    void WriteByte(uint16_t, uint8_t value) override { benchmark::DoNotOptimize(value); }
-    uint8_t ReadByte(uint16_t) override { return 0x5A; }
+    void Write(uint16_t, TRegister, uint8_t value) override { benchmark::DoNotOptimize(value); }
+    uint8_t Read(uint16_t, TRegister) override { return 0x5A; }
 };
 
 class TNullHost : public IHost {
@@ -44,8 +44,6 @@ struct TBench {
     TBench()
     {
         Link.DataPort = 0x378;
-        Link.StatusPort = 0x379;
-        Link.ControlPort = 0x37A;
         Link.Port_Enable();
     }
 };

@@ -68,8 +68,8 @@ public:
 class TFreePort : public bench::TBenchPort {
 public:
     uint64_t Accesses = 0;
-    void WriteByte(uint16_t, uint8_t) override { ++Accesses; }
-    uint8_t ReadByte(uint16_t) override
+    void Write(uint16_t, TRegister, uint8_t) override { ++Accesses; }
+    uint8_t Read(uint16_t, TRegister) override
     {
         ++Accesses;
         return 0x70; // both nibbles F once BUSY is flipped back
@@ -102,8 +102,6 @@ struct TProgram {
             Link->Find_Programmer();
         } else {
             Link->DataPort = 0x378;
-            Link->StatusPort = 0x379;
-            Link->ControlPort = 0x37A;
             Link->Port_Enable();
             Link->Set_Found(true);
         }

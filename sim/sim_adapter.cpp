@@ -22,6 +22,20 @@ constexpr uint8_t Floating = 0xFF; // an undriven port line reads high
 constexpr uint8_t Ecr_Power_On = 0x35;
 constexpr std::size_t Strobe_Log_Limit = std::size_t(1) << 20;
 
+// The register's address on the card, from the card's own offsets.
+uint16_t Address_Of(uint16_t base, gang::TRegister reg)
+{
+    switch (reg) {
+    case gang::TRegister::Data:
+        return static_cast<uint16_t>(base + Data_Offset);
+    case gang::TRegister::Status:
+        return static_cast<uint16_t>(base + Status_Offset);
+    case gang::TRegister::Control:
+        break;
+    }
+    return static_cast<uint16_t>(base + Control_Offset);
+}
+
 bool Is_Standard_Base(uint16_t base)
 {
     return base == 0x278 || base == 0x378 || base == 0x3BC;
@@ -448,30 +462,30 @@ void TSimAdapter::SetFastMode(bool fast)
     Impl->Fast_Mode = fast;
 }
 
-void TSimAdapter::EnablePorts(uint16_t first, uint16_t last)
+void TSimAdapter::EnablePorts(uint16_t base)
 {
-    Impl->Enabled_Ranges.emplace_back(first, last);
+    Impl->Enabled_Ranges.emplace_back(base, static_cast<uint16_t>(base + Control_Offset));
 }
 
-void TSimAdapter::DisablePorts(uint16_t first, uint16_t last)
+void TSimAdapter::DisablePorts(uint16_t base)
 {
     auto& ranges = Impl->Enabled_Ranges;
-    ranges.erase(std::remove(ranges.begin(), ranges.end(), std::make_pair(first, last)),
-                 ranges.end());
+    const auto range = std::make_pair(base, static_cast<uint16_t>(base + Control_Offset));
+    ranges.erase(std::remove(ranges.begin(), ranges.end(), range), ranges.end());
 }
 
-int TSimAdapter::Inp(uint16_t port)
+uint8_t TSimAdapter::ReadEcr(uint16_t base)
 {
     if (Impl->Fast_Mode)
         ++Impl->Access_Violations; // the slow path needs fast mode off
-    return Impl->Read(port);
+    return Impl->Read(static_cast<uint16_t>(base + Ecr_Offset));
 }
 
-void TSimAdapter::Outp(uint16_t port, int value)
+void TSimAdapter::WriteEcr(uint16_t base, uint8_t value)
 {
     if (Impl->Fast_Mode)
         ++Impl->Access_Violations;
-    Impl->Write(port, static_cast<uint8_t>(value));
+    Impl->Write(static_cast<uint16_t>(base + Ecr_Offset), value);
 }
 
 int TSimAdapter::GetLastState(std::string& text)
@@ -504,6 +518,16 @@ uint8_t TSimAdapter::ReadByte(uint16_t port)
         return Floating;
     }
     return Impl->Read(port);
+}
+
+void TSimAdapter::Write(uint16_t base, gang::TRegister reg, uint8_t value)
+{
+    WriteByte(Address_Of(base, reg), value);
+}
+
+uint8_t TSimAdapter::Read(uint16_t base, gang::TRegister reg)
+{
+    return ReadByte(Address_Of(base, reg));
 }
 
 } // namespace gang::sim

@@ -112,7 +112,8 @@ public:
     uint64_t Wiring_Faults() const;
     // Select code changed together with the strobe edge: no latch was written.
     uint64_t Setup_Violations() const;
-    // Direct access outside EnablePorts (Win_Nt), or Inp/Outp with fast mode on.
+    // Direct access outside EnablePorts (Win_Nt), or ReadEcr/WriteEcr with fast
+    // mode on.
     uint64_t Access_Violations() const;
     // Effective program / write strobes; the log keeps the first 2^20 of them.
     uint64_t Strobe_Count() const;
@@ -129,17 +130,23 @@ public:
     // std::runtime_error when the file cannot be opened.
     void Trace_To(const std::string& path);
 
+    // ---- the card's I/O addresses, as the system bus sees them ---------------
+    // One register access at an absolute port address; what the IPort calls
+    // below come down to (and what the trace prints).
+    void WriteByte(uint16_t port, uint8_t value);
+    uint8_t ReadByte(uint16_t port);
+
     // ---- IPort -----------------------------------------------------------------
     bool IsWinNT() override;
     void SetFastMode(bool fast) override;
-    void EnablePorts(uint16_t first, uint16_t last) override;
-    void DisablePorts(uint16_t first, uint16_t last) override;
-    int Inp(uint16_t port) override;
-    void Outp(uint16_t port, int value) override;
+    void EnablePorts(uint16_t base) override;
+    void DisablePorts(uint16_t base) override;
+    uint8_t ReadEcr(uint16_t base) override;
+    void WriteEcr(uint16_t base, uint8_t value) override;
     int GetLastState(std::string& text) override;
     std::vector<uint16_t> OtherPorts() override;
-    void WriteByte(uint16_t port, uint8_t value) override;
-    uint8_t ReadByte(uint16_t port) override;
+    void Write(uint16_t base, gang::TRegister reg, uint8_t value) override;
+    uint8_t Read(uint16_t base, gang::TRegister reg) override;
 
 private:
     std::unique_ptr<TSimAdapterImpl> Impl;

@@ -10,7 +10,7 @@ void TLink::Write_Latch(uint8_t select)
 {
     if (!Port_Open)
         return;
-    Strobe_Latch(Port, DataPort, select, static_cast<uint8_t>(Latch_Byte & 0xFF));
+    Strobe_Latch(Registers, DataPort, select, static_cast<uint8_t>(Latch_Byte & 0xFF));
 }
 
 void TLink::Latch(uint8_t select, uint32_t value)
@@ -60,17 +60,17 @@ void TLink::Read_Bus()
         return;
     }
     Nibble_Wait();
-    Port.WriteByte(ControlPort, latch::Control_Idle);
+    Registers.Write(DataPort, TRegister::Control, latch::Control_Idle);
     // High nibble on status bits 7..4; bit 7 (BUSY) arrives inverted.
-    uint8_t status = Port.ReadByte(StatusPort);
+    uint8_t status = Registers.Read(DataPort, TRegister::Status);
     Read_Value = static_cast<uint8_t>((status ^ latch::Status_Inverted) & latch::Status_Nibble);
-    Port.WriteByte(ControlPort, latch::Control_Low_Nibble);
+    Registers.Write(DataPort, TRegister::Control, latch::Control_Low_Nibble);
     Nibble_Wait();
     // Low nibble on the same four status bits, bit 7 again inverted.
-    status = Port.ReadByte(StatusPort);
+    status = Registers.Read(DataPort, TRegister::Status);
     Read_Value = static_cast<uint8_t>(Read_Value |
                                       ((status ^ latch::Status_Inverted) >> latch::Nibble_Shift));
-    Port.WriteByte(ControlPort, latch::Control_Idle);
+    Registers.Write(DataPort, TRegister::Control, latch::Control_Idle);
 }
 
 void TLink::Reset_Latches()

@@ -41,8 +41,6 @@ void TLink::Port_Test(uint8_t pattern)
 void TLink::Probe_Port()
 {
     Port_Enable();
-    StatusPort = static_cast<uint16_t>(DataPort + 1);
-    ControlPort = static_cast<uint16_t>(DataPort + 2);
     if (Enable_Failed) {
         // No access to the registers: any read or write would fault.  The
         // probe ends as not found; the release puts the ECR back.
@@ -81,7 +79,7 @@ void TLink::Find_Programmer()
                 break;
         // Add-in cards sit where their bus put them: each port the system
         // lists is announced, then tested like the three above.
-        for (uint16_t base : done ? std::vector<uint16_t>{} : Port.OtherPorts()) {
+        for (uint16_t base : done ? std::vector<uint16_t>{} : Access.OtherPorts()) {
             if (std::find(std::begin(Candidate_Ports), std::end(Candidate_Ports), base) !=
                 std::end(Candidate_Ports))
                 continue;

@@ -14,11 +14,10 @@ namespace {
 constexpr int Fatal_Signals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int Fatal_Count = sizeof Fatal_Signals / sizeof Fatal_Signals[0];
 constexpr long Rest_Low_Ns = 1000000; // the 1 ms low phase of Bus_Rest
-constexpr uint16_t Control_Offset = 2;
 
-std::atomic<IPort*> Armed_Port{nullptr};
+std::atomic<IPort_Registers*> Armed_Port{nullptr};
 std::atomic<uint16_t> Armed_Base{0};
-static_assert(std::atomic<IPort*>::is_always_lock_free, "read from a signal handler");
+static_assert(std::atomic<IPort_Registers*>::is_always_lock_free, "read from a signal handler");
 static_assert(std::atomic<uint16_t>::is_always_lock_free, "read from a signal handler");
 
 std::atomic<bool> Installed{false};
@@ -49,7 +48,7 @@ void On_Fatal_Signal(int signo)
     const int index = Index_Of(signo);
     if (index >= 0)
         sigaction(signo, &Previous[index], nullptr);
-    IPort* port = Armed_Port.exchange(nullptr);
+    IPort_Registers* port = Armed_Port.exchange(nullptr);
     if (port != nullptr)
         Emergency_Rest(*port, Armed_Base.load());
     // Blocked while this handler runs: delivered with the restored action as
@@ -59,13 +58,12 @@ void On_Fatal_Signal(int signo)
 
 } // namespace
 
-void Emergency_Rest(IPort& port, uint16_t base) noexcept
+void Emergency_Rest(IPort_Registers& port, uint16_t base) noexcept
 {
-    const auto control = static_cast<uint16_t>(base + Control_Offset);
     for (const latch::TLatch_Value& l : latch::Reset_Sequence)
         Strobe_Latch(port, base, l.Select, l.Value);
     Spin_Ns(Rest_Low_Ns);
-    port.WriteByte(control, latch::Control_Rest);
+    port.Write(base, TRegister::Control, latch::Control_Rest);
 }
 
 void Install_Emergency_Rest_Handlers()
@@ -81,7 +79,7 @@ void Install_Emergency_Rest_Handlers()
     }
 }
 
-void Arm_Emergency_Rest(IPort& port, uint16_t base)
+void Arm_Emergency_Rest(IPort_Registers& port, uint16_t base)
 {
     Armed_Port.store(nullptr);
     Armed_Base.store(base);
@@ -93,9 +91,9 @@ void Disarm_Emergency_Rest()
     Armed_Port.store(nullptr);
 }
 
-void Disarm_Emergency_Rest(const IPort& port)
+void Disarm_Emergency_Rest(const IPort_Registers& port)
 {
-    IPort* expected = const_cast<IPort*>(&port);
+    IPort_Registers* expected = const_cast<IPort_Registers*>(&port);
     Armed_Port.compare_exchange_strong(expected, nullptr);
 }
 

@@ -24,13 +24,13 @@ void Install_Emergency_Rest_Handlers();
 // Names the open port (data register at base) for the handlers; from a
 // successful Port_Enable to the Port_Release.  The port must outlive the
 // arming.
-void Arm_Emergency_Rest(IPort& port, uint16_t base);
+void Arm_Emergency_Rest(IPort_Registers& port, uint16_t base);
 void Disarm_Emergency_Rest();
 // Disarms only when that port is the armed one.
-void Disarm_Emergency_Rest(const IPort& port);
+void Disarm_Emergency_Rest(const IPort_Registers& port);
 
 // The rest sequence itself, on the calling thread (the handlers' body;
-// async-signal-safe as long as the port's WriteByte is).
-void Emergency_Rest(IPort& port, uint16_t base) noexcept;
+// async-signal-safe as long as the port's register Write is).
+void Emergency_Rest(IPort_Registers& port, uint16_t base) noexcept;
 
 } // namespace gang

@@ -12,16 +12,16 @@
 
 namespace gang {
 
-inline void Strobe_Latch(IPort& port, uint16_t data_port, uint8_t select, uint8_t value) noexcept
+inline void Strobe_Latch(IPort_Registers& port, uint16_t base, uint8_t select,
+                         uint8_t value) noexcept
 {
-    const auto control = static_cast<uint16_t>(data_port + 2);
     const auto strobed = static_cast<uint8_t>(select | latch::Strobe);
-    port.WriteByte(data_port, value);
-    port.WriteByte(control, select);
-    port.WriteByte(control, strobed);
-    port.WriteByte(control, strobed); // held for a second bus cycle
-    port.WriteByte(control, select);
-    port.WriteByte(control, latch::Control_Idle);
+    port.Write(base, TRegister::Data, value);
+    port.Write(base, TRegister::Control, select);
+    port.Write(base, TRegister::Control, strobed);
+    port.Write(base, TRegister::Control, strobed); // held for a second bus cycle
+    port.Write(base, TRegister::Control, select);
+    port.Write(base, TRegister::Control, latch::Control_Idle);
 }
 
 } // namespace gang

@@ -37,7 +37,8 @@ namespace gang {
 class TLink {
 public:
     TLink(IPort& port, IHost& host, IReport& report, TSelection& selection, TBuffer& buffer)
-        : Port(port), Host(host), Report(report), Selection(selection), Buffer(buffer)
+        : Access(port), Registers(port), Host(host), Report(report), Selection(selection),
+          Buffer(buffer)
     {
     }
     ~TLink();
@@ -109,11 +110,8 @@ public:
     // The one port a search probes when the user named it (--port); without
     // it the search tries 0x278, 0x378, 0x3BC, then the system's other ports.
     std::optional<uint16_t> Chosen_Port;
-    // Port addresses (the base being searched or found).
+    // Base address of the port being searched or found (its data register).
     uint16_t DataPort = 0;
-    uint16_t StatusPort = 0;
-    uint16_t ControlPort = 0;
-    uint16_t EcrPort() const { return static_cast<uint16_t>(DataPort + 0x402); }
     uint8_t Saved_Ecr = 0;
     // Set by Port_Enable when the port-access library reported a failure: the
     // probe in hand must not touch the registers (an unpermitted access kills
@@ -178,7 +176,10 @@ public:
     // sockets the selection leaves out.
     void Clear_Socket_Fails();
 
-    IPort& Port;
+    // The port, seen by port access and the search (Access) and by the bus
+    // routines (Registers).
+    IPort_Access& Access;
+    IPort_Registers& Registers;
     IHost& Host;
     IReport& Report;
     TSelection& Selection;

@@ -28,9 +28,7 @@
 namespace gang {
 
 namespace {
-constexpr uint16_t Ecr_Offset = 0x402;
-constexpr uint16_t Status_Offset = 1;
-constexpr uint16_t Control_Offset = 2;
+constexpr uint16_t Register_Count = 3; // data, status, control
 constexpr uint16_t Legacy_Bases[] = {0x278, 0x378, 0x3BC};
 const char* const Proc_Dir = "proc/sys/dev/parport";
 const char* const Dev_Dir = "dev";
@@ -239,18 +237,12 @@ void TLinuxPort::Revoke_Direct(uint16_t first, uint16_t count)
 #endif
 }
 
-void TLinuxPort::EnablePorts(uint16_t first, uint16_t last)
+void TLinuxPort::EnablePorts(uint16_t base)
 {
     Close_Ppdev();
     mode_ = Mode::None;
-    first_ = 1;
-    last_ = 0;
-    if (last < first) {
-        Fail("empty port range " + Hex4(first) + "-" + Hex4(last));
-        return;
-    }
     std::string node;
-    const int fd = Open_Node(first, node);
+    const int fd = Open_Node(base, node);
     const int open_errno = errno;
     if (fd >= 0) {
         // The kernel's port opened: it is used or nothing is.  A refused
@@ -261,85 +253,81 @@ void TLinuxPort::EnablePorts(uint16_t first, uint16_t last)
         }
         fd_ = fd;
         mode_ = Mode::Ppdev;
-    } else if (Grant_Direct(first, static_cast<uint16_t>(last - first + 1))) {
+    } else if (Grant_Direct(base, Register_Count)) {
         mode_ = Mode::Direct;
     } else {
-        Fail(Access_Refused_Text(first, node, open_errno, ioperm_errno_, Has_Raw_Io_Capability()));
+        Fail(Access_Refused_Text(base, node, open_errno, ioperm_errno_, Has_Raw_Io_Capability()));
         return;
     }
-    first_ = first;
-    last_ = last;
+    base_ = base;
     Succeed();
 }
 
-void TLinuxPort::DisablePorts(uint16_t first, uint16_t last)
+void TLinuxPort::DisablePorts(uint16_t base)
 {
     Succeed();
     if (mode_ == Mode::Ppdev)
         Close_Ppdev();
-    else if (mode_ == Mode::Direct && last >= first)
-        Revoke_Direct(first, static_cast<uint16_t>(last - first + 1));
+    else if (mode_ == Mode::Direct)
+        Revoke_Direct(base, Register_Count);
     mode_ = Mode::None;
-    first_ = 1;
-    last_ = 0;
 }
 
-// Only the ECP control register is reached through Inp and Outp.  When the
-// kernel's port for that base opens, the register is its driver's; otherwise
-// it is read or written directly, with the permission held for that one
-// access.
-int TLinuxPort::Inp(uint16_t port)
+bool TLinuxPort::Ecr_Is_Drivers(uint16_t base) const
 {
-    const auto base = static_cast<uint16_t>(port - Ecr_Offset);
+    if (mode_ == Mode::Ppdev && base == base_)
+        return true;
     std::string node;
-    if (mode_ == Mode::Ppdev && base == first_) {
+    const int fd = Open_Node(base, node);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
+// When the kernel's port for that base opens, the ECP register is its
+// driver's; otherwise it is read or written directly, with the permission
+// held for that one access.
+uint8_t TLinuxPort::ReadEcr(uint16_t base)
+{
+    if (Ecr_Is_Drivers(base)) {
         Succeed();
         return 0;
     }
-    if (const int fd = Open_Node(base, node); fd >= 0) {
-        close(fd);
-        Succeed();
-        return 0;
-    }
+    const auto ecr = static_cast<uint16_t>(base + Ecr_Offset);
 #ifdef GANG_HAVE_IOPERM
-    if (Grant_Direct(port, 1)) {
-        const int value = inb(port);
-        Revoke_Direct(port, 1);
+    if (Grant_Direct(ecr, 1)) {
+        const uint8_t value = inb(ecr);
+        Revoke_Direct(ecr, 1);
         Succeed();
         return value;
     }
 #else
-    Grant_Direct(port, 1);
+    Grant_Direct(ecr, 1);
 #endif
-    Fail(Access_Refused_Text(port, "", 0, ioperm_errno_, Has_Raw_Io_Capability()));
+    Fail(Access_Refused_Text(ecr, "", 0, ioperm_errno_, Has_Raw_Io_Capability()));
     return 0xFF;
 }
 
-void TLinuxPort::Outp(uint16_t port, int value)
+void TLinuxPort::WriteEcr(uint16_t base, uint8_t value)
 {
-    const auto base = static_cast<uint16_t>(port - Ecr_Offset);
-    std::string node;
-    if (mode_ == Mode::Ppdev && base == first_) {
+    if (Ecr_Is_Drivers(base)) {
         Succeed();
         return;
     }
-    if (const int fd = Open_Node(base, node); fd >= 0) {
-        close(fd);
-        Succeed();
-        return;
-    }
+    const auto ecr = static_cast<uint16_t>(base + Ecr_Offset);
 #ifdef GANG_HAVE_IOPERM
-    if (Grant_Direct(port, 1)) {
-        outb(static_cast<uint8_t>(value), port);
-        Revoke_Direct(port, 1);
+    if (Grant_Direct(ecr, 1)) {
+        outb(value, ecr);
+        Revoke_Direct(ecr, 1);
         Succeed();
         return;
     }
 #else
     (void)value;
-    Grant_Direct(port, 1);
+    Grant_Direct(ecr, 1);
 #endif
-    Fail(Access_Refused_Text(port, "", 0, ioperm_errno_, Has_Raw_Io_Capability()));
+    Fail(Access_Refused_Text(ecr, "", 0, ioperm_errno_, Has_Raw_Io_Capability()));
 }
 
 int TLinuxPort::GetLastState(std::string& text)
@@ -348,48 +336,56 @@ int TLinuxPort::GetLastState(std::string& text)
     return last_error_.empty() ? 0 : 1;
 }
 
-void TLinuxPort::WriteByte(uint16_t port, uint8_t value)
+void TLinuxPort::Write(uint16_t base, TRegister reg, uint8_t value)
 {
-    if (!In_Range(port))
+    if (!Enabled(base))
         return; // no access granted: never fault
 #ifdef GANG_HAVE_PPDEV
     if (mode_ == Mode::Ppdev) {
         unsigned char v = value;
-        if (port == first_)
+        if (reg == TRegister::Data)
             Ppdev_Call(PPWDATA, &v, "data write");
-        else if (port == first_ + Control_Offset)
+        else if (reg == TRegister::Control)
             Ppdev_Call(PPWCONTROL, &v, "control write");
         return;
     }
 #endif
 #ifdef GANG_HAVE_IOPERM
     if (mode_ == Mode::Direct)
-        outb(value, port);
+        outb(value, static_cast<uint16_t>(base + static_cast<uint16_t>(reg)));
 #else
+    (void)reg;
     (void)value;
 #endif
 }
 
-uint8_t TLinuxPort::ReadByte(uint16_t port)
+uint8_t TLinuxPort::Read(uint16_t base, TRegister reg)
 {
-    if (!In_Range(port))
+    if (!Enabled(base))
         return 0xFF;
 #ifdef GANG_HAVE_PPDEV
     if (mode_ == Mode::Ppdev) {
         unsigned char v = 0xFF;
-        bool ok = true;
-        if (port == first_)
+        bool ok = false;
+        switch (reg) {
+        case TRegister::Data:
             ok = Ppdev_Call(PPRDATA, &v, "data read");
-        else if (port == first_ + Status_Offset)
+            break;
+        case TRegister::Status:
             ok = Ppdev_Call(PPRSTATUS, &v, "status read");
-        else if (port == first_ + Control_Offset)
+            break;
+        case TRegister::Control:
             ok = Ppdev_Call(PPRCONTROL, &v, "control read");
+            break;
+        }
         return ok ? v : 0xFF;
     }
 #endif
 #ifdef GANG_HAVE_IOPERM
     if (mode_ == Mode::Direct)
-        return inb(port);
+        return inb(static_cast<uint16_t>(base + static_cast<uint16_t>(reg)));
+#else
+    (void)reg;
 #endif
     return 0xFF;
 }

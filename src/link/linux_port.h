@@ -10,9 +10,9 @@
 //     claimed and put into compatibility mode (the standard parallel-port
 //     mode; the kernel's driver sets the ECP control register for it), and
 //     every access is an ioctl.  A user in the `lp` group needs no root.
-//     Inp/Outp on the ECP register then do nothing: it is the driver's.
+//     ReadEcr/WriteEcr then do nothing: the ECP register is the driver's.
 //  2. ioperm (x86 only), otherwise: direct in/out instructions on the three
-//     registers, and on the ECP register at base + 0x402 for Inp/Outp.
+//     registers, and on the ECP register at base + 0x402 for ReadEcr/WriteEcr.
 //     Needs root or the capability CAP_SYS_RAWIO.  The permission belongs to
 //     the calling thread, so all port traffic stays on the window's thread.
 // A failure never ends the process: it is kept as text for GetLastState, and
@@ -62,16 +62,17 @@ public:
     TLinuxPort& operator=(const TLinuxPort&) = delete;
 
     bool IsWinNT() override { return true; }
-    void SetFastMode(bool fast) override { fast_ = fast; }
-    void EnablePorts(uint16_t first, uint16_t last) override;
-    void DisablePorts(uint16_t first, uint16_t last) override;
-    int Inp(uint16_t port) override;
-    void Outp(uint16_t port, int value) override;
+    // Both ways above reach the registers the same way in either mode.
+    void SetFastMode(bool) override {}
+    void EnablePorts(uint16_t base) override;
+    void DisablePorts(uint16_t base) override;
+    uint8_t ReadEcr(uint16_t base) override;
+    void WriteEcr(uint16_t base, uint8_t value) override;
     int GetLastState(std::string& text) override;
     std::vector<uint16_t> OtherPorts() override;
 
-    void WriteByte(uint16_t port, uint8_t value) override;
-    uint8_t ReadByte(uint16_t port) override;
+    void Write(uint16_t base, TRegister reg, uint8_t value) override;
+    uint8_t Read(uint16_t base, TRegister reg) override;
 
 private:
     enum class Mode { None, Ppdev, Direct };
@@ -85,17 +86,18 @@ private:
     // ioperm on [first, first + count); errno kept in ioperm_errno_.
     bool Grant_Direct(uint16_t first, uint16_t count);
     void Revoke_Direct(uint16_t first, uint16_t count);
+    // True where the ECP register of base is the kernel driver's: the base
+    // is ours through ppdev, or its ppdev node opens.
+    bool Ecr_Is_Drivers(uint16_t base) const;
     // One ppdev ioctl; a failure is kept for GetLastState.
     bool Ppdev_Call(unsigned long request, void* arg, const char* what);
     void Close_Ppdev();
-    bool In_Range(uint16_t port) const { return port >= first_ && port <= last_; }
+    bool Enabled(uint16_t base) const { return mode_ != Mode::None && base == base_; }
 
     std::string root_;
-    bool fast_ = false;
     Mode mode_ = Mode::None;
     int fd_ = -1;
-    uint16_t first_ = 1; // enabled register range; empty while first_ > last_
-    uint16_t last_ = 0;
+    uint16_t base_ = 0; // the enabled port, while mode_ is not None
     int ioperm_errno_ = 0;
     std::string last_error_;
 };

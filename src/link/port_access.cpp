@@ -9,13 +9,12 @@
 namespace gang {
 
 namespace {
-constexpr int Ecr_Standard_Mode = 0x00; // mode bits 7..5 = 000, all else 0
-constexpr uint16_t Register_Span = 2;   // data, status, control
+constexpr uint8_t Ecr_Standard_Mode = 0x00; // mode bits 7..5 = 000, all else 0
 } // namespace
 
 TLink::~TLink()
 {
-    Disarm_Emergency_Rest(Port);
+    Disarm_Emergency_Rest(Registers);
 }
 
 void TLink::Port_Enable()
@@ -27,14 +26,14 @@ void TLink::Port_Enable()
         Port_Open = false;
         return;
     }
-    Port.SetFastMode(false);
-    Saved_Ecr = static_cast<uint8_t>(Port.Inp(EcrPort()) & 0xFF);
-    Port.Outp(EcrPort(), Ecr_Standard_Mode);
-    if (Port.IsWinNT()) {
-        Port.SetFastMode(true);
-        Port.EnablePorts(DataPort, static_cast<uint16_t>(DataPort + Register_Span));
+    Access.SetFastMode(false);
+    Saved_Ecr = Access.ReadEcr(DataPort);
+    Access.WriteEcr(DataPort, Ecr_Standard_Mode);
+    if (Access.IsWinNT()) {
+        Access.SetFastMode(true);
+        Access.EnablePorts(DataPort);
         std::string text;
-        if (Port.GetLastState(text) != 0) {
+        if (Access.GetLastState(text) != 0) {
             Enable_Failed = true;
             Port_Open = false;
             Host.ShowError("Error:" + text);
@@ -43,7 +42,7 @@ void TLink::Port_Enable()
     }
     Port_Open = true;
     // A fault from here to the release still leaves the adapter at rest.
-    Arm_Emergency_Rest(Port, DataPort);
+    Arm_Emergency_Rest(Registers, DataPort);
 }
 
 void TLink::Port_Release()
@@ -53,14 +52,14 @@ void TLink::Port_Release()
         // the voltage and every strobe off before access is given up, and
         // leave the control lines at rest.
         Reset_Latches();
-        Port.WriteByte(ControlPort, latch::Control_Rest);
+        Registers.Write(DataPort, TRegister::Control, latch::Control_Rest);
     }
     Port_Open = false;
-    Disarm_Emergency_Rest(Port);
-    if (Port.IsWinNT())
-        Port.DisablePorts(DataPort, static_cast<uint16_t>(DataPort + Register_Span));
-    Port.SetFastMode(false);
-    Port.Outp(EcrPort(), Saved_Ecr);
+    Disarm_Emergency_Rest(Registers);
+    if (Access.IsWinNT())
+        Access.DisablePorts(DataPort);
+    Access.SetFastMode(false);
+    Access.WriteEcr(DataPort, Saved_Ecr);
 }
 
 } // namespace gang

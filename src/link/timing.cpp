@@ -40,12 +40,12 @@ void TLink::ThreadedTimer1Timer()
 void TLink::Bus_Rest()
 {
     if (Port_Open)
-        Port.WriteByte(ControlPort, latch::Control_Idle);
+        Registers.Write(DataPort, TRegister::Control, latch::Control_Idle);
     Wait_Ms = Rest_Low_Ms;
     Timer_Wait();
     // The wait pumps messages: the window may have released the port meanwhile.
     if (Port_Open)
-        Port.WriteByte(ControlPort, latch::Control_Rest);
+        Registers.Write(DataPort, TRegister::Control, latch::Control_Rest);
 }
 
 void TLink::Check_Speed()

@@ -78,8 +78,6 @@ TEST(Bus, NothingReachesThePortOutsideEnableAndRelease)
 {
     TRig rig;
     rig.Link.DataPort = 0x378;
-    rig.Link.StatusPort = 0x379;
-    rig.Link.ControlPort = 0x37A;
     rig.Link.Latch_Byte = 0x55;
     rig.Link.Write_Data_Latch();
     rig.Link.Read_Bus();

@@ -29,8 +29,6 @@ TEST(Discovery, AdapterAt378)
     EXPECT_EQ(Log_Of(rig), expected);
     EXPECT_EQ(rig.Form.StaticText3.Tag, 1);
     EXPECT_EQ(rig.Link.DataPort, 0x378);
-    EXPECT_EQ(rig.Link.StatusPort, 0x379);
-    EXPECT_EQ(rig.Link.ControlPort, 0x37A);
     EXPECT_TRUE(rig.Link.Port_Open);
     EXPECT_EQ(rig.Link.Nibble_Delay, 3);
     EXPECT_EQ(rig.Link.Vpp_Value, 0xB0u);

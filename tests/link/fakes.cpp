@@ -7,28 +7,37 @@
 
 namespace gang::test {
 
-void TRecordingPort::EnablePorts(uint16_t first, uint16_t last)
+namespace {
+// The log keeps the ports' absolute addresses, as a bus analyser would.
+uint16_t At(uint16_t base, uint16_t offset)
 {
-    Log.push_back({Op::Enable, first, last});
+    return static_cast<uint16_t>(base + offset);
+}
+constexpr uint16_t Last_Register = 2;
+} // namespace
+
+void TRecordingPort::EnablePorts(uint16_t base)
+{
+    Log.push_back({Op::Enable, base, At(base, Last_Register)});
     failed_ = !Fail_Text.empty();
 }
 
-void TRecordingPort::DisablePorts(uint16_t first, uint16_t last)
+void TRecordingPort::DisablePorts(uint16_t base)
 {
-    Log.push_back({Op::Disable, first, last});
+    Log.push_back({Op::Disable, base, At(base, Last_Register)});
     failed_ = false;
 }
 
-int TRecordingPort::Inp(uint16_t port)
+uint8_t TRecordingPort::ReadEcr(uint16_t base)
 {
-    Log.push_back({Op::Inp, port, Ecr});
-    return Ecr;
+    Log.push_back({Op::Inp, At(base, Ecr_Offset), Ecr});
+    return static_cast<uint8_t>(Ecr);
 }
 
-void TRecordingPort::Outp(uint16_t port, int value)
+void TRecordingPort::WriteEcr(uint16_t base, uint8_t value)
 {
-    Log.push_back({Op::Outp, port, value});
-    Ecr = value & 0xFF;
+    Log.push_back({Op::Outp, At(base, Ecr_Offset), value});
+    Ecr = value;
 }
 
 int TRecordingPort::GetLastState(std::string& text)
@@ -39,8 +48,9 @@ int TRecordingPort::GetLastState(std::string& text)
     return 1;
 }
 
-void TRecordingPort::WriteByte(uint16_t port, uint8_t value)
+void TRecordingPort::Write(uint16_t base, TRegister reg, uint8_t value)
 {
+    const uint16_t port = At(base, static_cast<uint16_t>(reg));
     Log.push_back({Op::Write, port, value});
     if ((port & 0x3) == 2)
         control_ = value;
@@ -51,8 +61,9 @@ void TRecordingPort::WriteByte(uint16_t port, uint8_t value)
         latched_ = data_reg_;
 }
 
-uint8_t TRecordingPort::ReadByte(uint16_t port)
+uint8_t TRecordingPort::Read(uint16_t base, TRegister reg)
 {
+    const uint16_t port = At(base, static_cast<uint16_t>(reg));
     uint8_t status = 0xFF;
     if (!Status_Script.empty()) {
         status = Status_Script.front();
@@ -120,8 +131,6 @@ int TFakeHost::SecondsOfDay()
 void TRig::Open(uint16_t base)
 {
     Link.DataPort = base;
-    Link.StatusPort = static_cast<uint16_t>(base + 1);
-    Link.ControlPort = static_cast<uint16_t>(base + 2);
     Link.Port_Enable();
     Link.Set_Found(true);
     Port.Clear();

@@ -34,7 +34,7 @@ public:
     std::vector<TAccess> Log;
     bool Nt = false;
     std::string Fail_Text; // non-empty: EnablePorts fails with this text
-    int Ecr = 0x35;        // the ECP control register behind Inp/Outp
+    int Ecr = 0x35;        // the ECP control register behind ReadEcr/WriteEcr
     // Status reads are answered, in this order, from: the script; the byte
     // callback (one byte per Read_Bus, split into nibbles by the control
     // register); 0xFF.
@@ -48,15 +48,15 @@ public:
 
     bool IsWinNT() override { return Nt; }
     void SetFastMode(bool fast) override { Log.push_back({Op::FastMode, 0, fast ? 1 : 0}); }
-    void EnablePorts(uint16_t first, uint16_t last) override;
-    void DisablePorts(uint16_t first, uint16_t last) override;
-    int Inp(uint16_t port) override;
-    void Outp(uint16_t port, int value) override;
+    void EnablePorts(uint16_t base) override;
+    void DisablePorts(uint16_t base) override;
+    uint8_t ReadEcr(uint16_t base) override;
+    void WriteEcr(uint16_t base, uint8_t value) override;
     int GetLastState(std::string& text) override;
-    void WriteByte(uint16_t port, uint8_t value) override;
-    uint8_t ReadByte(uint16_t port) override;
+    void Write(uint16_t base, TRegister reg, uint8_t value) override;
+    uint8_t Read(uint16_t base, TRegister reg) override;
 
-    // Direct register accesses (WriteByte / ReadByte) in the log.
+    // Direct register accesses (Write / Read) in the log.
     int Register_Accesses() const;
     // Register accesses whose port lies in [base, base + 2].
     int Accesses_At(uint16_t base) const;

@@ -77,12 +77,12 @@ TEST(LinuxPort, LooksUpLegacyAndCardPortsInTheTree)
     // The card's node opens but is no port: the claim fails, nothing falls
     // back to direct I/O, and the ECP register is left to the driver.
     port.SetFastMode(false);
-    EXPECT_EQ(port.Inp(0xD412), 0);
-    port.EnablePorts(0xD010, 0xD012);
+    EXPECT_EQ(port.ReadEcr(0xD010), 0);
+    port.EnablePorts(0xD010);
     std::string text;
     EXPECT_NE(port.GetLastState(text), 0);
     EXPECT_EQ(text.rfind(tree.Node(1).string() + " claim: ", 0), 0u) << text;
-    EXPECT_EQ(port.ReadByte(0xD011), 0xFF);
+    EXPECT_EQ(port.Read(0xD010, TRegister::Status), 0xFF);
 }
 
 // Runs run() as an ordinary user (dropping to nobody in a child process when
@@ -128,7 +128,7 @@ TEST(LinuxPort, WithoutRightsTheTextNamesTheGroupAndTheCapability)
 
     const std::string enable = As_Ordinary_User([&root] {
         TLinuxPort port(root);
-        port.EnablePorts(0xD010, 0xD012);
+        port.EnablePorts(0xD010);
         std::string text;
         port.GetLastState(text);
         return text;
@@ -143,7 +143,7 @@ TEST(LinuxPort, WithoutRightsTheTextNamesTheGroupAndTheCapability)
     // Without a ppdev node the ECP register is asked for directly too.
     const std::string ecr = As_Ordinary_User([&root] {
         TLinuxPort port(root);
-        const int value = port.Inp(0xE402);
+        const int value = port.ReadEcr(0xE000);
         std::string text;
         port.GetLastState(text);
         return std::to_string(value) + " " + text;
@@ -160,8 +160,8 @@ TEST(LinuxPort, NoAccessBeforeEnable)
     EXPECT_TRUE(port.IsWinNT());
     EXPECT_TRUE(port.OtherPorts().empty());
     // Registers that were never enabled are neither read nor written.
-    EXPECT_EQ(port.ReadByte(0x379), 0xFF);
-    port.WriteByte(0x378, 0x55);
+    EXPECT_EQ(port.Read(0x378, TRegister::Status), 0xFF);
+    port.Write(0x378, TRegister::Data, 0x55);
 }
 
 } // namespace

@@ -43,15 +43,15 @@ TEST(SimPort, NoAdapterFloatsAndACardAnswersOnlyAtItsBase)
 TEST(SimPort, EcrIsAPlainRegisterAtBasePlus402)
 {
     TSimAdapter sim;
-    const int saved = sim.Inp(0x378 + 0x402);
-    sim.Outp(0x378 + 0x402, 0x00);
-    EXPECT_EQ(sim.Inp(0x378 + 0x402), 0x00);
-    sim.Outp(0x378 + 0x402, saved);
-    EXPECT_EQ(sim.Inp(0x378 + 0x402), saved);
-    EXPECT_EQ(sim.Inp(0x278 + 0x402), 0xFF); // no port there
+    const int saved = sim.ReadEcr(0x378);
+    sim.WriteEcr(0x378, 0x00);
+    EXPECT_EQ(sim.ReadEcr(0x378), 0x00);
+    sim.WriteEcr(0x378, static_cast<uint8_t>(saved));
+    EXPECT_EQ(sim.ReadEcr(0x378), saved);
+    EXPECT_EQ(sim.ReadEcr(0x278), 0xFF); // no port there
     EXPECT_EQ(sim.Access_Violations(), 0u);
     sim.SetFastMode(true);
-    sim.Inp(0x378 + 0x402);
+    sim.ReadEcr(0x378);
     EXPECT_EQ(sim.Access_Violations(), 1u); // the slow path wants fast mode off
 }
 
@@ -64,9 +64,9 @@ TEST(SimPort, GuardedSystemDropsAccessOutsideEnabledRange)
     TRawBus bus(sim);
     EXPECT_FALSE(bus.Port_Test(0xA5));
     EXPECT_GT(sim.Access_Violations(), 0u);
-    sim.EnablePorts(0x378, 0x37A);
+    sim.EnablePorts(0x378);
     EXPECT_TRUE(bus.Port_Test(0xA5));
-    sim.DisablePorts(0x378, 0x37A);
+    sim.DisablePorts(0x378);
     EXPECT_FALSE(bus.Port_Test(0x5A));
 }
 

@@ -30,7 +30,7 @@ TEST(SimTrace, OneLinePerAccessByteForByte)
         sim.Clear_Events();
         bus.Latch(Data_Code, 0x5A);
         bus.Read();
-        sim.Outp(0x77A, 0x00);
+        sim.WriteEcr(0x378, 0x00);
     }
     EXPECT_EQ(File_Text(path), "W 0378 B7\nW 037A 02\nW 037A 06\nW 037A 06\nW 037A 02\nW 037A 00\n"
                                "W 0378 5A\nW 037A 0A\nW 037A 0E\nW 037A 0E\nW 037A 0A\nW 037A 00\n"

@@ -167,7 +167,6 @@ TEST(LifecycleStartup, AdapterOnACardIsFoundAfterTheLegacyPorts)
     EXPECT_EQ(log[11], Speed_Line);
     EXPECT_TRUE(rig.Host.Infos.empty());
     EXPECT_EQ(rig.Link.DataPort, 0xD010);
-    EXPECT_EQ(rig.Link.ControlPort, 0xD012);
     EXPECT_TRUE(rig.Sim.Touched(0xD412)); // its ECP register, as on the legacy ports
 
     rig.Choose_27C256_Gang(Gang_Of_One);
