@@ -9,9 +9,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -34,10 +36,35 @@ struct TEnd {
     double Seconds = 0;
 };
 
+// The driver's environment.  In an AddressSanitizer build the sanitizer's
+// crash handler is the action the emergency rest hands a fatal signal on to:
+// it would report and exit with 1.  Without it the driver ends as an ordinary
+// build does, killed by the signal.
+std::vector<std::string> Driver_Environment()
+{
+    std::vector<std::string> env;
+    std::string asan = "ASAN_OPTIONS=handle_segv=0";
+    for (char** e = environ; *e != nullptr; ++e) {
+        if (std::strncmp(*e, "ASAN_OPTIONS=", 13) == 0)
+            asan = std::string(*e) + ":handle_segv=0";
+        else
+            env.emplace_back(*e);
+    }
+    env.push_back(asan);
+    return env;
+}
+
 // Starts the driver, waits for its run to be under way, sends signo and
 // waits for the process to end.
 TEnd Signal_Mid_Run(int signo, const std::string& trace)
 {
+    const std::vector<std::string> env = Driver_Environment();
+    std::vector<char*> envp;
+    for (const std::string& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    char* const argv[] = {const_cast<char*>(SIGNAL_ENDS_DRIVER), const_cast<char*>(trace.c_str()),
+                          nullptr};
     int out[2];
     EXPECT_EQ(pipe(out), 0);
     const pid_t pid = fork();
@@ -47,7 +74,7 @@ TEnd Signal_Mid_Run(int signo, const std::string& trace)
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
-        execl(SIGNAL_ENDS_DRIVER, SIGNAL_ENDS_DRIVER, trace.c_str(), static_cast<char*>(nullptr));
+        execve(SIGNAL_ENDS_DRIVER, argv, envp.data());
         _exit(127);
     }
     close(out[1]);
