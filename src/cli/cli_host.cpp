@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 
-#include <ctime>
 #include <utility>
 
 namespace gang::cli {
@@ -32,26 +31,6 @@ void TCliHost::ArmTimer(int interval_ms)
 void TCliHost::DisarmTimer()
 {
     Timer.SetEnabled(false);
-}
-
-int TCliHost::SecondsOfDay()
-{
-    // Read once per counted pass of the speed check: time() is a cheap
-    // vDSO call, and its seconds field is the local one in every zone.
-    return static_cast<int>(std::time(nullptr) % 60);
-}
-
-void TCliHost::Raise_Run_Priority()
-{
-    // Refused without the right to raise priorities: the run goes on as is.
-    if (Raise_Depth++ == 0)
-        Run_Priority = RaiseRunPriority();
-}
-
-void TCliHost::Restore_Run_Priority()
-{
-    if (Raise_Depth > 0 && --Raise_Depth == 0)
-        DropRunPriority(Run_Priority);
 }
 
 void TCliHost::ShowInfo(const std::string& text)

@@ -22,10 +22,9 @@ public:
     void ProcessMessages() override;
     void ArmTimer(int interval_ms) override;
     void DisarmTimer() override;
-    int SecondsOfDay() override;
     // This thread at the highest priority the system grants, for a run.
-    void Raise_Run_Priority() override;
-    void Restore_Run_Priority() override;
+    void Raise_Run_Priority() override { Run_Priority.Raise(); }
+    void Restore_Run_Priority() override { Run_Priority.Restore(); }
     void ShowInfo(const std::string& text) override;
     void ShowInfoAt(const std::string& text, int x, int y) override;
     void ShowError(const std::string& text) override;
@@ -37,8 +36,7 @@ private:
     void Keep(const std::string& text);
 
     TThreadedTimer Timer;
-    TRunPriority Run_Priority;
-    int Raise_Depth = 0;
+    TNestedRunPriority Run_Priority;
 };
 
 } // namespace gang::cli

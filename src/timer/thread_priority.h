@@ -37,4 +37,24 @@ struct TRunPriority {
 TRunPriority RaiseRunPriority();
 void DropRunPriority(const TRunPriority& raised);
 
+// The run priority of a host whose runs may nest: the first Raise raises,
+// the Restore that matches it gives the priority back.
+class TNestedRunPriority {
+public:
+    void Raise()
+    {
+        if (Depth++ == 0)
+            Saved = RaiseRunPriority();
+    }
+    void Restore()
+    {
+        if (Depth > 0 && --Depth == 0)
+            DropRunPriority(Saved);
+    }
+
+private:
+    int Depth = 0;
+    TRunPriority Saved;
+};
+
 } // namespace gang

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 
-#include <ctime>
 #include <utility>
 
 namespace gang {
@@ -30,28 +29,6 @@ void TQtHost::DisarmTimer()
 {
     if (Disarm)
         Disarm();
-}
-
-int TQtHost::SecondsOfDay()
-{
-    // The speed check reads this once per counted pass, so it must cost far
-    // less than a message pump.  time() is a cheap vDSO call; its seconds
-    // field is the local one in every time zone (zone offsets are whole
-    // minutes).
-    return static_cast<int>(std::time(nullptr) % 60);
-}
-
-void TQtHost::Raise_Run_Priority()
-{
-    // Refused without the right to raise priorities: the run goes on as is.
-    if (Raise_Depth++ == 0)
-        Run_Priority = RaiseRunPriority();
-}
-
-void TQtHost::Restore_Run_Priority()
-{
-    if (Raise_Depth > 0 && --Raise_Depth == 0)
-        DropRunPriority(Run_Priority);
 }
 
 void TQtHost::ShowInfo(const std::string& text)

@@ -24,13 +24,12 @@ public:
     void ProcessMessages() override;
     void ArmTimer(int interval_ms) override;
     void DisarmTimer() override;
-    int SecondsOfDay() override;
     void ShowInfo(const std::string& text) override;
     void ShowInfoAt(const std::string& text, int x, int y) override;
     void ShowError(const std::string& text) override;
     // The window's thread at the highest priority the system grants.
-    void Raise_Run_Priority() override;
-    void Restore_Run_Priority() override;
+    void Raise_Run_Priority() override { Run_Priority.Raise(); }
+    void Restore_Run_Priority() override { Run_Priority.Restore(); }
 
     // While held, message pumps leave mouse and key input queued.  The window
     // is disabled for each EEPROM page, and a click made meanwhile (on the
@@ -52,8 +51,7 @@ private:
     TMessagePresenter Presenter;
     std::string Title_;
     bool Holding_Input = false;
-    int Raise_Depth = 0; // nested runs raise once
-    TRunPriority Run_Priority;
+    TNestedRunPriority Run_Priority;
 };
 
 } // namespace gang
