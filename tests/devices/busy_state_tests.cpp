@@ -1,8 +1,8 @@
 // The busy state: which buttons it takes away and gives back, the counter,
 // the gang's socket state and stop requests outside a run.
 #include "devices/device_rules.h"
-#include "gang_rig.h"
 #include "link/address_map.h"
+#include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ std::vector<std::string> Disabled(TFormModel& form)
 
 TEST(BusyState, StartDisablesTheSeventeenButtonsInOrder)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("2764", 2);
     std::vector<std::string> order;
     for (TControl* c : rig.Form.All())
@@ -49,12 +49,12 @@ TEST(BusyState, EndEnablesDeviceButtonsOnlyWithAProgrammer)
 {
     std::vector<std::string> device_buttons = {"Program_Eprom", "Verify_Eprom", "Move_Eprom",
                                                "Blank_Chk", "Vpp_But"};
-    TGangRig found;
+    TSimRig found;
     found.Work.Start_Func();
     found.Work.End_Func();
     EXPECT_TRUE(Disabled(found.Form).empty());
 
-    TGangRig absent(true, 1, TGangRig::No_Adapter());
+    TSimRig absent(true, 1, TSimRig::No_Adapter());
     absent.Work.Start_Func();
     absent.Work.End_Func();
     std::vector<std::string> disabled = Disabled(absent.Form);
@@ -65,7 +65,7 @@ TEST(BusyState, EndEnablesDeviceButtonsOnlyWithAProgrammer)
 
 TEST(BusyState, EndHidesThePopUpsButNotTheDeviceList)
 {
-    TGangRig rig;
+    TSimRig rig;
     for (TControl* c : {&rig.Form.FillBox, &rig.Form.FillEdit, &rig.Form.File_Type,
                         &rig.Form.StaticText2, &rig.Form.Num_Of_Devices, &rig.Form.Device_Box})
         c->SetVisible(true);
@@ -80,7 +80,7 @@ TEST(BusyState, EndHidesThePopUpsButNotTheDeviceList)
 
 TEST(BusyState, EndShowsTheAddressWhereTheRunEndedThenResets)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Link.Cur_Add = 0x800;
     rig.Work.End_Func();
     EXPECT_EQ(rig.Counter(), "&Quit = 0800");
@@ -96,7 +96,7 @@ TEST(BusyState, EndShowsTheAddressWhereTheRunEndedThenResets)
 TEST(BusyState, StartSetsUpOnlyTheGangsSockets)
 {
     for (int gang = 0; gang <= 5; ++gang) {
-        TGangRig rig;
+        TSimRig rig;
         rig.Sel.Gang_Size = gang;
         rig.Link.Gang_Mask = 0x40; // a value no gang has
         for (int s = 1; s <= 5; ++s)

@@ -1,6 +1,6 @@
 // The Buffer checksum over the chosen device's range.
 #include "devices/device_rules.h"
-#include "gang_rig.h"
+#include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ TEST(CheckSum, AllErasedBufferPerDeviceSizeDropsTheCarries)
         {"2716", "CheckSum=F800"},  {"2732", "CheckSum=F000"},  {"2764", "CheckSum=E000"},
         {"27128", "CheckSum=C000"}, {"27256", "CheckSum=8000"}, {"27512", "CheckSum=0000"},
         {"28C16", "CheckSum=F800"}, {"28C256", "CheckSum=8000"}};
-    TGangRig rig;
+    TSimRig rig;
     rig.Buffer.Data.fill(0xFF);
     for (const auto& [type, caption] : cases) {
         rig.Select(type, 1);
@@ -24,7 +24,7 @@ TEST(CheckSum, AllErasedBufferPerDeviceSizeDropsTheCarries)
 
 TEST(CheckSum, BeforeAnyTypeTheRangeIsAddressZero)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Buffer.Data.fill(0x11);
     rig.Buffer.Data[0] = 0xAB;
     rig.Work.Chk_Sum_ButClick();
@@ -34,7 +34,7 @@ TEST(CheckSum, BeforeAnyTypeTheRangeIsAddressZero)
 
 TEST(CheckSum, BytesAboveTheRangePlayNoPart)
 {
-    TGangRig rig;
+    TSimRig rig;
     for (const char* type : {"2716", "27C64", "27C512", "28C64"}) {
         rig.Select(type, 1);
         rig.Buffer.Data.fill(0);
@@ -51,7 +51,7 @@ TEST(CheckSum, BytesAboveTheRangePlayNoPart)
 
 TEST(CheckSum, EndsTheBusyStateWithTheCounterReset)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("2716", 1);
     rig.Work.Start_Func();
     rig.Link.Cur_Add = 0x800;

@@ -1,6 +1,6 @@
 // A whole gang run driven without a window: the link and the device work
 // report through a recording front end and read a plain selection.
-#include "gang_rig.h"
+#include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ using sim::TFaultKind;
 TEST(FrontEnd, ProgramAndVerifyReportEachSocketAndWhereItFailed)
 {
     TRecordedReport out;
-    TGangRig rig(true, 1, {}, &out);
+    TSimRig rig(true, 1, {}, &out);
     const int32_t bad = 0x345;
     rig.Select("28C64", 3, TFault{TFaultKind::Stuck_At_1, 3, bad, -1}, 2);
     rig.Fill_Random();

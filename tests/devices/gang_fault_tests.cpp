@@ -1,6 +1,6 @@
 // Failing sockets on the simulated adapter: stuck bits, EEPROMs that never
 // finish, pages that read back wrong, and a gang that fails as a whole.
-#include "gang_rig.h"
+#include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ namespace {
 using sim::TFault;
 using sim::TFaultKind;
 
-int Strobes_At(const TGangRig& rig, int socket, uint32_t first, uint32_t last)
+int Strobes_At(const TSimRig& rig, int socket, uint32_t first, uint32_t last)
 {
     int n = 0;
     for (const sim::TStrobeEvent& e : rig.Sim.Strobes())
@@ -21,7 +21,7 @@ int Strobes_At(const TGangRig& rig, int socket, uint32_t first, uint32_t last)
 
 TEST(GangFaults, StuckBitFailsItsSocketWhileTheOthersFinish)
 {
-    TGangRig rig;
+    TSimRig rig;
     const uint32_t bad = 0x123;
     rig.Select("2716", 3, TFault{TFaultKind::Stuck_At_1, 3, bad, -1}, 2);
     rig.Fill_Random();
@@ -48,7 +48,7 @@ TEST(GangFaults, StuckBitFailsItsSocketWhileTheOthersFinish)
 
 TEST(GangFaults, BitStuckAtZeroFailsBlankCheckAndTheFirstPulse)
 {
-    TGangRig rig;
+    TSimRig rig;
     const uint32_t bad = 0x40;
     rig.Select("2732A", 2, TFault{TFaultKind::Stuck_At_0, 7, bad, -1}, 1);
     rig.Work.Blank_ChkClick();
@@ -69,7 +69,7 @@ TEST(GangFaults, BitStuckAtZeroFailsBlankCheckAndTheFirstPulse)
 
 TEST(GangFaults, WhenEverySocketFailsTheRunEndsAfterThatAddress)
 {
-    TGangRig rig;
+    TSimRig rig;
     const uint32_t bad = 0x0123;
     rig.Select("2764", 2, TFault{TFaultKind::Stuck_At_1, 0, bad, -1}, 1);
     rig.Sim.Insert_Chip(2, "2764", TFault{TFaultKind::Stuck_At_1, 0, bad, -1});
@@ -100,7 +100,7 @@ TEST(GangFaults, EepromThatNeverFinishesFailsAfter4096Polls)
     // The chip stays busy after its first write.  Each poll processes
     // messages once; besides the polls the run pumps once in Start_Func, once
     // for the settling wait and once in End_Func.
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("28C16", 1, TFault{TFaultKind::Write_Never_Completes, 0, 0, -1}, 1);
     rig.Fill_Random();
     const long pumps = rig.Host.Pumps;
@@ -114,7 +114,7 @@ TEST(GangFaults, EepromThatNeverFinishesFailsAfter4096Polls)
 
 TEST(GangFaults, EepromSocketThatNeverFinishesLeavesTheOthersRunning)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("28C16", 2, TFault{TFaultKind::Write_Never_Completes, 0, 0, -1}, 2);
     rig.Fill_Random();
     rig.Work.Program_EpromClick();
@@ -126,7 +126,7 @@ TEST(GangFaults, EepromSocketThatNeverFinishesLeavesTheOthersRunning)
 
 TEST(GangFaults, PageThatNeverReadsBackRightFailsAfterTenTries)
 {
-    TGangRig rig;
+    TSimRig rig;
     const uint32_t page = 0x0040;
     rig.Select("28C64", 2, TFault{TFaultKind::Page_Reads_Wrong, 0, page, -1}, 2);
     rig.Fill_Random();
@@ -144,7 +144,7 @@ TEST(GangFaults, PageThatNeverReadsBackRightFailsAfterTenTries)
 TEST(GangFaults, LastPageGetsItsRetriesLikeAnyOther)
 {
     // The last page reads back right only on its second try.
-    TGangRig rig;
+    TSimRig rig;
     const uint32_t last_page = 0x1FE0;
     rig.Select("28C64", 1, TFault{TFaultKind::Page_Reads_Wrong, 0, last_page, 1}, 1);
     rig.Fill_Random();

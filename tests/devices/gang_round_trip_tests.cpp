@@ -1,7 +1,7 @@
 // Every family, gangs of one and five, on the simulated adapter: blank
 // check, program, verify, move and blank check again.
 #include "core/hex_text.h"
-#include "gang_rig.h"
+#include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ class GangRoundTrip : public ::testing::TestWithParam<TRoundTrip> {};
 TEST_P(GangRoundTrip, ProgramVerifyMoveAndBlankCheck)
 {
     const TRoundTrip p = GetParam();
-    TGangRig rig;
+    TSimRig rig;
     rig.Select(p.Type, p.Gang);
     const int32_t end = rig.Buffer.End_Of_Eprom;
     const std::string end_counter = Counter_Caption(end + 1);

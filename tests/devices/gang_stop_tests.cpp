@@ -1,21 +1,35 @@
 // Stopping and closing during a run, stop requests outside one, and the
 // refusal to run without a device type.
-#include "gang_rig.h"
+#include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
 
 namespace gang::test {
 namespace {
 
+// The stop button is clicked at the given pump of the run; returns the
+// address in hand then.
+int32_t Stop_Program_Run_At(TSimRig& rig, long pumps_into_run)
+{
+    const long at = rig.Host.Pumps + pumps_into_run;
+    int32_t stopped = -1;
+    rig.Host.On_Pump = [&](long pump) {
+        if (pump == at) {
+            stopped = rig.Link.Cur_Add;
+            rig.Work.Quit_Func_ButClick();
+        }
+    };
+    rig.Handle([&] { rig.Work.Program_EpromClick(); });
+    rig.Host.On_Pump = nullptr;
+    return stopped;
+}
+
 TEST(GangStop, StopMidRunEndsAfterTheAddressInHand)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("2764", 2);
     rig.Fill_Random();
-    rig.Host.Stop_At_Pump = rig.Host.Pumps + 40000;
-    rig.Work.Program_EpromClick();
-
-    const int32_t stopped = rig.Host.Request_Add;
+    const int32_t stopped = Stop_Program_Run_At(rig, 40000);
     ASSERT_GT(stopped, 0x100);
     ASSERT_LT(stopped, 0x1FFF);
     EXPECT_EQ(rig.Counter(), Counter_Caption(stopped + 1));
@@ -33,12 +47,10 @@ TEST(GangStop, StopMidRunEndsAfterTheAddressInHand)
 
 TEST(GangStop, StopMidPageEndsTheEepromRunAfterThatPage)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("28C64", 1);
     rig.Fill_Random();
-    rig.Host.Stop_At_Pump = rig.Host.Pumps + 100;
-    rig.Work.Program_EpromClick();
-    const int32_t page = rig.Host.Request_Add & ~31;
+    const int32_t page = Stop_Program_Run_At(rig, 100) & ~31;
     EXPECT_EQ(rig.Counter(), Counter_Caption(page + 32));
     EXPECT_EQ(rig.Sim.Chip_Byte(1, static_cast<uint32_t>(page + 31)), rig.Buffer.Data[page + 31]);
     EXPECT_EQ(rig.Sim.Chip_Byte(1, static_cast<uint32_t>(page + 32)), 0xFF);
@@ -48,7 +60,7 @@ TEST(GangStop, StopMidPageEndsTheEepromRunAfterThatPage)
 
 TEST(GangStop, StopRequestWhileIdleDoesNotShortenTheNextRun)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("2716", 2);
     rig.Fill_Random();
     rig.Work.Program_EpromClick();
@@ -58,35 +70,9 @@ TEST(GangStop, StopRequestWhileIdleDoesNotShortenTheNextRun)
     EXPECT_EQ(rig.Socket_Text(2), "2- Verified OK   ");
 }
 
-TEST(GangStop, ClosingMidRunLeavesNoPortAccessAfterTheRelease)
-{
-    TGangRig rig;
-    rig.Select("2764", 2);
-    rig.Fill_Random();
-    uint64_t at_release = 0;
-    bool rest_at_release = false;
-    rig.Host.On_Port_Released = [&] {
-        at_release = rig.Sim.Port_Accesses();
-        rest_at_release = rig.Sim.At_Rest();
-    };
-    rig.Host.Close_At_Pump = rig.Host.Pumps + 40000;
-    rig.Work.Program_EpromClick();
-
-    ASSERT_TRUE(rig.Host.Closed);
-    EXPECT_GT(at_release, 0u);
-    EXPECT_EQ(rig.Sim.Port_Accesses(), at_release);
-    // No programming voltage or strobe is left on the chips.
-    EXPECT_TRUE(rest_at_release);
-    EXPECT_TRUE(rig.Sim.At_Rest());
-    EXPECT_EQ(rig.Sim.Bus_Conflicts(), 0u);
-    EXPECT_EQ(rig.Sim.Overvoltage_Events(), 0u);
-    // The run ended at the address in hand.
-    EXPECT_EQ(rig.Sim.Chip_Byte(1, static_cast<uint32_t>(rig.Host.Request_Add + 1)), 0xFF);
-}
-
 TEST(GangStop, WithoutADeviceTypeNothingRunsAndNoLatchIsDriven)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Sel.Gang_Size = 2;
     rig.Sim.Insert_Chip(1, "2716");
     const uint64_t accesses = rig.Sim.Port_Accesses();
@@ -101,7 +87,7 @@ TEST(GangStop, WithoutADeviceTypeNothingRunsAndNoLatchIsDriven)
 
 TEST(GangStop, BlankCheckWithoutAProgrammerSaysSoFirst)
 {
-    TGangRig rig(true, 1, TGangRig::No_Adapter());
+    TSimRig rig(true, 1, TSimRig::No_Adapter());
     const uint64_t accesses = rig.Sim.Port_Accesses();
     rig.Work.Blank_ChkClick();
     EXPECT_EQ(rig.Host.Infos, std::vector<std::string>{"The Tarvik Programmer was Not Found."});

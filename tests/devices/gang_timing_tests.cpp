@@ -1,6 +1,6 @@
 // Realistic pulse timing on small types: a pulse unit of 1/750 s made of
 // message pumps, the chips' own programming behaviour.
-#include "gang_rig.h"
+#include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ namespace {
 constexpr uint32_t Pumps_Per_Unit = 100;
 constexpr double Us_Per_Pump = 1e6 / 750.0 / Pumps_Per_Unit;
 
-std::map<int, int> Pulses_Per_Byte(const TGangRig& rig)
+std::map<int, int> Pulses_Per_Byte(const TSimRig& rig)
 {
     std::map<std::pair<int, uint32_t>, int> per_byte;
     for (const sim::TStrobeEvent& e : rig.Sim.Strobes())
@@ -24,7 +24,7 @@ std::map<int, int> Pulses_Per_Byte(const TGangRig& rig)
     return histogram;
 }
 
-void Program_With_Real_Timing(TGangRig& rig, const char* type)
+void Program_With_Real_Timing(TSimRig& rig, const char* type)
 {
     rig.Host.Us_Per_Pump = Us_Per_Pump;
     rig.Select(type, 2);
@@ -43,7 +43,7 @@ void Program_With_Real_Timing(TGangRig& rig, const char* type)
 TEST(RealTiming, CmosChipsTakeTheFirstPulseAndTheOverProgramPulse)
 {
     for (const char* type : {"27C16", "27C32"}) {
-        TGangRig rig(false, Pumps_Per_Unit);
+        TSimRig rig(false, Pumps_Per_Unit);
         Program_With_Real_Timing(rig, type);
         EXPECT_EQ(Pulses_Per_Byte(rig),
                   (std::map<int, int>{{2, 2 * (rig.Buffer.End_Of_Eprom + 1)}}))
@@ -56,7 +56,7 @@ TEST(RealTiming, NmosChipsAreBroughtUpByTheDoublingPulses)
     // These want about 50 ms of programming: the doubling widths reach it
     // within the eight pulses, and the over-program pulse follows.
     for (const char* type : {"2716", "2732A"}) {
-        TGangRig rig(false, Pumps_Per_Unit);
+        TSimRig rig(false, Pumps_Per_Unit);
         Program_With_Real_Timing(rig, type);
         for (const auto& [pulses, bytes] : Pulses_Per_Byte(rig))
             EXPECT_TRUE(pulses >= 3 && pulses <= 8)
@@ -66,7 +66,7 @@ TEST(RealTiming, NmosChipsAreBroughtUpByTheDoublingPulses)
 
 TEST(RealTimingEeprom, ByteWritesPollUntilTheChipIsDone)
 {
-    TGangRig rig(false, Pumps_Per_Unit);
+    TSimRig rig(false, Pumps_Per_Unit);
     rig.Host.Us_Per_Pump = Us_Per_Pump;
     rig.Select("28C16", 2);
     rig.Fill_Random();

@@ -3,7 +3,7 @@
 // socket texts.  The order matters: the stop button must not come alive
 // before the not-found test of the blank check, and the operation line names
 // the operation while its loop runs.
-#include "gang_rig.h"
+#include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ namespace {
 // was driven in between, up to the first socket text or the move's status.
 std::vector<std::string> Steps_Of(void (TDeviceWork::*operation)())
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("2716", 2);
     std::vector<std::string> steps;
     bool started = false;

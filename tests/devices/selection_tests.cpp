@@ -1,6 +1,6 @@
 // The device list, the type setters, the voltage and the gang size.
 #include "devices/device_rules.h"
-#include "gang_rig.h"
+#include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +66,7 @@ TEST(Catalogue, RowsAreTheDeviceListInOrder)
 
 TEST(Selection, EveryTypeRowSetsNameRangeFamilyAndItsPrintedVoltage)
 {
-    TGangRig rig;
+    TSimRig rig;
     for (const TDeviceType& row : Device_Rows()) {
         if (!row.Is_Type())
             continue;
@@ -89,7 +89,7 @@ TEST(Selection, EveryTypeRowSetsNameRangeFamilyAndItsPrintedVoltage)
 
 TEST(Selection, VoltageFollowsTheLatestTypeNotTheOneBefore)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Work.DeviceClick();
     rig.Work.Device_BoxClick(1); // 2716 at 25 V
     rig.Work.DeviceClick();
@@ -107,7 +107,7 @@ TEST(Selection, VoltageFollowsTheLatestTypeNotTheOneBefore)
 
 TEST(Selection, VoltageButtonCyclesOnlyTheHighVoltages)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("2716", 1);
     std::vector<std::string> seen;
     for (int i = 0; i < 3; ++i) {
@@ -127,7 +127,7 @@ TEST(Selection, VoltageButtonCyclesOnlyTheHighVoltages)
 
 TEST(Selection, HeaderOrEmptyRowKeepsTheTypeAndOffersTheListAgain)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("27C512", 2);
     for (int row : {3, 0, 22}) {
         rig.Host.Infos.clear();
@@ -154,7 +154,7 @@ TEST(Selection, HeaderOrEmptyRowKeepsTheTypeAndOffersTheListAgain)
 
 TEST(Selection, NoRowSelectedKeepsThePreviousType)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("2732A", 1);
     rig.Work.DeviceClick();
     rig.Work.Device_BoxClick(-1);
@@ -167,12 +167,12 @@ TEST(Selection, NoRowSelectedKeepsThePreviousType)
 
 TEST(Selection, StatusLineNamesThePortOrTheMissingProgrammer)
 {
-    TGangRig found;
+    TSimRig found;
     found.Work.DeviceClick();
     found.Work.Device_BoxClick(2);
     EXPECT_EQ(found.Form.StaticText3.Caption(), "The Tarvik Programmer was Found at 0378");
 
-    TGangRig absent(true, 1, TGangRig::No_Adapter());
+    TSimRig absent(true, 1, TSimRig::No_Adapter());
     absent.Work.DeviceClick();
     absent.Work.Device_BoxClick(2);
     EXPECT_EQ(absent.Form.StaticText3.Caption(), "The Tarvik Programmer was Not Found");
@@ -190,7 +190,7 @@ TEST(GangSize, HeaderRowMeansOneAndTheListedSocketsShow)
         int Gang;
     } const cases[] = {{0, 1}, {-1, 1}, {1, 1}, {3, 3}, {5, 5}};
     for (const auto& c : cases) {
-        TGangRig rig;
+        TSimRig rig;
         rig.Work.DeviceClick();
         rig.Work.Device_BoxClick(17); // 27C256
         rig.Work.Num_Of_DevicesClick(c.Click);
@@ -205,7 +205,7 @@ TEST(GangSize, HeaderRowMeansOneAndTheListedSocketsShow)
 
 TEST(GangSize, RangeCaptionsShowTheType)
 {
-    TGangRig rig;
+    TSimRig rig;
     rig.Select("2716", 5);
     EXPECT_EQ(rig.Form.Start_Buf_Add.Caption(), "Start Of Buffer=0000");
     EXPECT_EQ(rig.Form.Start_Add.Caption(), "Start Of Eprom=0000");
@@ -216,7 +216,7 @@ TEST(GangSize, RangeCaptionsShowTheType)
 
 TEST(Selection, OnTypeAppliedSeesEachAppliedType)
 {
-    TGangRig rig;
+    TSimRig rig;
     std::vector<std::string> applied;
     rig.Work.OnTypeApplied = [&](const TDeviceType& t) { applied.push_back(t.Type_Name); };
     rig.Work.DeviceClick();

@@ -1,6 +1,6 @@
 // The adapter bus and port access on a recording port.
-#include "fakes.h"
 #include "link/latches.h"
+#include "support/recording_port.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ TEST(Bus, EachLatchHasItsOwnSelectSequence)
                           {&TLink::Write_Latch_3, 0x03},      {&TLink::Write_Add_Lo_Latch, 0x09},
                           {&TLink::Write_Data_Latch, 0x0A},   {&TLink::Write_Add_Hi_Latch, 0x0B}};
     for (const auto& c : cases) {
-        TRig rig;
+        TPortRig rig;
         rig.Open();
         rig.Link.Latch_Byte = 0x0105; // only the low byte goes out
         (rig.Link.*c.Entry)();
@@ -46,7 +46,7 @@ TEST(Bus, ReadAssemblesTwoNibblesWithBit7Inverted)
     const Case cases[] = {{0x25, 0xDA, 0xA5}, {0x7F, 0x7F, 0xFF}, {0x20, 0xD0, 0xA5},
                           {0x2F, 0xDF, 0xA5}, {0x80, 0x80, 0x00}, {0x0F, 0xF0, 0x87}};
     for (const auto& c : cases) {
-        TRig rig;
+        TPortRig rig;
         rig.Open();
         rig.Link.Nibble_Delay = 5;
         rig.Port.Status_Script = {c.High_Status, c.Low_Status};
@@ -66,7 +66,7 @@ TEST(Bus, ReadAssemblesTwoNibblesWithBit7Inverted)
 
 TEST(Bus, ResetLatchesOrderLeavesDataLatchAlone)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     rig.Link.Reset_Latches();
     const std::vector<TEvent> expected = {L(0x03, 0x00), L(0x02, 0x7F), L(0x01, 0x62),
@@ -76,7 +76,7 @@ TEST(Bus, ResetLatchesOrderLeavesDataLatchAlone)
 
 TEST(Bus, NothingReachesThePortOutsideEnableAndRelease)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Link.DataPort = 0x378;
     rig.Link.Latch_Byte = 0x55;
     rig.Link.Write_Data_Latch();
@@ -96,7 +96,7 @@ TEST(Bus, NothingReachesThePortOutsideEnableAndRelease)
 
 TEST(PortAccess, EnableAndReleaseCallOrderOnNt)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Port.Nt = true;
     rig.Port.Ecr = 0x35;
     rig.Link.DataPort = 0x278;
@@ -128,7 +128,7 @@ TEST(PortAccess, EnableAndReleaseCallOrderOnNt)
 
 TEST(PortAccess, NotNtOnlySavesAndRestoresTheEcr)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Link.DataPort = 0x378;
     rig.Link.Port_Enable();
     rig.Link.Port_Release();
@@ -139,7 +139,7 @@ TEST(PortAccess, NotNtOnlySavesAndRestoresTheEcr)
 
 TEST(PortAccess, EnableTwiceThenReleaseLeavesEcrAtZero)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Port.Nt = true;
     rig.Link.DataPort = 0x378;
     rig.Link.Port_Enable();
@@ -150,7 +150,7 @@ TEST(PortAccess, EnableTwiceThenReleaseLeavesEcrAtZero)
 
 TEST(PortAccess, EnableFailureShowsTheTextAndEndsTheProbeUntouched)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Port.Nt = true;
     rig.Port.Fail_Text = "Access denied";
     rig.Link.DataPort = 0x378;
@@ -166,7 +166,7 @@ TEST(PortAccess, EnableFailureShowsTheTextAndEndsTheProbeUntouched)
 
 TEST(PortAccess, ReleaseMidOperationTakesTheVoltageOffFirst)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     rig.Sel.Family = 2;
     rig.Sel.Gang_Size = 1;

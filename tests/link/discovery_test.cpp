@@ -1,5 +1,5 @@
 // The search on the three base addresses against a minimal echoing adapter.
-#include "fakes.h"
+#include "support/recording_port.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +9,14 @@ namespace {
 const char* const Not_Found = "The Tarvik Programmer Can Not\r\nBe Found On LPT1, LPT2 or "
                               "LPT3.\r\n\r\n..Make Sure Your Power Pack is Plugged In..";
 
-std::vector<std::string> Log_Of(TRig& rig)
+std::vector<std::string> Log_Of(TPortRig& rig)
 {
     return rig.Form.Memo1.Lines();
 }
 
 TEST(Discovery, AdapterAt378)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Port.Nt = true;
     rig.Port.Adapter_Base = 0x378;
     rig.Link.Find_Programmer();
@@ -40,7 +40,7 @@ TEST(Discovery, AdapterAt378)
 
 TEST(Discovery, AProbeIsResetVoltagePatternsRest)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Port.Adapter_Base = 0x278;
     rig.Link.Find_Programmer();
     EXPECT_EQ(Log_Of(rig).size(), 4u);
@@ -69,7 +69,7 @@ TEST(Discovery, AProbeIsResetVoltagePatternsRest)
 
 TEST(Discovery, NoAdapterAnywhere)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Port.Ecr = 0x2D;
     rig.Link.Find_Programmer();
     EXPECT_EQ(Log_Of(rig).size(), 6u);
@@ -86,7 +86,7 @@ TEST(Discovery, NoAdapterAnywhere)
 TEST(Discovery, ASingleWrongBitFailsTheAddress)
 {
     for (uint8_t bad_pattern : {0xA5, 0x5A}) {
-        TRig rig;
+        TPortRig rig;
         rig.Port.Adapter_Base = 0x378;
         rig.Port.Echo = [=](uint8_t b) { return b == bad_pattern ? uint8_t(b ^ 0x10) : b; };
         rig.Link.Find_Programmer();
@@ -98,7 +98,7 @@ TEST(Discovery, ASingleWrongBitFailsTheAddress)
 
 TEST(Discovery, AnAdapterThatFailsTheConfirmation)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Port.Nt = true;
     rig.Port.Adapter_Base = 0x378;
     int reads = 0;
@@ -116,7 +116,7 @@ TEST(Discovery, AnAdapterThatFailsTheConfirmation)
 
 TEST(Discovery, EnableFailuresEverywhere)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Port.Nt = true;
     rig.Port.Adapter_Base = 0x378;
     rig.Port.Fail_Text = "Operation not permitted";
@@ -129,7 +129,7 @@ TEST(Discovery, EnableFailuresEverywhere)
 
 TEST(Discovery, ClosingDuringTheConfirmPauseEndsTheSearch)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Port.Adapter_Base = 0x378;
     rig.Host.On_Pump = [&](long) {
         // The close query during the 300 ms pause: the found flag is set, so

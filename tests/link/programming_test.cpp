@@ -1,6 +1,6 @@
 // The programming algorithms on the recording port: pulse sequences and
 // widths, the EEPROM polls, the page write's tries and its range bounds.
-#include "fakes.h"
+#include "support/recording_port.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ namespace gang::test {
 namespace {
 
 // A rig configured for programming one family with pulse multiplier 1.
-struct TProgRig : TRig {
+struct TProgRig : TPortRig {
     explicit TProgRig(int family, int gang = 1, uint8_t vpp = 0x0F, int32_t end = 0x7FF)
     {
         Open();

@@ -1,7 +1,7 @@
 // Family configurations, the address mapping, socket selection and failure
 // marking.
-#include "fakes.h"
 #include "link/address_map.h"
+#include "support/recording_port.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,7 @@ TEST(AddressMap, FamilyTablesAndVppMasks)
 {
     for (int family : {0, 7, 9})
         EXPECT_FALSE(Family_Config(family).has_value());
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     rig.Sel.Gang_Size = 1;
     const struct {
@@ -71,7 +71,7 @@ TEST(AddressMap, FamilyTablesAndVppMasks)
 
 TEST(Socket, WorkedExampleFamily3Socket3At1234)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     rig.Sel.Family = 3;
     rig.Sel.Gang_Size = 5;
@@ -113,7 +113,7 @@ TEST(Socket, WorkedExampleFamily3Socket3At1234)
 
 TEST(Socket, HighLatchWrittenOnlyAtANewHighByte)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     rig.Sel.Family = 5;
     rig.Link.Reset_Link();
@@ -149,7 +149,7 @@ TEST(Socket, SelectionOfEachSocket)
         EXPECT_EQ(s.Vpp_Val, c.Vpp_Val) << c.Socket;
     }
     // Socket 5: all four enables of Socket_Latch stay 1, Vpp_Latch bit 2 set.
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     rig.Sel.Family = 4;
     rig.Link.Fam_Socket = 0xED;
@@ -163,7 +163,7 @@ TEST(Socket, SelectionOfEachSocket)
 TEST(Socket, GangMaskAndFailureFlagsForEveryGangSize)
 {
     for (int gang = 1; gang <= 5; ++gang) {
-        TRig rig;
+        TPortRig rig;
         rig.Open();
         rig.Sel.Family = 2;
         rig.Sel.Gang_Size = gang;
@@ -189,7 +189,7 @@ TEST(Socket, GangMaskAndFailureFlagsForEveryGangSize)
 TEST(Socket, GangSizeOutsideOneToFiveLeavesTheMask)
 {
     for (int gang : {0, 6, -1}) {
-        TRig rig;
+        TPortRig rig;
         rig.Open();
         rig.Sel.Family = 2;
         rig.Sel.Gang_Size = gang;
@@ -204,7 +204,7 @@ TEST(Socket, GangSizeOutsideOneToFiveLeavesTheMask)
 TEST(Socket, NoFamilyWritesNoLatch)
 {
     for (int family : {0, 7}) {
-        TRig rig;
+        TPortRig rig;
         rig.Open();
         rig.Sel.Family = family;
         rig.Sel.Gang_Size = 3;
@@ -225,7 +225,7 @@ TEST(Socket, NoFamilyWritesNoLatch)
 
 TEST(Socket, NextAddressEndsTheRangeAtItsLastAddress)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Buffer.End_Of_Eprom = 0x7FF;
     rig.Link.Cur_Add = 0x7FE;
     rig.Link.Next_Address();
@@ -238,7 +238,7 @@ TEST(Socket, NextAddressEndsTheRangeAtItsLastAddress)
 
 TEST(Socket, ResetLinkState)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     rig.Link.Quit_Flag = 5;
     rig.Link.Cur_Add = 0x1234;

@@ -1,6 +1,6 @@
 // Millisecond waits, the rest of the control lines, the speed check and the
 // pulse widths, driven through the fake host.
-#include "fakes.h"
+#include "support/recording_port.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace {
 
 TEST(TimerWait, ArmsWithLow16BitsAndPumpsUntilTheTick)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Host.Tick_After_Pumps = 4;
     rig.Link.Wait_Ms = 300;
     rig.Link.Timer_Wait();
@@ -25,7 +25,7 @@ TEST(TimerWait, ArmsWithLow16BitsAndPumpsUntilTheTick)
 
 TEST(TimerWait, ACloseDuringTheWaitEndsIt)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Host.Tick_After_Pumps = 1000000; // the tick would come much later
     rig.Host.On_Pump = [&](long pump) {
         if (pump == 3) { // the close query, nested in the wait's pump
@@ -41,7 +41,7 @@ TEST(TimerWait, ACloseDuringTheWaitEndsIt)
 
 TEST(TimerWait, IntervalZeroDoesNotHang)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Host.Tick_After_Pumps = 1000000;
     rig.Link.Wait_Ms = 0x10000; // low 16 bits 0: such a timer never ticks
     rig.Link.Timer_Wait();
@@ -51,7 +51,7 @@ TEST(TimerWait, IntervalZeroDoesNotHang)
 
 TEST(BusRest, LowForOneMillisecondThenRest)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     rig.Host.Tick_After_Pumps = 2;
     rig.Link.Bus_Rest();
@@ -63,7 +63,7 @@ TEST(BusRest, LowForOneMillisecondThenRest)
 
 TEST(BusRest, NoWriteAfterAReleaseDuringItsWait)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     rig.Host.On_Pump = [&](long) {
         if (rig.Link.Port_Open)
@@ -80,7 +80,7 @@ TEST(BusRest, NoWriteAfterAReleaseDuringItsWait)
 // Clock scripts: each SecondsOfDay() call takes the next value.
 TEST(CheckSpeed, CountsTheSecondAfterTheFirstChange)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     // Start at 58; two reads still 58; the change to 59; 5 passes read 59;
     // then 0 ends the count (target 58 + 2 - 60).
@@ -100,7 +100,7 @@ TEST(CheckSpeed, CountsTheSecondAfterTheFirstChange)
 
 TEST(CheckSpeed, ASkippedSecondStillEndsAfterOneSecond)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     // Change 10 -> 11, then a slow pass jumps straight to 13: the target 12
     // is missed.  The count ends there rather than a minute later.
@@ -112,7 +112,7 @@ TEST(CheckSpeed, ASkippedSecondStillEndsAfterOneSecond)
 
 TEST(CheckSpeed, ACountBeyond16BitsIsKept)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     // 70,000 passes read 21, then 22: a 16-bit count would wrap to 4,464.
     rig.Host.Seconds = {20, 21};
@@ -126,7 +126,7 @@ TEST(CheckSpeed, ACountBeyond16BitsIsKept)
 
 TEST(PulseUnit, DerivedFromTheCountAtLeastOne)
 {
-    TRig rig;
+    TPortRig rig;
     const std::pair<uint32_t, uint32_t> cases[] = {
         {0, 1}, {749, 1}, {750, 1}, {1499, 1}, {1500, 2}, {70000, 93}, {3000000, 4000}};
     for (const auto& [count, unit] : cases) {
@@ -141,7 +141,7 @@ TEST(PulseWait, LastsItsNominalWidthByTheClockWhateverThePassCount)
     // However many passes the speed check counted, and however fast or slow
     // the pump runs now, a pulse of w units lasts at least w/750 s and ends
     // at the first pass that reached it; every pass processes messages.
-    TRig rig;
+    TPortRig rig;
     const struct {
         uint32_t Mult;
         uint16_t Width;
@@ -165,7 +165,7 @@ TEST(PulseWait, LastsItsNominalWidthByTheClockWhateverThePassCount)
 
 TEST(PulseWait, ResetLinkTakesTheMultiplierFromThePulseUnit)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Link.Pulse_Unit = 70000 / 750;
     rig.Link.Reset_Link();
     EXPECT_EQ(rig.Link.Pulse_Mult, 93u);

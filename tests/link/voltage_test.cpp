@@ -1,5 +1,5 @@
 // The voltage settings: latch values, captions and the found-flag gate.
-#include "fakes.h"
+#include "support/recording_port.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ TEST(SetVpp, EveryCodeGivesItsValuesAndCaption)
                  {5, 0x3F, 0x00, "Vpp = 5"},     {0, 0x3F, 0x00, " Vpp = 12.5"},
                  {6, 0x3F, 0x00, " Vpp = 12.5"}, {-1, 0x3F, 0x00, " Vpp = 12.5"}};
     for (const auto& c : cases) {
-        TRig rig;
+        TPortRig rig;
         rig.Open();
         rig.Sel.Vpp_Code = c.Code;
         rig.Link.Set_Vpp();
@@ -32,7 +32,7 @@ TEST(SetVpp, EveryCodeGivesItsValuesAndCaption)
 
 TEST(SetVpp, WithoutAProgrammerNoPortIsTouched)
 {
-    TRig rig;
+    TPortRig rig;
     rig.Open();
     rig.Sel.Found = false;
     rig.Sel.Vpp_Code = 2;

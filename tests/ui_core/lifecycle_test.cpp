@@ -1,13 +1,7 @@
 // Start-up, re-search and close of the window's life cycle, run against the
 // simulated adapter with a host that ticks the timer at the next pump.
-#include "lifecycle_fake_host.h"
-
-#include "devices/device_work.h"
-#include "link/link.h"
-#include "sim/sim_adapter.h"
 #include "sim/sim_options.h"
-#include "ui/core/form_report.h"
-#include "ui/core/lifecycle.h"
+#include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -27,42 +21,15 @@ const char* const Speed_Line = "Checking system speed and setting program Pulse.
 constexpr int Row_27C256 = 17;
 constexpr int Gang_Of_One = 1;
 
-struct TRig {
-    explicit TRig(sim::TSimConfig config)
-        : Sim(config), Host(Form), Link(Sim, Host, Report, Sel, Buffer), Work(Link),
-          Life(Form, Link, Work, Host)
-    {
-        Host.Link = &Link;
-    }
-
-    static sim::TSimConfig At(uint16_t base)
-    {
-        sim::TSimConfig c;
-        c.Base = base;
-        return c;
-    }
-    static sim::TSimConfig Nowhere()
-    {
-        sim::TSimConfig c;
-        c.Present = false;
-        return c;
-    }
+// The window before its activation, over an adapter at base.
+struct TRig : test::TSimRig {
+    explicit TRig(sim::TSimConfig config) : TSimRig(test::Before_Activation, config) {}
 
     void Choose_27C256_Gang(int gang_index)
     {
         Work.Device_BoxClick(Row_27C256);
         Work.Num_Of_DevicesClick(gang_index);
     }
-
-    sim::TSimAdapter Sim;
-    TFormModel Form;
-    TFormReport Report{Form};
-    TSelection Sel;
-    TBuffer Buffer;
-    test::TLifecycleHost Host;
-    TLink Link;
-    TDeviceWork Work;
-    TLifecycle Life;
 };
 
 std::string Line(const char* port, const char* expected, const char* found)
@@ -200,14 +167,14 @@ TEST(LifecycleStartup, ChosenPortIsTheOnlyOneProbed)
 
 TEST(LifecycleStartup, NoAdapterReportsOnceAndLeavesTheDeviceButtonsDisabled)
 {
-    TRig rig(TRig::Nowhere());
+    TRig rig(TRig::No_Adapter());
     rig.Life.FormActivate();
 
     EXPECT_EQ(rig.Form.Memo1.Lines().size(), 6u);
-    ASSERT_EQ(rig.Host.Infos.size(), 1u);
-    EXPECT_EQ(rig.Host.Infos[0], Not_Found_Text);
-    EXPECT_EQ(rig.Host.Info_X, 375);
-    EXPECT_EQ(rig.Host.Info_Y, 175);
+    ASSERT_EQ(rig.Host.Infos_At.size(), 1u);
+    EXPECT_EQ(rig.Host.Infos_At[0].Text, Not_Found_Text);
+    EXPECT_EQ(rig.Host.Infos_At[0].X, 375);
+    EXPECT_EQ(rig.Host.Infos_At[0].Y, 175);
     EXPECT_EQ(rig.Form.StaticText3.Tag, 0);
     EXPECT_EQ(rig.Link.Pulse_Unit, 1u);
     EXPECT_EQ(rig.Link.Nibble_Delay, 5);
@@ -244,7 +211,7 @@ TEST(LifecycleReSearch, SuccessDisablesTheStatusTextAndLeavesTheBusyState)
 
 TEST(LifecycleReSearch, FailureKeepsTheStatusTextClickable)
 {
-    TRig rig(TRig::Nowhere());
+    TRig rig(TRig::No_Adapter());
     rig.Life.FormActivate();
     rig.Life.StaticText3Click();
 
@@ -272,10 +239,10 @@ TEST(LifecycleReSearch, StatusTextClickedDuringAProgrammingRunIsIgnored)
         rig.Buffer.Data[static_cast<std::size_t>(a)] = static_cast<uint8_t>(a * 5 + 3);
     const std::size_t log_lines = rig.Form.Memo1.Lines().size();
 
-    long pumps = 0;
+    const long click_at = rig.Host.Pumps + 300;
     int32_t click_add = -1;
-    rig.Host.On_Pump = [&] {
-        if (++pumps == 300) {
+    rig.Host.On_Pump = [&](long pump) {
+        if (pump == click_at) {
             click_add = rig.Link.Cur_Add;
             THandlerScope click(rig.Life);
             EXPECT_FALSE(static_cast<bool>(click)); // refused under the run
@@ -284,10 +251,7 @@ TEST(LifecycleReSearch, StatusTextClickedDuringAProgrammingRunIsIgnored)
             EXPECT_FALSE(rig.Form.Program_Eprom.Enabled()); // still busy
         }
     };
-    {
-        THandlerScope run(rig.Life);
-        rig.Work.Program_EpromClick();
-    }
+    rig.Handle([&] { rig.Work.Program_EpromClick(); });
     rig.Host.On_Pump = nullptr;
 
     EXPECT_GT(click_add, 0);
@@ -311,7 +275,7 @@ TEST(LifecycleReSearch, StatusTextClickedDuringAProgrammingRunIsIgnored)
 
 TEST(LifecycleClose, WithoutProgrammerTouchesNoPort)
 {
-    TRig rig(TRig::Nowhere());
+    TRig rig(TRig::No_Adapter());
     rig.Life.FormActivate();
     const uint64_t before = rig.Sim.Port_Accesses();
 
@@ -319,7 +283,7 @@ TEST(LifecycleClose, WithoutProgrammerTouchesNoPort)
     EXPECT_EQ(rig.Sim.Port_Accesses(), before);
     EXPECT_EQ(rig.Link.Quit_Flag, 5);
     EXPECT_EQ(rig.Link.Wait_Ms, 0);
-    EXPECT_FALSE(rig.Host.Armed);
+    EXPECT_EQ(rig.Host.Armed_Interval, -1);
 }
 
 TEST(LifecycleClose, WithProgrammerRestsTheLinesThenReleasesAndStaysSilent)
@@ -366,7 +330,7 @@ TEST(LifecycleClose, WithProgrammerRestsTheLinesThenReleasesAndStaysSilent)
     EXPECT_FALSE(rig.Life.Begin_Handler());
 }
 
-TEST(LifecycleClose, DuringProgrammingIsDeferredUntilTheRunHasUnwound)
+TEST(LifecycleClose, DuringProgrammingIsDeferredThenRestsTheAdapterAndReleasesIt)
 {
     TRig rig(TRig::At(0x378));
     rig.Life.FormActivate();
@@ -376,39 +340,47 @@ TEST(LifecycleClose, DuringProgrammingIsDeferredUntilTheRunHasUnwound)
 
     int closes_asked = 0;
     bool close_answer = true;
+    int32_t close_add = -1;
     int ready_calls = 0;
     uint64_t accesses_at_ready = 0;
+    bool rest_at_ready = false;
     rig.Life.On_Close_Ready = [&] {
         ++ready_calls;
         accesses_at_ready = rig.Sim.Port_Accesses();
+        rest_at_ready = rig.Sim.At_Rest();
     };
-    long pumps_in_run = 0;
-    rig.Host.On_Pump = [&] {
+    const long close_at = rig.Host.Pumps + 200;
+    rig.Host.On_Pump = [&](long pump) {
         // The user closes the window a little way into the run.
-        if (++pumps_in_run == 200 && closes_asked == 0) {
+        if (pump == close_at) {
             ++closes_asked;
+            close_add = rig.Link.Cur_Add;
             close_answer = rig.Life.FormCloseQuery();
             EXPECT_TRUE(rig.Link.Port_Open);
         }
     };
-
-    {
-        THandlerScope scope(rig.Life);
-        ASSERT_TRUE(static_cast<bool>(scope));
+    EXPECT_TRUE(rig.Handle([&] {
         rig.Work.Program_EpromClick();
         EXPECT_EQ(ready_calls, 0);
-    }
+    }));
     rig.Host.On_Pump = nullptr;
 
     EXPECT_EQ(closes_asked, 1);
     EXPECT_FALSE(close_answer);
-    // The run had begun (the Buffer's 00 went into the chip) and stopped long
-    // before the end of the 32 KiB range.
-    EXPECT_EQ(rig.Sim.Chip_Byte(1, 0x0000), 0x00);
-    EXPECT_EQ(rig.Sim.Chip_Byte(1, 0x7FFF), 0xFF);
+    // The run ended with the address in hand (the Buffer's 00 went into the
+    // chip there), long before the end of the 32 KiB range.
+    ASSERT_GE(close_add, 0);
+    ASSERT_LT(close_add, 0x7FFF);
+    EXPECT_EQ(rig.Sim.Chip_Byte(1, static_cast<uint32_t>(close_add)), 0x00);
+    EXPECT_EQ(rig.Sim.Chip_Byte(1, static_cast<uint32_t>(close_add + 1)), 0xFF);
     EXPECT_EQ(ready_calls, 1);
     EXPECT_TRUE(rig.Life.Port_Given_Back());
     EXPECT_FALSE(rig.Link.Port_Open);
+    // No programming voltage or strobe was left on the chip, and nothing
+    // reached the port after the release.
+    EXPECT_TRUE(rest_at_ready);
+    EXPECT_EQ(rig.Sim.Bus_Conflicts(), 0u);
+    EXPECT_EQ(rig.Sim.Overvoltage_Events(), 0u);
     EXPECT_EQ(rig.Sim.Port_Accesses(), accesses_at_ready);
     // A second close request is answered at once and touches nothing.
     EXPECT_TRUE(rig.Life.FormCloseQuery());

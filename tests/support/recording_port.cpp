@@ -1,4 +1,4 @@
-#include "fakes.h"
+#include "recording_port.h"
 
 #include "core/hex_text.h"
 #include "link/latches.h"
@@ -100,35 +100,7 @@ uint8_t Status_For(uint8_t nibble, uint8_t junk)
     return static_cast<uint8_t>(((nibble << 4) ^ 0x80) | (junk & 0x0F));
 }
 
-void TFakeHost::ProcessMessages()
-{
-    ++Pumps;
-    Clock_Us += Us_Per_Pump;
-    if (Port)
-        Port->Log.push_back({Op::Pump, 0, 0});
-    if (On_Pump)
-        On_Pump(Pumps);
-    if (Armed_Interval >= 0 && ++Pumps_Since_Arm >= Tick_After_Pumps && Link)
-        Link->ThreadedTimer1Timer();
-}
-
-void TFakeHost::ArmTimer(int interval_ms)
-{
-    Armings.push_back(interval_ms);
-    Armed_Interval = interval_ms;
-    Pumps_Since_Arm = 0;
-}
-
-int TFakeHost::SecondsOfDay()
-{
-    if (Seconds.empty())
-        return 0;
-    const size_t i = Seconds_Read < Seconds.size() ? Seconds_Read : Seconds.size() - 1;
-    ++Seconds_Read;
-    return Seconds[i];
-}
-
-void TRig::Open(uint16_t base)
+void TPortRig::Open(uint16_t base)
 {
     Link.DataPort = base;
     Link.Port_Enable();

@@ -1,15 +1,16 @@
 // A whole program around the simulated adapter: form, Buffer, scripted host,
-// link and device work, with the programmer found at 0378.  The link and the
-// work report into the form model as the window does, or into any other
-// report given (a front end without a window).
+// link, device work and the window's life cycle.  The link and the work
+// report into the form model as the window does, or into any other report
+// given (a front end without a window).
 #pragma once
 
 #include "devices/catalogue.h"
 #include "devices/device_rules.h"
 #include "devices/device_work.h"
-#include "fake_host.h"
+#include "scripted_host.h"
 #include "sim/sim_adapter.h"
 #include "ui/core/form_report.h"
+#include "ui/core/lifecycle.h"
 
 #include <gtest/gtest.h>
 
@@ -57,40 +58,67 @@ struct TRecordedReport : IReport {
     void Window_Enabled(bool enabled) override { Window_Disabled += enabled ? 0 : 1; }
 };
 
-struct TGangRig {
+// The rig as the window is before its activation: nothing searched yet.
+struct TBefore_Activation {};
+inline constexpr TBefore_Activation Before_Activation{};
+
+struct TSimRig {
     sim::TSimAdapter Sim;
     TFormModel Form;
     TFormReport Form_Report{Form};
     IReport& Report;
     TSelection Sel;
     TBuffer Buffer;
-    TFakeHost Host;
+    TScriptedHost Host;
     TLink Link{Sim, Host, Report, Sel, Buffer};
     TDeviceWork Work{Link};
+    TLifecycle Life{Form, Link, Work, Host};
 
-    // fast: chips take any valid pulse or write cycle at once.  report:
-    // nullptr for the window's report into Form.
-    explicit TGangRig(bool fast = true, uint32_t pulse_unit = 1, sim::TSimConfig config = {},
-                      IReport* report = nullptr)
+    TSimRig(TBefore_Activation, sim::TSimConfig config, IReport* report = nullptr)
         : Sim(config), Report(report != nullptr ? *report : Form_Report)
     {
         Host.Link = &Link;
+        Sim.Set_Clock([this] { return static_cast<double>(Host.Clock_Us); });
+    }
+
+    // The programmer found and the window started, with a fixed pulse unit in
+    // place of the speed check.  fast: chips take any valid pulse or write
+    // cycle at once.  report: nullptr for the window's report into Form.
+    explicit TSimRig(bool fast = true, uint32_t pulse_unit = 1, sim::TSimConfig config = {},
+                     IReport* report = nullptr)
+        : TSimRig(Before_Activation, config, report)
+    {
         Sim.Set_Fast_Chips(fast);
-        Sim.Set_Clock([this] { return Host.Now_Us; });
         Link.Find_Programmer();
         Link.Pulse_Unit = pulse_unit;
         Link.Nibble_Delay = 5;
         Link.Set_Vpp();
         Work.Start_Func();
         Host.Infos.clear();
+        Host.Infos_At.clear();
     }
 
-    // A rig whose search finds no adapter behind any port.
+    static sim::TSimConfig At(uint16_t base)
+    {
+        sim::TSimConfig config;
+        config.Base = base;
+        return config;
+    }
+    // No adapter behind any port.
     static sim::TSimConfig No_Adapter()
     {
         sim::TSimConfig config;
         config.Present = false;
         return config;
+    }
+
+    // A window handler: it runs only when the life cycle lets it start.
+    template <typename F> bool Handle(F handler)
+    {
+        THandlerScope scope(Life);
+        if (scope)
+            handler();
+        return static_cast<bool>(scope);
     }
 
     // The user's selection: type row, then gang size; fresh blank chips of
@@ -122,12 +150,13 @@ struct TGangRig {
     {
         constexpr double Unit_Us = 1e6 / 750.0;
         for (const sim::TStrobeEvent& e : Sim.Strobes()) {
-            bool ok = e.Width_Us < Host.Us_Per_Pump / 2;
+            bool ok = e.Width_Us < static_cast<double>(Host.Us_Per_Pump) / 2;
             if (Is_Eprom_Family(Sel.Family)) {
                 ok = false;
                 for (int w = 2; w <= 512; w *= 2)
-                    ok = ok || (e.Width_Us >= w * Unit_Us - 1e-3 &&
-                                e.Width_Us < w * Unit_Us + Host.Us_Per_Pump + 1e-3);
+                    ok = ok ||
+                         (e.Width_Us >= w * Unit_Us - 1e-3 &&
+                          e.Width_Us < w * Unit_Us + static_cast<double>(Host.Us_Per_Pump) + 1e-3);
             }
             EXPECT_TRUE(ok) << "socket " << e.Socket << " address " << e.Address << " width "
                             << e.Width_Us << " us";

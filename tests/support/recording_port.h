@@ -1,15 +1,13 @@
-// Test doubles for the programmer link: a port that records every access in
-// order and answers reads from a script or a callback, and a host that counts
-// message pumps, ticks the timer after a set number of pumps and records the
-// dialogs.  Decode() turns the raw port log back into latch writes and bus
-// reads so that tests read like the wire protocol.
+// The recording port of the link tests: it logs every access in order and
+// answers reads from a script or a callback.  Decode() turns the raw log back
+// into latch writes and bus reads so that tests read like the wire protocol.
 #pragma once
 
 #include "core/buffer.h"
 #include "core/form_model.h"
-#include "link/host.h"
 #include "link/link.h"
 #include "link/port.h"
+#include "scripted_host.h"
 #include "ui/core/form_report.h"
 
 #include <cstdint>
@@ -74,61 +72,22 @@ private:
 // it (bit 7 inverted), with junk on the low bits that must be ignored.
 uint8_t Status_For(uint8_t nibble, uint8_t junk = 0x07);
 
-class TFakeHost : public IHost {
-public:
-    TLink* Link = nullptr;
-    TRecordingPort* Port = nullptr; // pumps are logged there too
-    long Pumps = 0;
-    int Armed_Interval = -1; // interval of the pending arming, -1 when idle
-    long Tick_After_Pumps = 2;
-    long Pumps_Since_Arm = 0;
-    std::vector<int> Armings;
-    std::function<void(long pump)> On_Pump; // runs inside each pump
-    // Seconds field: the script, then its last value repeated.
-    std::vector<int> Seconds;
-    size_t Seconds_Read = 0;
-    std::vector<std::string> Infos;
-    std::vector<std::string> Errors;
-    struct TAt {
-        std::string Text;
-        int X, Y;
-    };
-    std::vector<TAt> Infos_At;
-
-    // Simulated monotonic clock: every pump lasts Us_Per_Pump microseconds.
-    // Never the real clock, so that a loaded machine cannot change the pump
-    // counts the tests assert on.  A pump lasts just under one pulse unit
-    // (1333.3 us), so a pulse of w units spans w + 1 pumps (for w up to 570).
-    int64_t Us_Per_Pump = 1331;
-    int64_t Clock_Us = 0;
-    int64_t Monotonic_Us() override { return Clock_Us; }
-
-    void ProcessMessages() override;
-    void ArmTimer(int interval_ms) override;
-    void DisarmTimer() override { Armed_Interval = -1; }
-    int SecondsOfDay() override;
-    void ShowInfo(const std::string& text) override { Infos.push_back(text); }
-    void ShowInfoAt(const std::string& text, int x, int y) override
-    {
-        Infos_At.push_back({text, x, y});
-    }
-    void ShowError(const std::string& text) override { Errors.push_back(text); }
-};
-
-// A link over the fakes, ready to use at base 0x378 once Open() ran.
-struct TRig {
+// A link over the recording port and the scripted host, ready to use at base
+// 0x378 once Open() ran.  The timer ticks at the second pump after arming.
+struct TPortRig {
     TRecordingPort Port;
-    TFakeHost Host;
+    TScriptedHost Host;
     TFormModel Form;
     TFormReport Report{Form};
     TSelection Sel;
     TBuffer Buffer;
     TLink Link{Port, Host, Report, Sel, Buffer};
 
-    TRig()
+    TPortRig()
     {
         Host.Link = &Link;
         Host.Port = &Port;
+        Host.Tick_After_Pumps = 2;
     }
     // Port enabled at base, found flag set, log cleared.
     void Open(uint16_t base = 0x378);
