@@ -54,7 +54,7 @@ TEST(BusyState, EndEnablesDeviceButtonsOnlyWithAProgrammer)
     found.Work.End_Func();
     EXPECT_TRUE(Disabled(found.Form).empty());
 
-    TSimRig absent(true, 1, TSimRig::No_Adapter());
+    TSimRig absent(true, 1, No_Adapter());
     absent.Work.Start_Func();
     absent.Work.End_Func();
     std::vector<std::string> disabled = Disabled(absent.Form);

@@ -87,7 +87,7 @@ TEST(GangStop, WithoutADeviceTypeNothingRunsAndNoLatchIsDriven)
 
 TEST(GangStop, BlankCheckWithoutAProgrammerSaysSoFirst)
 {
-    TSimRig rig(true, 1, TSimRig::No_Adapter());
+    TSimRig rig(true, 1, No_Adapter());
     const uint64_t accesses = rig.Sim.Port_Accesses();
     rig.Work.Blank_ChkClick();
     EXPECT_EQ(rig.Host.Infos, std::vector<std::string>{"The Tarvik Programmer was Not Found."});

@@ -172,7 +172,7 @@ TEST(Selection, StatusLineNamesThePortOrTheMissingProgrammer)
     found.Work.Device_BoxClick(2);
     EXPECT_EQ(found.Form.StaticText3.Caption(), "The Tarvik Programmer was Found at 0378");
 
-    TSimRig absent(true, 1, TSimRig::No_Adapter());
+    TSimRig absent(true, 1, No_Adapter());
     absent.Work.DeviceClick();
     absent.Work.Device_BoxClick(2);
     EXPECT_EQ(absent.Form.StaticText3.Caption(), "The Tarvik Programmer was Not Found");

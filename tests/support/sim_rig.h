@@ -9,6 +9,7 @@
 #include "devices/device_work.h"
 #include "scripted_host.h"
 #include "sim/sim_adapter.h"
+#include "sim_config.h"
 #include "ui/core/form_report.h"
 #include "ui/core/lifecycle.h"
 
@@ -96,20 +97,6 @@ struct TSimRig {
         Work.Start_Func();
         Host.Infos.clear();
         Host.Infos_At.clear();
-    }
-
-    static sim::TSimConfig At(uint16_t base)
-    {
-        sim::TSimConfig config;
-        config.Base = base;
-        return config;
-    }
-    // No adapter behind any port.
-    static sim::TSimConfig No_Adapter()
-    {
-        sim::TSimConfig config;
-        config.Present = false;
-        return config;
     }
 
     // A window handler: it runs only when the life cycle lets it start.

@@ -63,7 +63,7 @@ void Click_Row(TMainForm& f, const char* list_name, int row)
 TEST(MainFormUnderLoad, A27C16GangTakesTwoPulsesPerByte)
 {
     TBusyLoops load(2);
-    TWindowRig rig(TWindowRig::At_378());
+    TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
     ASSERT_TRUE(rig.Show_And_Activate());
     Click_Row(f, "Device_Box", Row_27C16);

@@ -53,7 +53,7 @@ void Expect_Programmed(TWindowRig& rig, int gang, uint32_t from, uint32_t to)
 
 TEST(MainFormRunInput, ClicksOnListsAndCommandsDuringARunChangeNothingOfIt)
 {
-    TWindowRig rig(TWindowRig::At_378());
+    TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
     Set_Up(rig, Row_27C256, 3, "27C256");
     // Pulses take real time: erased bytes (FF) need none, so a byte every
@@ -107,7 +107,7 @@ TEST(MainFormRunInput, StopAndQuitReachA28C256RunBetweenPages)
 {
     // Stop: the user clicks the stop button whenever it takes clicks.
     {
-        TWindowRig rig(TWindowRig::At_378());
+        TWindowRig rig(test::Adapter_At(0x378));
         TMainForm& f = *rig.Form;
         Set_Up(rig, Row_28C256, 5, "28C256");
         QWidget* stop = f.Control("Quit_Func_But");
@@ -136,7 +136,7 @@ TEST(MainFormRunInput, StopAndQuitReachA28C256RunBetweenPages)
     // it waits for the pass between pages instead of being dropped on the
     // disabled window.
     {
-        TWindowRig rig(TWindowRig::At_378());
+        TWindowRig rig(test::Adapter_At(0x378));
         TMainForm& f = *rig.Form;
         Set_Up(rig, Row_28C256, 5, "28C256");
         QWidget* stop = f.Control("Quit_Func_But");
@@ -165,7 +165,7 @@ TEST(MainFormRunInput, StopAndQuitReachA28C256RunBetweenPages)
     }
     // Quit: the close completes once the page in hand is done.
     {
-        TWindowRig rig(TWindowRig::At_378());
+        TWindowRig rig(test::Adapter_At(0x378));
         TMainForm& f = *rig.Form;
         Set_Up(rig, Row_28C256, 5, "28C256");
         QWidget* quit = f.Control("Quit_But");
@@ -185,7 +185,7 @@ TEST(MainFormRunInput, StopAndQuitReachA28C256RunBetweenPages)
 
 TEST(MainFormRunInput, CounterIsPaintedAsABlankCheckCounts)
 {
-    TWindowRig rig(TWindowRig::At_378());
+    TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
     ASSERT_TRUE(rig.Show_And_Activate());
     TWindowRig::Click_Row(rig.List("Device_Box"), Row_2716);

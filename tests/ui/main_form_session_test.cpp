@@ -39,7 +39,7 @@ QString Text_Of(TMainForm& f, const char* name)
 
 TEST(MainFormSession, ChooseFillProgramVerifyEditAndQuitWithMouseAndKeys)
 {
-    TWindowRig rig(TWindowRig::At_378());
+    TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
     ASSERT_TRUE(rig.Show_And_Activate());
     f.activateWindow();

@@ -21,7 +21,7 @@ constexpr int Gang_Of_Three = 3;
 
 TEST(MainFormStartup, AdapterPresentLogsTheSearchAndOffersTheDeviceList)
 {
-    TWindowRig rig(TWindowRig::At_378());
+    TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
     ASSERT_TRUE(rig.Show_And_Activate());
 
@@ -94,7 +94,7 @@ TEST(MainFormStartup, AdapterAbsentReportsItAndKeepsTheDeviceButtonsOff)
 
 TEST(MainFormStartup, CloseDuringProgrammingStopsTheRunThenReleasesThePort)
 {
-    TWindowRig rig(TWindowRig::At_378());
+    TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
     ASSERT_TRUE(rig.Show_And_Activate());
     f.Device_BoxClick(Row_27C256);
@@ -136,7 +136,7 @@ TEST(MainFormStartup, CloseFromTheReadyStateLeavesTheAdapterAtRest)
 {
     // The voltage latches are written once the programmer is found and again
     // by the voltage button: the close must take the programming voltage off.
-    TWindowRig rig(TWindowRig::At_378());
+    TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
     ASSERT_TRUE(rig.Show_And_Activate());
     f.Device_BoxClick(Row_27C256);

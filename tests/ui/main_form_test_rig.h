@@ -3,6 +3,7 @@
 #pragma once
 
 #include "sim/sim_adapter.h"
+#include "support/sim_config.h"
 #include "ui/main_form.h"
 
 #include <QCoreApplication>
@@ -20,24 +21,11 @@
 namespace gang::test {
 
 struct TWindowRig {
-    explicit TWindowRig(sim::TSimConfig config = Absent())
+    explicit TWindowRig(sim::TSimConfig config = No_Adapter())
         : Sim(config), Form(std::make_unique<TMainForm>(Sim))
     {
         Form->Set_Message_Presenter([this](const TMessage& m) { Messages.push_back(m); });
         Form->Set_File_Dialog_Runner([](TFileDialogState&) { return false; });
-    }
-
-    static sim::TSimConfig Absent()
-    {
-        sim::TSimConfig c;
-        c.Present = false;
-        return c;
-    }
-    static sim::TSimConfig At_378()
-    {
-        sim::TSimConfig c;
-        c.Base = 0x378;
-        return c;
     }
 
     // Processes events until done() or the deadline; true when done.

@@ -56,7 +56,7 @@ std::string Temp_Path(const char* stem)
 
 TEST(LifecycleStartup, AdapterAt378LogsSixLinesAndOpensTheDeviceList)
 {
-    TRig rig(TRig::At(0x378));
+    TRig rig(test::Adapter_At(0x378));
     rig.Life.FormActivate();
 
     const std::vector<std::string>& log = rig.Form.Memo1.Lines();
@@ -96,7 +96,7 @@ TEST(LifecycleStartup, AdapterAt378LogsSixLinesAndOpensTheDeviceList)
 
 TEST(LifecycleStartup, AdapterAt278NeverTouchesTheOtherPorts)
 {
-    TRig rig(TRig::At(0x278));
+    TRig rig(test::Adapter_At(0x278));
     rig.Life.FormActivate();
 
     const std::vector<std::string>& log = rig.Form.Memo1.Lines();
@@ -144,7 +144,7 @@ TEST(LifecycleStartup, AdapterOnACardIsFoundAfterTheLegacyPorts)
 // A port the user named is the only one probed.
 TEST(LifecycleStartup, ChosenPortIsTheOnlyOneProbed)
 {
-    TRig rig(TRig::At(0xD010));
+    TRig rig(test::Adapter_At(0xD010));
     rig.Link.Chosen_Port = 0xD010;
     rig.Life.FormActivate();
     const std::vector<std::string>& log = rig.Form.Memo1.Lines();
@@ -156,7 +156,7 @@ TEST(LifecycleStartup, ChosenPortIsTheOnlyOneProbed)
     EXPECT_FALSE(rig.Sim.Touched(0x378));
     EXPECT_FALSE(rig.Sim.Touched(0x3BC));
 
-    TRig elsewhere(TRig::At(0x378));
+    TRig elsewhere(test::Adapter_At(0x378));
     elsewhere.Link.Chosen_Port = 0x278;
     elsewhere.Life.FormActivate();
     EXPECT_EQ(elsewhere.Form.Memo1.Lines().size(), 2u);
@@ -167,7 +167,7 @@ TEST(LifecycleStartup, ChosenPortIsTheOnlyOneProbed)
 
 TEST(LifecycleStartup, NoAdapterReportsOnceAndLeavesTheDeviceButtonsDisabled)
 {
-    TRig rig(TRig::No_Adapter());
+    TRig rig(test::No_Adapter());
     rig.Life.FormActivate();
 
     EXPECT_EQ(rig.Form.Memo1.Lines().size(), 6u);
@@ -193,7 +193,7 @@ TEST(LifecycleStartup, NoAdapterReportsOnceAndLeavesTheDeviceButtonsDisabled)
 
 TEST(LifecycleReSearch, SuccessDisablesTheStatusTextAndLeavesTheBusyState)
 {
-    TRig rig(TRig::At(0x378));
+    TRig rig(test::Adapter_At(0x378));
     rig.Life.FormActivate();
     rig.Life.StaticText3Click();
 
@@ -211,7 +211,7 @@ TEST(LifecycleReSearch, SuccessDisablesTheStatusTextAndLeavesTheBusyState)
 
 TEST(LifecycleReSearch, FailureKeepsTheStatusTextClickable)
 {
-    TRig rig(TRig::No_Adapter());
+    TRig rig(test::No_Adapter());
     rig.Life.FormActivate();
     rig.Life.StaticText3Click();
 
@@ -228,7 +228,7 @@ TEST(LifecycleReSearch, StatusTextClickedDuringAProgrammingRunIsIgnored)
     // The programming run pumps messages inside its pulses, and the status
     // text stays clickable in the busy state.  A search there would drive the
     // port test into a live gang and reset the run's address and latches.
-    TRig rig(TRig::At(0x378));
+    TRig rig(test::Adapter_At(0x378));
     rig.Life.FormActivate();
     rig.Work.Device_BoxClick(1); // 2716
     rig.Work.Num_Of_DevicesClick(2);
@@ -275,7 +275,7 @@ TEST(LifecycleReSearch, StatusTextClickedDuringAProgrammingRunIsIgnored)
 
 TEST(LifecycleClose, WithoutProgrammerTouchesNoPort)
 {
-    TRig rig(TRig::No_Adapter());
+    TRig rig(test::No_Adapter());
     rig.Life.FormActivate();
     const uint64_t before = rig.Sim.Port_Accesses();
 
@@ -288,7 +288,7 @@ TEST(LifecycleClose, WithoutProgrammerTouchesNoPort)
 
 TEST(LifecycleClose, WithProgrammerRestsTheLinesThenReleasesAndStaysSilent)
 {
-    TRig rig(TRig::At(0x378));
+    TRig rig(test::Adapter_At(0x378));
     rig.Life.FormActivate();
     const std::string trace = Temp_Path("lifecycle_close");
     rig.Sim.Trace_To(trace);
@@ -332,7 +332,7 @@ TEST(LifecycleClose, WithProgrammerRestsTheLinesThenReleasesAndStaysSilent)
 
 TEST(LifecycleClose, DuringProgrammingIsDeferredThenRestsTheAdapterAndReleasesIt)
 {
-    TRig rig(TRig::At(0x378));
+    TRig rig(test::Adapter_At(0x378));
     rig.Life.FormActivate();
     rig.Choose_27C256_Gang(Gang_Of_One);
     rig.Sim.Insert_Chip(1, "27C256");
