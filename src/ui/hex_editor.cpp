@@ -263,6 +263,12 @@ bool THexEditor::Chg_Edit_AddKey(QEvent* event)
 bool THexEditor::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    const bool input = type == QEvent::KeyPress || type == QEvent::KeyRelease ||
+                       type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+                       type == QEvent::MouseButtonRelease || type == QEvent::MouseMove;
+    if (input && Input_Held() &&
+        (watched == Edit_1 || watched == Edit_1->viewport() || watched == Chg_Edit_Add))
+        return true;
     if (watched == Edit_1) {
         if (type == QEvent::KeyPress || type == QEvent::KeyRelease)
             return Edit_1Key(event);

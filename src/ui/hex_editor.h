@@ -16,6 +16,12 @@
 //   Chg_Edit_Add      key press   -> Chg_Edit_AddKeyPress (Enter consumed)
 //                     textChanged -> Chg_Edit_AddChange
 //
+// The view stays open when a run is started from the keyboard (a button's
+// access key leaves the focus in it).  While the window holds input (a
+// handler runs), keys and mouse presses on the view and the go-to field are
+// consumed and do nothing: a typed digit would change the Buffer under the
+// run that is writing it.
+//
 // Visibility: THexView writes it into the form model (Edit_1, Chg_Edit_Add).
 // This class copies the model's Visible of those two controls to the widgets
 // before it gives one of them the focus and after every handler, so the
@@ -31,6 +37,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 class QKeyEvent;
 class QLineEdit;
@@ -60,6 +67,10 @@ public:
     // Click on the Edit button: opens the view at address 0.
     void EditClick();
 
+    // True while the view must take no input; the window holds it while any
+    // of its handlers runs (default: never).
+    void Set_Input_Hold(std::function<bool()> held) { Input_Held = std::move(held); }
+
     // Redraws the whole page (used by the benchmark and by EditClick).
     void Show_Page();
 
@@ -81,6 +92,7 @@ private:
     TFormModel& Form;
     std::unique_ptr<TDisplay> Display_;
     std::unique_ptr<THexView> View_;
+    std::function<bool()> Input_Held = [] { return false; };
 };
 
 } // namespace gang

@@ -232,6 +232,8 @@ TMainForm::TMainForm(IPort& port, QWidget* parent)
         [this] { Work_.Start_Func(); }, [this] { Work_.End_Func(); },
         [this](const std::string& m) { Show_Default_Error(m); });
     Fill_->Set_Click_Runner([this](const std::function<void()>& click) { Run(click); });
+    Hex_->Set_Input_Hold(
+        [this] { return Life_.Running_Handlers() > 0 || Life_.Close_Requested(); });
     Mirror_Model();
     Connect_Handlers();
     Set_Focus_Order();

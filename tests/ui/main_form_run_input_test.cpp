@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 namespace gang {
 namespace {
@@ -101,6 +103,42 @@ TEST(MainFormRunInput, ClicksOnListsAndCommandsDuringARunChangeNothingOfIt)
         volts.insert(strobe.Volts);
     EXPECT_EQ(volts, std::set<double>{rig.Sim.Strobes().front().Volts});
     EXPECT_EQ(rig.Sim.Overvoltage_Events(), 0u);
+}
+
+// The access key of Program starts a run and leaves the focus in the open hex
+// view.  Digits typed into the view during the run leave the Buffer the run
+// is writing as it was.
+TEST(MainFormRunInput, KeysTypedIntoTheHexViewDuringARunLeaveTheBufferAlone)
+{
+    TWindowRig rig(test::Adapter_At(0x378));
+    TMainForm& f = *rig.Form;
+    Set_Up(rig, Row_27C256, 1, "27C256");
+    for (std::size_t a = 0; a <= End_32K; ++a)
+        f.Buffer().Data[a] = a % 0x400 == 0 ? 0x5A : 0xFF;
+    const std::vector<uint8_t> buffer(f.Buffer().Data.begin(), f.Buffer().Data.end());
+    QTest::mouseClick(f.Control("Edit"), Qt::LeftButton);
+    QWidget* view = f.Control("Edit_1");
+    ASSERT_TRUE(view->hasFocus());
+
+    int typed = 0;
+    rig.During_Run([&] {
+        if (typed < 4 && f.Link().Cur_Add >= 0x0800) {
+            QTest::keyClick(view, Qt::Key_0);
+            ++typed;
+        }
+    });
+    // The access key clicks the button a moment later, as a pressed button
+    // is shown first.
+    QTest::keyClick(view, Qt::Key_P, Qt::AltModifier);
+    EXPECT_TRUE(rig.Wait_For([&] { return Caption(f, "Quit_Func_But") == "&Quit = 8000"; }));
+    rig.End_Run_Hand();
+
+    EXPECT_EQ(typed, 4);
+    EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), f.Buffer().Data.begin()));
+    Expect_Programmed(rig, 1, 0, 0x0400);
+    // After the run the view edits again.
+    QTest::keyClick(view, Qt::Key_0);
+    EXPECT_EQ(f.Buffer().Data[0], 0x0A);
 }
 
 TEST(MainFormRunInput, StopAndQuitReachA28C256RunBetweenPages)
