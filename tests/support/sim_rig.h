@@ -4,6 +4,7 @@
 // given (a front end without a window).
 #pragma once
 
+#include "device_type.h"
 #include "devices/catalogue.h"
 #include "devices/device_rules.h"
 #include "devices/device_work.h"
@@ -23,14 +24,6 @@
 #include <vector>
 
 namespace gang::test {
-
-inline const TDeviceType& Type_Named(const std::string& name)
-{
-    for (const TDeviceType& row : Device_Rows())
-        if (row.Is_Type() && name == row.Type_Name)
-            return row;
-    throw std::invalid_argument("no such device type: " + name);
-}
 
 // A front end without a window: records what the link and the work report.
 struct TRecordedReport : IReport {

@@ -4,6 +4,7 @@
 // 27C16 takes its byte on the first pulse and then the over-program pulse,
 // two strobes per byte and socket, as on an idle machine.
 #include "main_form_test_rig.h"
+#include "support/device_type.h"
 
 #include <QListWidget>
 #include <QTest>
@@ -22,7 +23,6 @@ namespace {
 
 using test::TWindowRig;
 
-constexpr int Row_27C16 = 2;
 constexpr int Gang_Of_Two = 2;
 constexpr int32_t Stop_After = 0x18; // a few bytes are enough
 
@@ -66,7 +66,7 @@ TEST(MainFormUnderLoad, A27C16GangTakesTwoPulsesPerByte)
     TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
     ASSERT_TRUE(rig.Show_And_Activate());
-    Click_Row(f, "Device_Box", Row_27C16);
+    Click_Row(f, "Device_Box", test::Row_Of("27C16"));
     Click_Row(f, "Num_Of_Devices", Gang_Of_Two);
     rig.Sim.Insert_Chip(1, "27C16");
     rig.Sim.Insert_Chip(2, "27C16");

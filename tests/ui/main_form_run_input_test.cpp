@@ -3,6 +3,7 @@
 // changes nothing of the run, the stop button and Quit reach a 28C256 page
 // run between its pages, and the counter is painted as it counts.
 #include "main_form_test_rig.h"
+#include "support/device_type.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -19,9 +20,6 @@ namespace {
 
 using test::TWindowRig;
 
-constexpr int Row_2716 = 1;
-constexpr int Row_27C256 = 17;
-constexpr int Row_28C256 = 25;
 constexpr int32_t End_32K = 0x7FFF;
 
 QString Caption(TMainForm& f, const char* name)
@@ -57,7 +55,7 @@ TEST(MainFormRunInput, ClicksOnListsAndCommandsDuringARunChangeNothingOfIt)
 {
     TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
-    Set_Up(rig, Row_27C256, 3, "27C256");
+    Set_Up(rig, test::Row_Of("27C256"), 3, "27C256");
     // Pulses take real time: erased bytes (FF) need none, so a byte every
     // 1 KiB and the last one keep the run short.
     for (std::size_t a = 0; a <= End_32K; ++a)
@@ -76,7 +74,7 @@ TEST(MainFormRunInput, ClicksOnListsAndCommandsDuringARunChangeNothingOfIt)
     rig.During_Run([&] {
         const int32_t at = f.Link().Cur_Add;
         if (step == 0 && at >= 0x0200) {
-            TWindowRig::Click_Row(rig.List("Device_Box"), Row_2716);
+            TWindowRig::Click_Row(rig.List("Device_Box"), test::Row_Of("2716"));
             ++step;
         } else if (step == 1 && at >= 0x0400) {
             if (!f.Control("Num_Of_Devices")->isHidden())
@@ -112,7 +110,7 @@ TEST(MainFormRunInput, KeysTypedIntoTheHexViewDuringARunLeaveTheBufferAlone)
 {
     TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
-    Set_Up(rig, Row_27C256, 1, "27C256");
+    Set_Up(rig, test::Row_Of("27C256"), 1, "27C256");
     for (std::size_t a = 0; a <= End_32K; ++a)
         f.Buffer().Data[a] = a % 0x400 == 0 ? 0x5A : 0xFF;
     const std::vector<uint8_t> buffer(f.Buffer().Data.begin(), f.Buffer().Data.end());
@@ -147,7 +145,7 @@ TEST(MainFormRunInput, StopAndQuitReachA28C256RunBetweenPages)
     {
         TWindowRig rig(test::Adapter_At(0x378));
         TMainForm& f = *rig.Form;
-        Set_Up(rig, Row_28C256, 5, "28C256");
+        Set_Up(rig, test::Row_Of("28C256"), 5, "28C256");
         QWidget* stop = f.Control("Quit_Func_But");
         int32_t page_at_stop = -1;
         rig.During_Run([&] {
@@ -176,7 +174,7 @@ TEST(MainFormRunInput, StopAndQuitReachA28C256RunBetweenPages)
     {
         TWindowRig rig(test::Adapter_At(0x378));
         TMainForm& f = *rig.Form;
-        Set_Up(rig, Row_28C256, 5, "28C256");
+        Set_Up(rig, test::Row_Of("28C256"), 5, "28C256");
         QWidget* stop = f.Control("Quit_Func_But");
         int32_t page_at_click = -1;
         rig.During_Run([&] {
@@ -205,7 +203,7 @@ TEST(MainFormRunInput, StopAndQuitReachA28C256RunBetweenPages)
     {
         TWindowRig rig(test::Adapter_At(0x378));
         TMainForm& f = *rig.Form;
-        Set_Up(rig, Row_28C256, 5, "28C256");
+        Set_Up(rig, test::Row_Of("28C256"), 5, "28C256");
         QWidget* quit = f.Control("Quit_But");
         rig.During_Run([&] {
             if (!f.Life().Close_Requested() && f.Link().Cur_Add >= 0x1000 && quit->isEnabled())
@@ -226,7 +224,7 @@ TEST(MainFormRunInput, CounterIsPaintedAsABlankCheckCounts)
     TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
     ASSERT_TRUE(rig.Show_And_Activate());
-    TWindowRig::Click_Row(rig.List("Device_Box"), Row_2716);
+    TWindowRig::Click_Row(rig.List("Device_Box"), test::Row_Of("2716"));
     TWindowRig::Click_Row(rig.List("Num_Of_Devices"), 2);
     rig.Sim.Insert_Chip(1, "2716");
     rig.Sim.Insert_Chip(2, "2716");

@@ -4,6 +4,7 @@
 // program, verify (all pass, then one socket differs), look into the hex
 // view and leave it with Tab, then quit.
 #include "main_form_test_rig.h"
+#include "support/device_type.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +20,6 @@ namespace {
 
 using test::TWindowRig;
 
-constexpr int Row_28C16 = 23;
 constexpr int Gang_Of_Three = 3;
 constexpr uint32_t Size_28C16 = 0x800;
 
@@ -47,7 +47,7 @@ TEST(MainFormSession, ChooseFillProgramVerifyEditAndQuitWithMouseAndKeys)
 
     // Type and gang size from the lists; the chips go in once the type is known
     // (EEPROMs, whose fast write cycles keep the run short).
-    TWindowRig::Click_Row(f.Control_As<QListWidget>("Device_Box"), Row_28C16);
+    TWindowRig::Click_Row(f.Control_As<QListWidget>("Device_Box"), test::Row_Of("28C16"));
     EXPECT_EQ(Text_Of(f, "Device"), "28C16");
     EXPECT_TRUE(f.Control("Device_Box")->isHidden());
     TWindowRig::Click_Row(f.Control_As<QListWidget>("Num_Of_Devices"), Gang_Of_Three);

@@ -2,6 +2,7 @@
 // sequence with the adapter present and absent, a close request while a
 // programming run is under way, and the adapter left at rest by a close.
 #include "main_form_test_rig.h"
+#include "support/device_type.h"
 
 #include "link/latches.h"
 
@@ -16,7 +17,6 @@ namespace {
 
 using test::TWindowRig;
 
-constexpr int Row_27C256 = 17;
 constexpr int Gang_Of_Three = 3;
 
 TEST(MainFormStartup, AdapterPresentLogsTheSearchAndOffersTheDeviceList)
@@ -40,7 +40,7 @@ TEST(MainFormStartup, AdapterPresentLogsTheSearchAndOffersTheDeviceList)
 
     // A click on a list row delivers its index: type, then gang size.
     auto* devices = f.Control_As<QListWidget>("Device_Box");
-    emit devices->itemClicked(devices->item(Row_27C256));
+    emit devices->itemClicked(devices->item(test::Row_Of("27C256")));
     EXPECT_EQ(f.Model().Device.Caption(), "27C256");
     EXPECT_TRUE(f.Control("Num_Of_Devices")->isVisible());
     auto* gang = f.Control_As<QListWidget>("Num_Of_Devices");
@@ -79,7 +79,7 @@ TEST(MainFormStartup, AdapterAbsentReportsItAndKeepsTheDeviceButtonsOff)
     EXPECT_EQ(f.Model().StaticText3.Tag, 0);
     EXPECT_TRUE(f.Control("Device_Box")->isVisible());
 
-    f.Device_BoxClick(Row_27C256);
+    f.Device_BoxClick(test::Row_Of("27C256"));
     f.Num_Of_DevicesClick(1);
     for (const char* name : {"Program_Eprom", "Blank_Chk", "Verify_Eprom", "Move_Eprom", "Vpp_But"})
         EXPECT_FALSE(f.Control(name)->isEnabled()) << name;
@@ -97,7 +97,7 @@ TEST(MainFormStartup, CloseDuringProgrammingStopsTheRunThenReleasesThePort)
     TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
     ASSERT_TRUE(rig.Show_And_Activate());
-    f.Device_BoxClick(Row_27C256);
+    f.Device_BoxClick(test::Row_Of("27C256"));
     f.Num_Of_DevicesClick(1);
     rig.Sim.Insert_Chip(1, "27C256");
     rig.Sim.Set_Fast_Chips(true);
@@ -139,7 +139,7 @@ TEST(MainFormStartup, CloseFromTheReadyStateLeavesTheAdapterAtRest)
     TWindowRig rig(test::Adapter_At(0x378));
     TMainForm& f = *rig.Form;
     ASSERT_TRUE(rig.Show_And_Activate());
-    f.Device_BoxClick(Row_27C256);
+    f.Device_BoxClick(test::Row_Of("27C256"));
     f.Num_Of_DevicesClick(1);
     QTest::mouseClick(f.Control("Vpp_But"), Qt::LeftButton);
     ASSERT_FALSE(rig.Sim.At_Rest()) << "the voltage click sets no voltage";

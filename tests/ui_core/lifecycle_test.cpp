@@ -18,7 +18,6 @@ namespace {
 const char* const Not_Found_Text = "The Tarvik Programmer Can Not\r\nBe Found On LPT1, LPT2 or "
                                    "LPT3.\r\n\r\n..Make Sure Your Power Pack is Plugged In..";
 const char* const Speed_Line = "Checking system speed and setting program Pulse....";
-constexpr int Row_27C256 = 17;
 constexpr int Gang_Of_One = 1;
 
 // The window before its activation, over an adapter at base.
@@ -27,7 +26,7 @@ struct TRig : test::TSimRig {
 
     void Choose_27C256_Gang(int gang_index)
     {
-        Work.Device_BoxClick(Row_27C256);
+        Work.Device_BoxClick(test::Row_Of("27C256"));
         Work.Num_Of_DevicesClick(gang_index);
     }
 };
