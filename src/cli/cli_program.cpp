@@ -8,11 +8,12 @@
 #include "cli/run_record.h"
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
+#include "files/file_errors.h"
 #include "link/linux_port.h"
 #include "link/port_choice.h"
 #include "signals/stop_signals.h"
 #include "sim/sim_adapter.h"
-#include "ui/core/error_text.h"
+#include "texts/result_text.h"
 
 #include <QCoreApplication>
 
@@ -244,15 +245,17 @@ int TAdapterRun::Search_And_Work(IPort& port, std::optional<uint16_t> chosen)
     bool all_passed = true;
     for (int s = 1; s <= gang; ++s) {
         const TSocketState& state = session.Report.Sockets[s];
-        TSocketRecord socket{s, !state.Failed && !session.Stopped(), state.Text, std::nullopt};
-        if (state.Failed)
-            socket.Fail_Address = state.Fail_Address;
-        all_passed = all_passed && !state.Failed;
+        TSocketRecord socket{s, !state.Failed() && !session.Stopped(), state.Text, std::nullopt};
+        if (state.Failed())
+            socket.Failure = state.Result;
+        all_passed = all_passed && !state.Failed();
         Record.Sockets.push_back(socket);
+        const std::string line =
+            state.Failed() ? Socket_Result_Detail(s, state.Result) : state.Text;
         if (!Options.Quiet)
-            std::cout << state.Text << "\n";
-        else if (state.Failed)
-            std::cerr << state.Text << "\n";
+            std::cout << line << "\n";
+        else if (state.Failed())
+            std::cerr << line << "\n";
     }
     Record.Stopped = session.Stopped();
     if (session.Stopped()) {

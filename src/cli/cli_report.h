@@ -20,9 +20,9 @@
 namespace gang::cli {
 
 struct TSocketState {
-    std::string Text;          // the window's text, trailing blanks removed
-    bool Failed = false;       // in any step of the run
-    int32_t Fail_Address = -1; // where it failed
+    std::string Text;      // the window's text, trailing blanks removed
+    TSocket_Result Result; // the first failure in any step of the run
+    bool Failed() const { return Result.Failed(); }
 };
 
 class TCliReport : public IReport {
@@ -31,7 +31,7 @@ public:
 
     void Counter(int32_t address) override;
     void Socket_Text(int socket, const std::string& text) override;
-    void Socket_Failed(int socket, const std::string& text, int32_t address) override;
+    void Socket_Failed(int socket, const TSocket_Result& result) override;
     void Operation(const std::string& line) override;
     void Log_Line(const std::string& line) override;
 

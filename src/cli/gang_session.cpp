@@ -49,11 +49,10 @@ void TGangSession::Run(TStep step)
 {
     if (Stop_Seen)
         return;
-    int32_t left_out = 0;
-    for (int s = 1; s <= 5; ++s)
-        if (Report.Sockets[s].Failed)
-            left_out |= 1 << (s - 1);
-    Selection.Left_Out = left_out;
+    // A socket that failed a step sits out the later ones.
+    for (int s = 1; s <= Max_Gang_Size; ++s)
+        if (Report.Sockets[s].Failed())
+            Link.Leave_Out(s);
     switch (step) {
     case TStep::Blank:
         Work.Blank_ChkClick();

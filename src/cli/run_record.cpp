@@ -65,8 +65,11 @@ std::string Record_Line(const TRunRecord& record)
     for (const TSocketRecord& socket : record.Sockets) {
         QJsonObject entry{
             {"socket", socket.Socket}, {"passed", socket.Passed}, {"result", Q(socket.Result)}};
-        if (socket.Fail_Address)
-            entry["address"] = Q(IntToHex(*socket.Fail_Address, 4));
+        if (socket.Failure && socket.Failure->Address >= 0) {
+            entry["address"] = Q(IntToHex(socket.Failure->Address, 4));
+            entry["expected"] = Q(IntToHex(socket.Failure->Expected, 2));
+            entry["actual"] = Q(IntToHex(socket.Failure->Actual, 2));
+        }
         sockets.append(entry);
     }
     object["sockets"] = sockets;

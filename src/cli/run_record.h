@@ -3,6 +3,8 @@
 // a batch in one file and read it line by line.
 #pragma once
 
+#include "link/report.h"
+
 #include <QDateTime>
 
 #include <cstdint>
@@ -20,8 +22,10 @@ struct TStepRecord {
 struct TSocketRecord {
     int Socket = 0;
     bool Passed = false;
-    std::string Result;                  // the socket's text, as the window shows it
-    std::optional<int32_t> Fail_Address; // first failing device address
+    std::string Result; // the socket's text, as the window shows it
+    // Where and how it failed first: the device address, the byte expected
+    // and the byte read there.
+    std::optional<TSocket_Result> Failure;
 };
 
 struct TFileRecord {

@@ -98,9 +98,9 @@ private:
     // True (after telling the user) when no device type has been chosen.
     bool Refuse_Without_Device();
     bool Run_Ended() const;
-    // The blank-check and verify loop: a socket fails when fails(read byte,
-    // Buffer byte) holds.
-    void Read_Gang(bool (*fails)(uint8_t read, uint8_t buffer_byte), const char* result_text);
+    // The blank-check and verify loop: a socket fails with that kind when
+    // the byte read differs from expected(Buffer byte).
+    void Read_Gang(uint8_t (*expected)(uint8_t buffer_byte), TResult_Kind failure);
 };
 
 } // namespace gang

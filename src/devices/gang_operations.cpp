@@ -25,8 +25,6 @@ const char* const Moved_Status = "Device #1 Has Been Moved to Buffer....";
 const char* const Is_Blank_Text = "- Is Blank      ";
 const char* const Programmed_Ok_Text = "-Programmed OK ";
 const char* const Verified_Ok_Text = "- Verified OK   ";
-const char* const Not_Blank_Result = "Is Not Blank";
-const char* const Not_Verified_Result = "Didn't Verify";
 
 } // namespace
 
@@ -52,8 +50,7 @@ bool TDeviceWork::Run_Ended() const
     return Link.Quit_Flag > 0 || Link.Gang_Mask == 0;
 }
 
-void TDeviceWork::Read_Gang(bool (*fails)(uint8_t read, uint8_t buffer_byte),
-                            const char* result_text)
+void TDeviceWork::Read_Gang(uint8_t (*expected)(uint8_t buffer_byte), TResult_Kind failure)
 {
     const int32_t gang = std::min(Selection.Gang_Size, Max_Gang_Size);
     do {
@@ -64,8 +61,11 @@ void TDeviceWork::Read_Gang(bool (*fails)(uint8_t read, uint8_t buffer_byte),
             if (Link.Socket_Fail[s] != 0)
                 continue;
             Link.Read_Socket();
-            if (fails(Link.Read_Value, buffer_byte))
-                Link.Mark_Socket_Failed(result_text);
+            const uint8_t wanted = expected(buffer_byte);
+            if (Link.Read_Value != wanted) {
+                Link.Note_Miss(Link.Cur_Add, wanted);
+                Link.Mark_Socket_Failed(failure);
+            }
         }
         Link.Next_Address();
     } while (!Run_Ended());
@@ -86,7 +86,7 @@ void TDeviceWork::Blank_ChkClick()
     Report.Operation(Blank_Check_Line);
     Link.Read_Config();
     Show_Socket_Texts(Is_Blank_Text);
-    Read_Gang([](uint8_t read, uint8_t) { return read != Erased_Byte; }, Not_Blank_Result);
+    Read_Gang([](uint8_t) { return Erased_Byte; }, TResult_Kind::Not_Blank);
     End_Func();
 }
 
@@ -99,8 +99,7 @@ void TDeviceWork::Verify_EpromClick()
     Report.Stop_Offered();
     Report.Operation(Verify_Line);
     Show_Socket_Texts(Verified_Ok_Text);
-    Read_Gang([](uint8_t read, uint8_t buffer_byte) { return read != buffer_byte; },
-              Not_Verified_Result);
+    Read_Gang([](uint8_t buffer_byte) { return buffer_byte; }, TResult_Kind::Not_Verified);
     End_Func();
 }
 

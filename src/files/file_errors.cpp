@@ -5,6 +5,13 @@
 
 namespace gang {
 
+std::string Error_Box_Text(const std::string& message)
+{
+    if (!message.empty() && message.back() == '.')
+        return message;
+    return message + ".";
+}
+
 std::string In_Out_Error_Message(int code)
 {
     switch (code) {

@@ -22,6 +22,10 @@ constexpr int Invalid_Numeric_Input = 106;
 constexpr int Hardware_Failure = 162;
 } // namespace io_code
 
+// The text a user reads for a file error's message: the message with a full
+// stop added when it does not already end in one ("Disk full.").
+std::string Error_Box_Text(const std::string& message);
+
 // "File not found", "Disk full", ... or "I/O error <code>" (no full stop).
 std::string In_Out_Error_Message(int code);
 

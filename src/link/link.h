@@ -96,7 +96,19 @@ public:
     void Select_Socket();
     void Set_Address();
     void Read_Socket();
-    void Mark_Socket_Failed(const char* result_text);
+    // Cur_Socket drops out of the run with that kind of failure, at the
+    // address and with the bytes of Miss.
+    void Mark_Socket_Failed(TResult_Kind kind);
+    // The check that failed last: the address, the byte expected there and
+    // the byte read (Read_Value).  Left by each check before it marks a
+    // socket failed.
+    void Note_Miss(int32_t address, uint8_t expected);
+    TSocket_Result Miss;
+    // Socket k (1-5) sits out every operation until the results are cleared:
+    // its result reads Left_Out.  For a front end that runs several steps on
+    // one gang, where a socket that failed one step takes no further part.
+    void Leave_Out(int32_t socket);
+    void Clear_Results();
     void Next_Address();
 
     // ---- Programming algorithms ---------------------------------------------
@@ -135,13 +147,12 @@ public:
     uint8_t Read_Value = 0;
     int32_t Nibble_Delay = 0;
 
-    // Timing.  Speed_Count and the pulse multiplier are 32 bits wide so that
-    // a fast machine's count never wraps (a wrapped count gives pulses with
-    // no relation to time).
+    // Timing.  Speed_Count and the pulse unit are 32 bits wide so that a
+    // fast machine's count never wraps (a wrapped count gives pulses with no
+    // relation to time).
     int32_t Wait_Ms = 0;
     uint32_t Speed_Count = 0;
     uint32_t Pulse_Unit = 0;
-    uint32_t Pulse_Mult = 0; // copy of Pulse_Unit taken by Reset_Link
     uint16_t Pulse_Width = 0;
 
     // Voltage
@@ -156,8 +167,8 @@ public:
     uint32_t Cur_Socket_Val = 0;
     uint32_t Cur_Vpp_Val = 0;
     int32_t Socket_Fail[6] = {0, 0, 0, 0, 0, 0}; // index 1..5
-    // Cur_Add when the socket was marked failed; -1 while it has not failed.
-    int32_t Fail_Add[6] = {-1, -1, -1, -1, -1, -1};
+    // Each socket's result in the operation in hand (index 1..5).
+    TSocket_Result Results[6];
     int32_t Gang_Mask = 0;
     uint16_t Last_Hi = 0;
     uint16_t Hi_Value = 0;
@@ -172,8 +183,8 @@ public:
     int32_t Gang_Size() const { return Selection.Gang_Size; }
     // The search's verdict, told to the front end.
     void Set_Found(bool found);
-    // Socket_Fail cleared and Gang_Mask full for the chosen gang, less the
-    // sockets the selection leaves out.
+    // Socket_Fail and the results cleared and Gang_Mask full for the chosen
+    // gang, less the sockets left out.
     void Clear_Socket_Fails();
 
     // The port, seen by port access and the search (Access) and by the bus

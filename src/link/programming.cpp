@@ -18,7 +18,6 @@ constexpr uint8_t Erased = 0xFF;
 constexpr uint16_t Last_Retry_Width = 130; // no pulse follows one wider than this
 constexpr int32_t EE_Poll_Limit = 4096;
 constexpr int32_t Page_Tries = 10;
-const char* const Not_Programmed = "Not Programmed";
 
 // The host's run priority, raised for one programming run.
 class TRun_Priority {
@@ -62,7 +61,7 @@ void TLink::Program_Range()
             Select_Socket();
             (this->*family->Write)();
             if (Prog_Ok == 0)
-                Mark_Socket_Failed(Not_Programmed);
+                Mark_Socket_Failed(TResult_Kind::Not_Programmed);
         }
         Cur_Add = Cur_Add + (family->Address_Step - 1);
         Next_Address();
@@ -131,6 +130,7 @@ void TLink::Prog_Byte()
 {
     if (!Family_Writes_With(&TLink::Prog_Byte)) {
         Prog_Ok = 0;
+        Note_Miss(Cur_Add, Buffer_Byte(Cur_Add));
         return;
     }
     const uint8_t d = Buffer_Byte(Cur_Add);
@@ -156,6 +156,8 @@ void TLink::Prog_Byte()
     if (Prog_Ok == 1) {
         Pulse_Width = static_cast<uint16_t>(Pulse_Width * 2);
         Prog_Pulse(); // over-program pulse, not read back
+    } else {
+        Note_Miss(Cur_Add, d);
     }
 }
 
@@ -174,6 +176,7 @@ void TLink::EE_Write_Byte()
 {
     if (!Family_Writes_With(&TLink::EE_Write_Byte)) {
         Prog_Ok = 0;
+        Note_Miss(Cur_Add, Buffer_Byte(Cur_Add));
         return;
     }
     Latch(Socket_Latch, Cur_Socket_Val);
@@ -185,6 +188,8 @@ void TLink::EE_Write_Byte()
     Latch(Vpp_Latch, Cur_Vpp_Val | Vpp_Read);
     Latch(Socket_Latch, Cur_Socket_Val & static_cast<uint8_t>(~Sock_Output_Off));
     EE_Poll(d);
+    if (Prog_Ok != 1)
+        Note_Miss(Cur_Add, d);
 }
 
 void TLink::EE_Load_Page(int32_t length)
@@ -200,7 +205,10 @@ void TLink::EE_Load_Page(int32_t length)
     }
     Latch(Vpp_Latch, Cur_Vpp_Val | Vpp_Read);
     Latch(Socket_Latch, Cur_Socket_Val & static_cast<uint8_t>(~Sock_Output_Off));
-    EE_Poll(Buffer_Byte(Cur_Add + length - 1));
+    const int32_t last = Cur_Add + length - 1;
+    EE_Poll(Buffer_Byte(last));
+    if (Prog_Ok != 1)
+        Note_Miss(last, Buffer_Byte(last));
 }
 
 // The read-back walks the page with a plain address step.  Next_Address is
@@ -212,8 +220,11 @@ void TLink::EE_Read_Back(int32_t length)
     for (int32_t i = 0; i < length; ++i) {
         Set_Address();
         Read_Bus();
-        if (Read_Value != Buffer_Byte(Cur_Add))
+        if (Read_Value != Buffer_Byte(Cur_Add)) {
+            if (Prog_Ok == 1) // the first byte of the page that differs
+                Note_Miss(Cur_Add, Buffer_Byte(Cur_Add));
             Prog_Ok = 0;
+        }
         Cur_Add = Cur_Add + 1;
     }
     Cur_Add = Cur_Add - length;
@@ -223,6 +234,7 @@ void TLink::EE_Write_Page()
 {
     if (!Family_Writes_With(&TLink::EE_Write_Page)) {
         Prog_Ok = 0;
+        Note_Miss(Cur_Add, Buffer_Byte(Cur_Add));
         return;
     }
     // One page, never past the end of the range nor the end of the Buffer.

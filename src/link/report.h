@@ -17,7 +17,27 @@ struct TSelection {
     int32_t Family = 0;    // device family: 1..6, 8; 0 none chosen
     int32_t Vpp_Code = 1;  // 1 = 25 V, 2 = 21 V, 3 = 12.5 V, 4 = 12 V, 5 = 5 V
     int32_t Gang_Size = 0; // sockets 1 up to it take part (1..5)
-    int32_t Left_Out = 0;  // bit k-1 set: socket k sits out every run as failed
+};
+
+// What became of one socket in an operation.
+enum class TResult_Kind {
+    Passed,         // blank, programmed or verified
+    Not_Blank,      // a byte read back is not FF
+    Not_Programmed, // a byte did not take after the algorithm's last try
+    Not_Verified,   // a byte differs from the Buffer
+    Left_Out,       // sat out the operation: it failed an earlier step
+};
+
+// A socket's result: its kind and, when it failed, where and how: the
+// device address, the Buffer's (or the erased) byte expected there and the
+// byte read.  For a page, the first byte of it that differed.
+struct TSocket_Result {
+    TResult_Kind Kind = TResult_Kind::Passed;
+    int32_t Address = -1;
+    uint8_t Expected = 0;
+    uint8_t Actual = 0;
+
+    bool Failed() const { return Kind != TResult_Kind::Passed; }
 };
 
 class IReport {
@@ -30,9 +50,8 @@ public:
     virtual void Counter(int32_t address) = 0;
     // A socket's text at the start of an operation ("2-Programmed OK ").
     virtual void Socket_Text(int socket, const std::string& text) = 0;
-    // A socket dropped out of the run: its text ("2-Not Programmed") and the
-    // address it failed at.
-    virtual void Socket_Failed(int socket, const std::string& text, int32_t address) = 0;
+    // A socket dropped out of the run, and why.
+    virtual void Socket_Failed(int socket, const TSocket_Result& result) = 0;
     // The line naming the running operation ("Verifying Device to Buffer....").
     virtual void Operation(const std::string& line) = 0;
     // A line of the programmer search's log.

@@ -4,8 +4,6 @@
 #include "link/latches.h"
 #include "link/link.h"
 
-#include <string>
-
 namespace gang {
 
 namespace {
@@ -23,7 +21,6 @@ void TLink::Reset_Link()
     if (Found())
         Reset_Latches();
     Quit_Flag = 0;
-    Pulse_Mult = Pulse_Unit;
     Cur_Add = Buffer.Start_Of_Eprom;
     Last_Hi = Last_Hi_After_Reset;
 }
@@ -75,17 +72,30 @@ void TLink::Apply_Config()
 void TLink::Clear_Socket_Fails()
 {
     for (int32_t k = 1; k <= Max_Gang_Size; ++k)
-        Fail_Add[k] = -1;
+        if (Results[k].Kind != TResult_Kind::Left_Out)
+            Results[k] = {};
     for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k)
         Socket_Fail[k] = 0;
     if (const auto mask = Full_Gang_Mask(Gang_Size()))
         Gang_Mask = *mask;
     for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k) {
-        if ((Selection.Left_Out & (1 << (k - 1))) != 0) {
+        if (Results[k].Kind == TResult_Kind::Left_Out) {
             Socket_Fail[k] = 1;
             Gang_Mask = Drop_From_Gang(Gang_Mask, k);
         }
     }
+}
+
+void TLink::Leave_Out(int32_t socket)
+{
+    if (socket >= 1 && socket <= Max_Gang_Size)
+        Results[socket] = {TResult_Kind::Left_Out};
+}
+
+void TLink::Clear_Results()
+{
+    for (TSocket_Result& result : Results)
+        result = {};
 }
 
 void TLink::Select_Socket()
@@ -122,14 +132,23 @@ void TLink::Read_Socket()
     Read_Bus();
 }
 
-void TLink::Mark_Socket_Failed(const char* result_text)
+void TLink::Note_Miss(int32_t address, uint8_t expected)
+{
+    Miss.Address = address;
+    Miss.Expected = expected;
+    Miss.Actual = Read_Value;
+}
+
+void TLink::Mark_Socket_Failed(TResult_Kind kind)
 {
     if (Cur_Socket < 1 || Cur_Socket > Max_Gang_Size)
         return;
     Socket_Fail[Cur_Socket] = 1;
-    Fail_Add[Cur_Socket] = Cur_Add;
     Gang_Mask = Drop_From_Gang(Gang_Mask, Cur_Socket);
-    Report.Socket_Failed(Cur_Socket, std::to_string(Cur_Socket) + "-" + result_text, Cur_Add);
+    TSocket_Result& result = Results[Cur_Socket];
+    result = Miss;
+    result.Kind = kind;
+    Report.Socket_Failed(Cur_Socket, result);
 }
 
 void TLink::Next_Address()

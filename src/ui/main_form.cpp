@@ -2,7 +2,6 @@
 
 #include "devices/catalogue.h"
 #include "files/file_errors.h"
-#include "ui/core/error_text.h"
 #include "ui/fill_command.h"
 #include "ui/form_layout.h"
 #include "ui/hex_editor.h"

@@ -112,7 +112,8 @@ TEST_F(CliProcess, AStuckBitFailsOnlyItsSocketWithTheAddress)
         Run_Cli({"--sim", "--fast", "--socket", "2=28C64,stuck1:3@0100", "program", "--type",
                  "28C64", "--gang", "3", "--report", Path("runs.jsonl"), Path("image.hex")});
     EXPECT_EQ(run.Status, 1) << run.Err;
-    EXPECT_NE(run.Out.find("2-Not Programmed"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("2-Not Programmed at 0100: expected A5, read AD\n"), std::string::npos)
+        << run.Out;
 
     const QJsonArray sockets = Record(Path("runs.jsonl"))["sockets"].toArray();
     ASSERT_EQ(sockets.size(), 3);
@@ -120,6 +121,8 @@ TEST_F(CliProcess, AStuckBitFailsOnlyItsSocketWithTheAddress)
     EXPECT_FALSE(sockets[1].toObject()["passed"].toBool());
     EXPECT_EQ(sockets[1].toObject()["result"].toString(), "2-Not Programmed");
     EXPECT_EQ(sockets[1].toObject()["address"].toString(), "0100");
+    EXPECT_EQ(sockets[1].toObject()["expected"].toString(), "A5");
+    EXPECT_EQ(sockets[1].toObject()["actual"].toString(), "AD");
     EXPECT_TRUE(sockets[2].toObject()["passed"].toBool());
 }
 

@@ -1,6 +1,8 @@
 // A whole gang run driven without a window: the link and the device work
 // report through a recording front end and read a plain selection.
+#include "core/hex_text.h"
 #include "support/sim_rig.h"
+#include "texts/result_text.h"
 
 #include <gtest/gtest.h>
 
@@ -25,10 +27,11 @@ TEST(FrontEnd, ProgramAndVerifyReportEachSocketAndWhereItFailed)
     EXPECT_EQ(out.Operations.back(), "Programming Device from Buffer....");
     EXPECT_EQ(out.Texts[3], "3-Programmed OK ");
     ASSERT_EQ(out.Failures.size(), 1u);
-    // A page write fails as a whole: the page's first address.
-    EXPECT_EQ(out.Failures[2].Text, "2-Not Programmed");
-    EXPECT_EQ(out.Failures[2].Address, bad & ~31);
-    EXPECT_EQ(rig.Link.Fail_Add[2], bad & ~31);
+    // A page write fails as a whole; the result names its first byte that
+    // differs, with the byte written and the byte read back.
+    EXPECT_EQ(Socket_Result_Detail(2, out.Failures[2]),
+              "2-Not Programmed at " + IntToHex(bad, 4) + ": expected 00, read 08");
+    EXPECT_EQ(rig.Link.Results[2].Address, bad);
     EXPECT_GT(out.Window_Disabled, 0);
     // Progress every 256 addresses, then where the run ended.
     EXPECT_EQ(out.Counters.back(), 0x2000);
@@ -37,16 +40,17 @@ TEST(FrontEnd, ProgramAndVerifyReportEachSocketAndWhereItFailed)
 
     rig.Work.Verify_EpromClick();
     ASSERT_EQ(out.Failures.size(), 1u);
-    EXPECT_EQ(out.Failures[2].Text, "2-Didn't Verify");
-    EXPECT_EQ(out.Failures[2].Address, bad);
-    EXPECT_EQ(rig.Link.Fail_Add[1], -1);
-    EXPECT_EQ(rig.Link.Fail_Add[3], -1);
+    EXPECT_EQ(Socket_Result_Detail(2, out.Failures[2]),
+              "2-Didn't Verify at " + IntToHex(bad, 4) + ": expected 00, read 08");
+    EXPECT_FALSE(rig.Link.Results[1].Failed());
+    EXPECT_FALSE(rig.Link.Results[3].Failed());
 
     // A socket left out sits the run out: skipped, not failed again.
-    rig.Sel.Left_Out = 1 << 1;
+    rig.Link.Leave_Out(2);
     rig.Work.Verify_EpromClick();
     EXPECT_TRUE(out.Failures.empty());
     EXPECT_EQ(rig.Link.Socket_Fail[2], 1);
+    EXPECT_EQ(rig.Link.Results[2].Kind, TResult_Kind::Left_Out);
 
     // Nothing went to the window's controls.
     EXPECT_EQ(rig.Form.Device_2.Caption(), "");

@@ -177,7 +177,7 @@ TEST(Socket, GangMaskAndFailureFlagsForEveryGangSize)
         // Each socket of the gang failing drops its bit and shows its text.
         for (int k = 1; k <= gang; ++k) {
             rig.Link.Cur_Socket = k;
-            rig.Link.Mark_Socket_Failed("Is Not Blank");
+            rig.Link.Mark_Socket_Failed(TResult_Kind::Not_Blank);
             EXPECT_EQ(rig.Link.Socket_Fail[k], 1);
             EXPECT_EQ(rig.Link.Gang_Mask, ((1 << gang) - 1) & ~((1 << k) - 1)) << gang << "/" << k;
             EXPECT_EQ(rig.Form.Socket_Text(k).Caption(), std::to_string(k) + "-Is Not Blank");

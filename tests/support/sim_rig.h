@@ -27,21 +27,17 @@ namespace gang::test {
 
 // A front end without a window: records what the link and the work report.
 struct TRecordedReport : IReport {
-    struct TFailure {
-        std::string Text;
-        int32_t Address;
-    };
     std::vector<int32_t> Counters;
     std::vector<std::string> Operations;
-    std::map<int, std::string> Texts; // socket -> last start text
-    std::map<int, TFailure> Failures; // socket -> its failure
+    std::map<int, std::string> Texts;       // socket -> last start text
+    std::map<int, TSocket_Result> Failures; // socket -> its failure
     int Window_Disabled = 0;
 
     void Counter(int32_t address) override { Counters.push_back(address); }
     void Socket_Text(int socket, const std::string& text) override { Texts[socket] = text; }
-    void Socket_Failed(int socket, const std::string& text, int32_t address) override
+    void Socket_Failed(int socket, const TSocket_Result& result) override
     {
-        Failures[socket] = {text, address};
+        Failures[socket] = result;
     }
     void Operation(const std::string& line) override
     {

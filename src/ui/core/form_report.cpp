@@ -1,6 +1,7 @@
 #include "ui/core/form_report.h"
 
 #include "core/hex_text.h"
+#include "texts/result_text.h"
 
 namespace gang {
 
@@ -19,9 +20,9 @@ void TFormReport::Socket_Text(int socket, const std::string& text)
     Form.Socket_Text(socket).SetCaption(text);
 }
 
-void TFormReport::Socket_Failed(int socket, const std::string& text, int32_t)
+void TFormReport::Socket_Failed(int socket, const TSocket_Result& result)
 {
-    Form.Socket_Text(socket).SetCaption(text);
+    Form.Socket_Text(socket).SetCaption(Socket_Result_Text(socket, result));
 }
 
 void TFormReport::Operation(const std::string& line)
