@@ -15,8 +15,14 @@ constexpr int Fatal_Signals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int Fatal_Count = sizeof Fatal_Signals / sizeof Fatal_Signals[0];
 constexpr long Rest_Low_Ns = 1000000; // the 1 ms low phase of Bus_Rest
 
-std::atomic<IPort_Registers*> Armed_Port{nullptr};
-std::atomic<uint16_t> Armed_Base{0};
+// One slot per open port, so every link of the process keeps its own
+// protection.  Fixed: the handler reads it without a lock or allocation.
+constexpr int Slot_Count = 8;
+struct TArmed {
+    std::atomic<IPort_Registers*> Port{nullptr};
+    std::atomic<uint16_t> Base{0};
+};
+TArmed Armed[Slot_Count];
 static_assert(std::atomic<IPort_Registers*>::is_always_lock_free, "read from a signal handler");
 static_assert(std::atomic<uint16_t>::is_always_lock_free, "read from a signal handler");
 
@@ -48,9 +54,11 @@ void On_Fatal_Signal(int signo)
     const int index = Index_Of(signo);
     if (index >= 0)
         sigaction(signo, &Previous[index], nullptr);
-    IPort_Registers* port = Armed_Port.exchange(nullptr);
-    if (port != nullptr)
-        Emergency_Rest(*port, Armed_Base.load());
+    for (TArmed& slot : Armed) {
+        IPort_Registers* port = slot.Port.exchange(nullptr);
+        if (port != nullptr)
+            Emergency_Rest(*port, slot.Base.load());
+    }
     // Blocked while this handler runs: delivered with the restored action as
     // soon as it returns.
     raise(signo);
@@ -79,22 +87,27 @@ void Install_Emergency_Rest_Handlers()
     }
 }
 
-void Arm_Emergency_Rest(IPort_Registers& port, uint16_t base)
+bool Arm_Emergency_Rest(IPort_Registers& port, uint16_t base)
 {
-    Armed_Port.store(nullptr);
-    Armed_Base.store(base);
-    Armed_Port.store(&port);
-}
-
-void Disarm_Emergency_Rest()
-{
-    Armed_Port.store(nullptr);
+    // A port armed again (a new search) takes its slot back first.
+    Disarm_Emergency_Rest(port);
+    for (TArmed& slot : Armed) {
+        if (slot.Port.load() != nullptr)
+            continue;
+        // The base first: the handler reads only slots that name a port.
+        slot.Base.store(base);
+        slot.Port.store(&port);
+        return true;
+    }
+    return false;
 }
 
 void Disarm_Emergency_Rest(const IPort_Registers& port)
 {
-    IPort_Registers* expected = const_cast<IPort_Registers*>(&port);
-    Armed_Port.compare_exchange_strong(expected, nullptr);
+    for (TArmed& slot : Armed) {
+        IPort_Registers* expected = const_cast<IPort_Registers*>(&port);
+        slot.Port.compare_exchange_strong(expected, nullptr);
+    }
 }
 
 } // namespace gang

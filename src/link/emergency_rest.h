@@ -21,12 +21,13 @@ namespace gang {
 // armed they only pass the signal on.
 void Install_Emergency_Rest_Handlers();
 
-// Names the open port (data register at base) for the handlers; from a
-// successful Port_Enable to the Port_Release.  The port must outlive the
-// arming.
-void Arm_Emergency_Rest(IPort_Registers& port, uint16_t base);
-void Disarm_Emergency_Rest();
-// Disarms only when that port is the armed one.
+// Names an open port (data register at base) for the handlers; from a
+// successful Port_Enable to the Port_Release.  Each port has a slot of its
+// own in a fixed table, so two links in one process are both rested; false
+// when every slot is taken.  The port must outlive the arming.  All arming
+// happens on the thread that drives the ports.
+bool Arm_Emergency_Rest(IPort_Registers& port, uint16_t base);
+// That port's slot, if it has one, is freed.
 void Disarm_Emergency_Rest(const IPort_Registers& port);
 
 // The rest sequence itself, on the calling thread (the handlers' body;

@@ -20,7 +20,9 @@ namespace gang {
 // the latches and the control lines were left.
 inline void Expect_Trace_Ends_At_Rest(const std::string& trace, uint16_t base)
 {
-    sim::TSimAdapter replay;
+    sim::TSimConfig at_base;
+    at_base.Base = base;
+    sim::TSimAdapter replay(at_base);
     std::ifstream in(trace);
     std::string line;
     bool energised = false;
