@@ -1,7 +1,7 @@
 #include "cli/device_choice.h"
 
 #include "devices/device_rules.h"
-#include "link/families.h"
+#include "link/voltages.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,13 +17,7 @@ std::string Upper(std::string text)
     return text;
 }
 
-struct TVppName {
-    int32_t Code;
-    const char* Text;
-};
-
-constexpr TVppName Vpp_Names[] = {
-    {Vpp_25V, "25"}, {Vpp_21V, "21"}, {Vpp_12V5, "12.5"}, {Vpp_12V, "12"}, {Vpp_5V, "5"}};
+constexpr int32_t Vpp_Codes[] = {Vpp_25V, Vpp_21V, Vpp_12V5, Vpp_12V, Vpp_5V};
 
 } // namespace
 
@@ -38,11 +32,7 @@ const TDeviceType* Find_Type(const std::string& name)
 
 int32_t Default_Vpp_Code(const TDeviceType& type)
 {
-    // As the device list applies a row: 12.5 V unless the row names its
-    // own, 5 V for the EEPROM families.
-    if (const TFamily* family = Family_Row(type.Family); family && family->Fixed_Vpp != 0)
-        return family->Fixed_Vpp;
-    return type.Vpp_Code != 0 ? type.Vpp_Code : Vpp_12V5;
+    return gang::Default_Vpp_Code(type.Family, type.Vpp_Code);
 }
 
 std::vector<int32_t> Allowed_Vpp_Codes(const TDeviceType& type)
@@ -56,10 +46,8 @@ std::vector<int32_t> Allowed_Vpp_Codes(const TDeviceType& type)
 
 std::string Vpp_Text(int32_t code)
 {
-    for (const TVppName& name : Vpp_Names)
-        if (name.Code == code)
-            return name.Text;
-    return "";
+    const TVoltage* row = Voltage_Row(code);
+    return row != nullptr ? row->Text : "";
 }
 
 int32_t Vpp_Code_Of(const std::string& text)
@@ -67,9 +55,9 @@ int32_t Vpp_Code_Of(const std::string& text)
     std::string number = text;
     if (!number.empty() && (number.back() == 'V' || number.back() == 'v'))
         number.pop_back();
-    for (const TVppName& name : Vpp_Names)
-        if (number == name.Text)
-            return name.Code;
+    for (int32_t code : Vpp_Codes)
+        if (number == Voltage_Row(code)->Text)
+            return code;
     return 0;
 }
 

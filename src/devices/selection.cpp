@@ -47,8 +47,7 @@ void TDeviceWork::Apply_Device(int row_index)
     }
 
     // The EEPROMs must never be offered a programming voltage.
-    if (const TFamily* family = Family_Row(Selection.Family); family && family->Fixed_Vpp != 0)
-        Selection.Vpp_Code = family->Fixed_Vpp;
+    Selection.Vpp_Code = Default_Vpp_Code(Selection.Family, Selection.Vpp_Code);
     Report.Selection_Changed(Selection);
     Link.Set_Vpp();
 

@@ -1,6 +1,5 @@
 #include "link/address_map.h"
 
-#include "link/families.h"
 #include "link/latches.h"
 
 namespace gang {
@@ -16,26 +15,6 @@ constexpr int32_t Gang_Masks[6] = {0, 0x01, 0x03, 0x07, 0x0F, 0x1F};
 constexpr int32_t All_Sockets = 0x1F;
 
 } // namespace
-
-std::optional<TFamilyConfig> Family_Config(int32_t family)
-{
-    if (const TFamily* row = Family_Row(family))
-        return row->Config;
-    return std::nullopt;
-}
-
-bool Is_Eprom_Family(int32_t family)
-{
-    const TFamily* row = Family_Row(family);
-    return row != nullptr && row->Uv_Eprom;
-}
-
-std::optional<THiMapping> Map_High_Address(int32_t family, int32_t address)
-{
-    if (const TFamily* row = Family_Row(family))
-        return THiMapping{row->High_Byte(address), row->Hi_Stored};
-    return std::nullopt;
-}
 
 TSocketSelect Select_Values(uint32_t fam_socket, uint32_t fam_vpp, int32_t socket)
 {
@@ -59,24 +38,6 @@ int32_t Drop_From_Gang(int32_t mask, int32_t socket)
     if (socket < 1 || socket > Max_Gang_Size)
         return mask;
     return mask & (All_Sockets & ~(1 << (socket - 1)));
-}
-
-TVppSetting Vpp_Setting(int32_t code)
-{
-    switch (code) {
-    case gang::Vpp_25V:
-        return {Vpp_Value_25V, L3_High_Vpp, "Vpp = 25"};
-    case gang::Vpp_21V:
-        return {Vpp_Value_21V, L3_High_Vpp, "Vpp = 21"};
-    case gang::Vpp_12V5:
-        return {Vpp_Value_12V5, L3_High_Vpp, "Vpp = 12.5"};
-    case gang::Vpp_12V:
-        return {Vpp_Value_Low, 0x00, "Vpp = 12"};
-    case gang::Vpp_5V:
-        return {Vpp_Value_Low, 0x00, "Vpp = 5"};
-    default:
-        return {Vpp_Value_Low, 0x00, nullptr};
-    }
 }
 
 } // namespace gang

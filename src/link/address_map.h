@@ -18,22 +18,6 @@ struct TFamilyConfig {
     uint8_t Prog_Vpp_Keep; // mask applied to Vpp_Value for the program configuration
 };
 
-// The configuration of a family (1-6, 8); nothing for 0 (no device chosen),
-// 7 and any other number.
-std::optional<TFamilyConfig> Family_Config(int32_t family);
-
-// Families below 6 are UV EPROMs: their configurations first park the low
-// address latch at 0xFF.
-bool Is_Eprom_Family(int32_t family);
-
-// The Add_Hi_Latch value for a device address and whether it is kept as
-// Hi_Value (the families whose strobes live in that latch).
-struct THiMapping {
-    uint8_t Value;
-    bool Stored;
-};
-std::optional<THiMapping> Map_High_Address(int32_t family, int32_t address);
-
 // Socket_Latch / Vpp_Latch values with one socket selected.
 struct TSocketSelect {
     uint32_t Socket_Val;
@@ -48,20 +32,5 @@ constexpr int32_t Max_Gang_Size = 5;
 std::optional<int32_t> Full_Gang_Mask(int32_t gang_size);
 // Gang_Mask with the bit of a failed socket (1-5) cleared.
 int32_t Drop_From_Gang(int32_t mask, int32_t socket);
-
-// Voltage codes (TSelection::Vpp_Code).
-constexpr int32_t Vpp_25V = 1;
-constexpr int32_t Vpp_21V = 2;
-constexpr int32_t Vpp_12V5 = 3;
-constexpr int32_t Vpp_12V = 4;
-constexpr int32_t Vpp_5V = 5;
-
-// The latch values and caption of a voltage code (TSelection::Vpp_Code).
-struct TVppSetting {
-    uint32_t Vpp_Value;
-    uint32_t Latch_3_Value;
-    const char* Caption; // nullptr: the caption stays as it is
-};
-TVppSetting Vpp_Setting(int32_t code);
 
 } // namespace gang

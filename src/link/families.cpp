@@ -50,75 +50,94 @@ uint8_t Hi_28C64(int32_t a)
     return v;
 }
 
-using S = TPulse_Strobe;
+// Each row is written field by field: a table of bare positional values
+// hides which number is which latch.
+TFamily Row_2716()
+{
+    TFamily f;
+    f.Code = 1;
+    f.Config = {0x08, 0xEF, 0x08, 0xFF, Prog_Vpp_Keep};
+    f.High_Byte = Hi_2716;
+    f.Uv_Eprom = true;
+    f.Strobe = TPulse_Strobe::Socket_Inverted;
+    f.Write = &TLink::Prog_Byte;
+    return f;
+}
 
-// Code, {read Hi, read Socket, program Hi, program Socket, program Vpp mask},
-// high byte, Hi stored, UV EPROM, fixed voltage, strobe, write, step.
-const TFamily Rows[] = {
-    {1,
-     {0x08, 0xEF, 0x08, 0xFF, Prog_Vpp_Keep},
-     Hi_2716,
-     false,
-     true,
-     0,
-     S::Socket_Inverted,
-     &TLink::Prog_Byte,
-     1},
-    {2,
-     {0x00, 0xEF, 0x00, 0xFF, Prog_Vpp_Keep},
-     Hi_2732,
-     false,
-     true,
-     0,
-     S::Socket,
-     &TLink::Prog_Byte,
-     1},
-    {3,
-     {0xE0, 0xED, 0xE0, 0xFD, Prog_Vpp_Keep_Fam3},
-     Hi_2764,
-     true,
-     true,
-     0,
-     S::Add_Hi,
-     &TLink::Prog_Byte,
-     1},
-    {4,
-     {0xA0, 0xED, 0xA0, 0xFD, Prog_Vpp_Keep},
-     Hi_27256,
-     false,
-     true,
-     0,
-     S::Vpp,
-     &TLink::Prog_Byte,
-     1},
-    {5,
-     {0x20, 0xED, 0x20, 0xFD, Prog_Vpp_Keep},
-     Hi_27512,
-     false,
-     true,
-     0,
-     S::Socket,
-     &TLink::Prog_Byte,
-     1},
-    {6,
-     {0x08, 0xEF, 0x08, 0xFF, Prog_Vpp_Keep},
-     Hi_2716,
-     true,
-     false,
-     Vpp_5V,
-     S::None,
-     &TLink::EE_Write_Byte,
-     1},
-    {8,
-     {0x60, 0xED, 0x60, 0xFD, Prog_Vpp_Keep},
-     Hi_28C64,
-     true,
-     false,
-     Vpp_5V,
-     S::None,
-     &TLink::EE_Write_Page,
-     Page_Size},
-};
+TFamily Row_2732()
+{
+    TFamily f;
+    f.Code = 2;
+    f.Config = {0x00, 0xEF, 0x00, 0xFF, Prog_Vpp_Keep};
+    f.High_Byte = Hi_2732;
+    f.Uv_Eprom = true;
+    f.Strobe = TPulse_Strobe::Socket;
+    f.Write = &TLink::Prog_Byte;
+    return f;
+}
+
+TFamily Row_2764()
+{
+    TFamily f;
+    f.Code = 3;
+    f.Config = {0xE0, 0xED, 0xE0, 0xFD, Prog_Vpp_Keep_Fam3};
+    f.High_Byte = Hi_2764;
+    f.Hi_Stored = true;
+    f.Uv_Eprom = true;
+    f.Strobe = TPulse_Strobe::Add_Hi;
+    f.Write = &TLink::Prog_Byte;
+    return f;
+}
+
+TFamily Row_27256()
+{
+    TFamily f;
+    f.Code = 4;
+    f.Config = {0xA0, 0xED, 0xA0, 0xFD, Prog_Vpp_Keep};
+    f.High_Byte = Hi_27256;
+    f.Uv_Eprom = true;
+    f.Strobe = TPulse_Strobe::Vpp;
+    f.Write = &TLink::Prog_Byte;
+    return f;
+}
+
+TFamily Row_27512()
+{
+    TFamily f;
+    f.Code = 5;
+    f.Config = {0x20, 0xED, 0x20, 0xFD, Prog_Vpp_Keep};
+    f.High_Byte = Hi_27512;
+    f.Uv_Eprom = true;
+    f.Strobe = TPulse_Strobe::Socket;
+    f.Write = &TLink::Prog_Byte;
+    return f;
+}
+
+TFamily Row_28C16()
+{
+    TFamily f;
+    f.Code = 6;
+    f.Config = {0x08, 0xEF, 0x08, 0xFF, Prog_Vpp_Keep};
+    f.High_Byte = Hi_2716;
+    f.Hi_Stored = true;
+    f.Write = &TLink::EE_Write_Byte;
+    return f;
+}
+
+TFamily Row_28C64()
+{
+    TFamily f;
+    f.Code = 8;
+    f.Config = {0x60, 0xED, 0x60, 0xFD, Prog_Vpp_Keep};
+    f.High_Byte = Hi_28C64;
+    f.Hi_Stored = true;
+    f.Write = &TLink::EE_Write_Page;
+    f.Address_Step = Page_Size;
+    return f;
+}
+
+const TFamily Rows[] = {Row_2716(),  Row_2732(),  Row_2764(), Row_27256(),
+                        Row_27512(), Row_28C16(), Row_28C64()};
 
 } // namespace
 
@@ -128,6 +147,11 @@ const TFamily* Family_Row(int32_t code)
         if (row.Code == code)
             return &row;
     return nullptr;
+}
+
+THiMapping Map_High_Address(const TFamily& family, int32_t address)
+{
+    return {family.High_Byte(address), family.Hi_Stored};
 }
 
 } // namespace gang

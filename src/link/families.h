@@ -23,18 +23,27 @@ enum class TPulse_Strobe {
 };
 
 struct TFamily {
-    int32_t Code;                          // TSelection::Family
-    TFamilyConfig Config;                  // read and program latch values
-    uint8_t (*High_Byte)(int32_t address); // Add_Hi_Latch value for an address
-    bool Hi_Stored;         // the strobe lives in Add_Hi_Latch: its value is kept as Hi_Value
-    bool Uv_Eprom;          // configurations park Add_Lo_Latch at 0xFF
-    int32_t Fixed_Vpp;      // voltage code forced by the type choice; 0: none
-    TPulse_Strobe Strobe;   // the pulse of the Prog_Byte algorithm
-    void (TLink::*Write)(); // programs the Buffer byte(s) at Cur_Add into Cur_Socket
-    int32_t Address_Step;   // addresses one Write covers
+    int32_t Code = 0;                                // TSelection::Family
+    TFamilyConfig Config{};                          // read and program latch values
+    uint8_t (*High_Byte)(int32_t address) = nullptr; // Add_Hi_Latch value for an address
+    bool Hi_Stored = false; // the strobe lives in Add_Hi_Latch: its value is kept as Hi_Value
+    // A UV EPROM: its configurations park Add_Lo_Latch at 0xFF, and it takes
+    // the high programming voltages (an EEPROM takes 5 V only).
+    bool Uv_Eprom = false;
+    TPulse_Strobe Strobe = TPulse_Strobe::None; // the pulse of the Prog_Byte algorithm
+    void (TLink::*Write)() = nullptr; // programs the Buffer byte(s) at Cur_Add into Cur_Socket
+    int32_t Address_Step = 1;         // addresses one Write covers
 };
 
 // The row of a family code; nullptr for 0 (no type chosen), 7 and others.
 const TFamily* Family_Row(int32_t code);
+
+// The Add_Hi_Latch value for a device address and whether it is kept as
+// Hi_Value (the families whose strobes live in that latch).
+struct THiMapping {
+    uint8_t Value;
+    bool Stored;
+};
+THiMapping Map_High_Address(const TFamily& family, int32_t address);
 
 } // namespace gang

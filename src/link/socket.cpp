@@ -1,6 +1,7 @@
 // Family configurations, socket selection, address presentation and the
 // per-socket read, built from the tables of address_map.
 #include "link/address_map.h"
+#include "link/families.h"
 #include "link/latches.h"
 #include "link/link.h"
 
@@ -13,7 +14,7 @@ constexpr uint16_t Last_Hi_After_Reset = 3; // never a run's first high byte
 
 bool TLink::Family_Known() const
 {
-    return Family_Config(Family()).has_value();
+    return Family_Row(Family()) != nullptr;
 }
 
 void TLink::Reset_Link()
@@ -29,36 +30,37 @@ void TLink::Reset_Link()
 // configuration: no latch is written, and Gang_Mask 0 ends any gang loop.
 void TLink::Read_Config()
 {
-    const auto config = Family_Config(Family());
-    if (!config) {
+    const TFamily* family = Family_Row(Family());
+    if (family == nullptr) {
         Gang_Mask = 0;
         return;
     }
-    Fam_Hi = config->Read_Hi;
-    Fam_Socket = config->Read_Socket;
+    Fam_Hi = family->Config.Read_Hi;
+    Fam_Socket = family->Config.Read_Socket;
     Fam_Vpp = Vpp_Value & latch::Read_Vpp_Keep;
     Apply_Config();
 }
 
 void TLink::Prog_Config()
 {
-    const auto config = Family_Config(Family());
-    if (!config) {
+    const TFamily* family = Family_Row(Family());
+    if (family == nullptr) {
         Gang_Mask = 0;
         return;
     }
     Latch(latch::Add_Lo_Latch, latch::Add_Lo_Prog_Setup);
-    Fam_Hi = config->Prog_Hi;
-    Fam_Socket = config->Prog_Socket;
-    Fam_Vpp = Vpp_Value & config->Prog_Vpp_Keep;
+    Fam_Hi = family->Config.Prog_Hi;
+    Fam_Socket = family->Config.Prog_Socket;
+    Fam_Vpp = Vpp_Value & family->Config.Prog_Vpp_Keep;
     Apply_Config();
 }
 
 void TLink::Apply_Config()
 {
-    if (!Family_Known())
+    const TFamily* family = Family_Row(Family());
+    if (family == nullptr)
         return;
-    if (Is_Eprom_Family(Family()))
+    if (family->Uv_Eprom)
         Latch(latch::Add_Lo_Latch, latch::Add_Lo_Eprom_Setup);
     Clear_Socket_Fails();
     Latches_In_Use = true;
@@ -107,19 +109,20 @@ void TLink::Select_Socket()
 
 void TLink::Set_Address()
 {
-    const auto mapping = Map_High_Address(Family(), Cur_Add);
-    if (mapping)
+    const TFamily* family = Family_Row(Family());
+    if (family != nullptr)
         Latch(latch::Add_Lo_Latch, static_cast<uint32_t>(Cur_Add) & 0xFF);
     const uint16_t h = static_cast<uint16_t>((Cur_Add >> 8) & 0xFF);
     if (h == Last_Hi)
         return;
     Last_Hi = h;
     Report.Counter(Cur_Add);
-    if (!mapping)
+    if (family == nullptr)
         return; // no family: no address lines are defined
-    Latch(latch::Add_Hi_Latch, mapping->Value);
-    if (mapping->Stored)
-        Hi_Value = mapping->Value;
+    const THiMapping mapping = Map_High_Address(*family, Cur_Add);
+    Latch(latch::Add_Hi_Latch, mapping.Value);
+    if (mapping.Stored)
+        Hi_Value = mapping.Value;
 }
 
 void TLink::Read_Socket()

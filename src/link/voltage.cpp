@@ -1,8 +1,8 @@
 // The programming voltage: the selection's voltage code turned into the two latch
 // values, shown to the user and, with the programmer found, written out.
-#include "link/address_map.h"
 #include "link/latches.h"
 #include "link/link.h"
+#include "link/voltages.h"
 
 namespace gang {
 

@@ -127,7 +127,7 @@ struct TSimRig {
         constexpr double Unit_Us = 1e6 / 750.0;
         for (const sim::TStrobeEvent& e : Sim.Strobes()) {
             bool ok = e.Width_Us < static_cast<double>(Host.Us_Per_Pump) / 2;
-            if (Is_Eprom_Family(Sel.Family)) {
+            if (const TFamily* f = Family_Row(Sel.Family); f != nullptr && f->Uv_Eprom) {
                 ok = false;
                 for (int w = 2; w <= 512; w *= 2)
                     ok = ok ||
