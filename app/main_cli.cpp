@@ -3,7 +3,6 @@
 #include "cli/cli_options.h"
 #include "cli/cli_program.h"
 #include "cli/exit_status.h"
-#include "link/emergency_rest.h"
 
 #include <QCoreApplication>
 
@@ -28,7 +27,5 @@ int main(int argc, char* argv[])
         std::cout << "gang-adapter-cli " << GANG_VERSION << "\n";
         return gang::cli::Exit_Passed;
     }
-    // A fault while the port is open still leaves the adapter at rest.
-    gang::Install_Emergency_Rest_Handlers();
     return gang::cli::Run_Cli(parsed.Options);
 }

@@ -1,6 +1,5 @@
 // gang-adapter: the main window over the PC's own parallel port.
-#include "link/linux_port.h"
-#include "link/port_choice.h"
+#include "session/adapter.h"
 #include "ui/main_form.h"
 #include "ui/signal_ends.h"
 
@@ -8,7 +7,8 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
-#include <optional>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -57,29 +57,15 @@ int main(int argc, char* argv[])
                               "unexpected argument '" + parser.positionalArguments().first() + "'",
                               parser);
 
-    std::optional<uint16_t> chosen;
-    if (parser.isSet("port")) {
-        const gang::TPortChoiceResult port =
-            gang::Parse_Port_Choice(parser.value("port").toStdString());
-        if (!port.Ok)
-            return Print_And_Exit(argc, argv, QString::fromStdString(port.Error), parser);
-        if (port.Choice.Kind == gang::TPortChoice::TKind::Base) {
-            chosen = port.Choice.Base;
-        } else if (port.Choice.Kind == gang::TPortChoice::TKind::Device) {
-            const auto listed = gang::Find_Parport_Index(port.Choice.Device_Index);
-            if (!listed)
-                return Print_And_Exit(argc, argv,
-                                      "the system lists no /dev/parport" +
-                                          QString::number(port.Choice.Device_Index),
-                                      parser);
-            chosen = listed->Base;
-        }
-    }
+    std::string error;
+    const std::unique_ptr<gang::session::TAdapter> adapter = gang::session::TAdapter::Hardware(
+        parser.isSet("port") ? parser.value("port").toStdString() : "", error);
+    if (!adapter)
+        return Print_And_Exit(argc, argv, QString::fromStdString(error), parser);
 
     QApplication app(argc, argv);
-    gang::TLinuxPort port;
-    gang::TMainForm form(port);
-    form.Link().Chosen_Port = chosen;
+    gang::TMainForm form(adapter->Port());
+    form.Link().Chosen_Port = adapter->Chosen();
     form.Set_Box_Title("Gang Adapter");
     gang::Install_Signal_Ends(form);
     form.show();

@@ -9,10 +9,8 @@
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
 #include "files/file_errors.h"
-#include "link/linux_port.h"
-#include "link/port_choice.h"
+#include "session/adapter.h"
 #include "signals/stop_signals.h"
-#include "sim/sim_adapter.h"
 #include "texts/result_text.h"
 
 #include <QCoreApplication>
@@ -20,7 +18,6 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
-#include <set>
 #include <unistd.h>
 
 namespace gang::cli {
@@ -106,29 +103,6 @@ TProgressMode Progress_Mode(const TCliOptions& options)
     return ::isatty(STDERR_FILENO) ? TProgressMode::Terminal : TProgressMode::Lines;
 }
 
-// The simulated adapter as gang-adapter-sim builds it; the sockets not
-// given get a fresh blank chip of the type.
-std::unique_ptr<sim::TSimAdapter> Make_Sim(const TCliOptions& options)
-{
-    const sim::TSimOptions& sim_options = options.Sim_Options;
-    auto adapter = std::make_unique<sim::TSimAdapter>(sim_options.Config);
-    std::set<int> fixed;
-    for (const sim::TSocketOption& s : sim_options.Sockets) {
-        fixed.insert(s.Socket);
-        if (s.Empty)
-            adapter->Remove_Chip(s.Socket);
-        else
-            adapter->Insert_Chip(s.Socket, s.Type, s.Fault);
-    }
-    if (options.Type != nullptr)
-        for (int socket = 1; socket <= Max_Gang_Size; ++socket)
-            if (fixed.count(socket) == 0)
-                adapter->Insert_Chip(socket, options.Type->Type_Name);
-    if (!sim_options.Trace_Path.empty())
-        adapter->Trace_To(sim_options.Trace_Path);
-    return adapter;
-}
-
 class TAdapterRun {
 public:
     TAdapterRun(const TCliOptions& options, TBuffer& buffer)
@@ -160,38 +134,19 @@ int TAdapterRun::Run(std::optional<TFileRecord> file, std::optional<uint16_t> ch
         Record.Voltage = Vpp_Text(Options.Vpp_Code);
     }
 
-    int status = Exit_Passed;
-    if (Options.Sim) {
-        Record.Adapter = "sim";
-        std::unique_ptr<sim::TSimAdapter> adapter;
-        try {
-            adapter = Make_Sim(Options);
-        } catch (const std::exception& e) {
-            Print_Error(e.what());
-            return Exit_Usage;
-        }
-        status = Search_And_Work(*adapter, std::nullopt);
-    } else {
-        const TPortChoiceResult choice = Parse_Port_Choice(Options.Port);
-        if (!choice.Ok) {
-            Print_Error(choice.Error);
-            return Exit_Usage;
-        }
-        std::optional<uint16_t> chosen;
-        if (choice.Choice.Kind == TPortChoice::TKind::Base)
-            chosen = choice.Choice.Base;
-        if (choice.Choice.Kind == TPortChoice::TKind::Device) {
-            const auto parport = Find_Parport_Index(choice.Choice.Device_Index);
-            if (!parport) {
-                Print_Error("the system lists no /dev/parport" +
-                            std::to_string(choice.Choice.Device_Index));
-                return Exit_Usage;
-            }
-            chosen = parport->Base;
-        }
-        TLinuxPort port;
-        status = Search_And_Work(port, chosen);
+    std::string error;
+    const std::unique_ptr<session::TAdapter> adapter =
+        Options.Sim ? session::TAdapter::Simulated(Options.Sim_Options, error)
+                    : session::TAdapter::Hardware(Options.Port, error);
+    if (!adapter) {
+        Print_Error(error);
+        return Exit_Usage;
     }
+    if (Options.Sim)
+        Record.Adapter = "sim";
+    if (Options.Type != nullptr)
+        adapter->Fresh_Chips(*Options.Type);
+    const int status = Search_And_Work(adapter->Port(), adapter->Chosen());
     Finish_Record(status);
     return Record.Exit_Status;
 }

@@ -1,5 +1,7 @@
 #include "cli/gang_session.h"
 
+#include "session/adapter.h"
+
 namespace gang::cli {
 
 const char* Step_Name(TStep step)
@@ -25,14 +27,7 @@ TGangSession::TGangSession(IPort& port, TBuffer& buffer, TProgress& progress)
 
 bool TGangSession::Find_Adapter(std::optional<uint16_t> chosen, bool calibrate)
 {
-    Link.Chosen_Port = chosen;
-    // The speed check takes a second or two: only a run that pulses needs it.
-    if (calibrate)
-        Link.Find_And_Calibrate();
-    else
-        Link.Find_Programmer();
-    Link.Nibble_Delay = TLink::Working_Nibble_Delay;
-    return Link.Found();
+    return session::Search(Link, chosen, calibrate);
 }
 
 void TGangSession::Choose(const TDeviceType& type, int gang, int32_t vpp_code)

@@ -76,7 +76,11 @@ public:
     // The search, then the speed check and the pulse unit when found; the
     // pulse unit is at least 1 either way.
     void Find_And_Calibrate();
-    // The start-up: Find_And_Calibrate, the working nibble delay, the voltage.
+    // The search every program starts with: with calibrate
+    // Find_And_Calibrate, else Find_Programmer alone (a run that sends no
+    // pulse needs no speed check); then the working nibble delay.
+    void Search(bool calibrate);
+    // The window's start-up: Search with the speed check, then the voltage.
     void Start_Up();
     // The end: with the adapter found, the latches reset, the control lines
     // rested and port access given back.  Nothing touches the port after it.

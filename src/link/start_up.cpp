@@ -16,10 +16,18 @@ void TLink::Find_And_Calibrate()
         Pulse_Unit = 1;
 }
 
+void TLink::Search(bool calibrate)
+{
+    if (calibrate)
+        Find_And_Calibrate();
+    else
+        Find_Programmer();
+    Nibble_Delay = Working_Nibble_Delay;
+}
+
 void TLink::Start_Up()
 {
-    Find_And_Calibrate();
-    Nibble_Delay = Working_Nibble_Delay;
+    Search(true);
     Set_Vpp();
 }
 

@@ -1,6 +1,5 @@
 #include "ui/signal_ends.h"
 
-#include "link/emergency_rest.h"
 #include "signals/stop_signals.h"
 #include "ui/main_form.h"
 
@@ -8,7 +7,6 @@ namespace gang {
 
 void Install_Signal_Ends(TMainForm& form)
 {
-    Install_Emergency_Rest_Handlers();
     // The close may run nested in a running operation, as a click on Quit
     // does: the run stops after the address in hand and the close completes
     // when it has unwound.

@@ -1,6 +1,7 @@
 // The ends of the program that the window never sees as clicks: a stop
-// signal (SIGINT, SIGTERM, SIGHUP) takes the window's Quit path, and a fatal
-// signal while the port is open rests the adapter before the process dies.
+// signal (SIGINT, SIGTERM, SIGHUP) takes the window's Quit path.  (A fatal
+// signal while the port is open rests the adapter through the handlers the
+// session armed when it opened the adapter: session/adapter.h.)
 #pragma once
 
 namespace gang {

@@ -9,6 +9,7 @@
 #include "devices/device_rules.h"
 #include "devices/device_work.h"
 #include "scripted_host.h"
+#include "session/adapter.h"
 #include "sim/sim_adapter.h"
 #include "sim_config.h"
 #include "ui/core/form_report.h"
@@ -79,9 +80,8 @@ struct TSimRig {
         : TSimRig(Before_Activation, config, report)
     {
         Sim.Set_Fast_Chips(fast);
-        Link.Find_Programmer();
+        session::Search(Link, std::nullopt, false);
         Link.Pulse_Unit = pulse_unit;
-        Link.Nibble_Delay = 5;
         Link.Set_Vpp();
         Work.Start_Func();
         Host.Infos.clear();

@@ -18,15 +18,10 @@ void TLifecycle::StaticText3Click()
 {
     Form.Memo1.ClearLines();
     Form.Form.SetEnabled(false);
-    Link.Find_Programmer();
-    if (Link.Found()) {
-        // A programmer that answered stays where it is: no further search.
+    Link.Find_And_Calibrate();
+    // A programmer that answered stays where it is: no further search.
+    if (Link.Found())
         Form.StaticText3.SetEnabled(false);
-        Link.Check_Speed();
-        Link.Derive_Pulse_Unit();
-    }
-    if (Link.Pulse_Unit < 1)
-        Link.Pulse_Unit = 1;
     Form.Form.SetEnabled(true);
     Form.Memo1.SetVisible(false);
     Work.End_Func();

@@ -6,7 +6,7 @@
 //
 // Prints "programming" on stdout once the run has passed address 0040, then
 // runs until a signal ends it.  The exit status is the event loop's.
-#include "sim/sim_adapter.h"
+#include "session/adapter.h"
 #include "ui/main_form.h"
 #include "ui/signal_ends.h"
 
@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -43,11 +44,17 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    gang::sim::TSimAdapter sim;
-    sim.Trace_To(argv[1]);
-    sim.Insert_Chip(1, "27C512");
-    sim.Insert_Chip(2, "27C512");
-    gang::TMainForm form(sim);
+    gang::sim::TSimOptions options;
+    options.Trace_Path = argv[1];
+    for (int socket : {1, 2})
+        options.Sockets.push_back({socket, false, "27C512", {}});
+    std::string error;
+    const auto adapter = gang::session::TAdapter::Simulated(options, error);
+    if (!adapter) {
+        std::fprintf(stderr, "signal_ends_driver: %s\n", error.c_str());
+        return 2;
+    }
+    gang::TMainForm form(adapter->Port());
     form.Set_Message_Presenter([](const gang::TMessage&) {});
     gang::Install_Signal_Ends(form);
     form.show();
