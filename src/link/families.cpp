@@ -53,7 +53,8 @@ uint8_t Hi_28C64(int32_t a)
 using S = TPulse_Strobe;
 
 // Code, {read Hi, read Socket, program Hi, program Socket, program Vpp mask},
-// high byte, Hi stored, UV EPROM, fixed voltage, strobe, write, step.
+// high byte, Hi stored, UV EPROM, fixed voltage, strobe, write, step
+// [, unlock, lock].
 const TFamily Rows[] = {
     {1,
      {0x08, 0xEF, 0x08, 0xFF, Prog_Vpp_Keep},
@@ -117,7 +118,9 @@ const TFamily Rows[] = {
      Vpp_5V,
      S::None,
      &TLink::EE_Write_Page,
-     Page_Size},
+     Page_Size,
+     &TLink::EE_Unlock,
+     &TLink::EE_Lock},
 };
 
 } // namespace

@@ -32,6 +32,10 @@ struct TFamily {
     TPulse_Strobe Strobe;   // the pulse of the Prog_Byte algorithm
     void (TLink::*Write)(); // programs the Buffer byte(s) at Cur_Add into Cur_Socket
     int32_t Address_Step;   // addresses one Write covers
+    // Software data protection: the disable and the enable sequence into
+    // Cur_Socket; nullptr where the family has none.
+    void (TLink::*Unlock)() = nullptr;
+    void (TLink::*Lock)() = nullptr;
 };
 
 // The row of a family code; nullptr for 0 (no type chosen), 7 and others.
