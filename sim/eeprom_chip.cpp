@@ -34,7 +34,10 @@ void TEepromChip::Advance(const TChipTime& now)
         Write_Enabled = false;
         Loaded.clear();
         Discard = true;
-        Start_Write_Cycle(now);
+        // The cycle began when the triple ended, not at this later access:
+        // the port clock stands still while the program waits.
+        State = TState::Writing;
+        Cycle_Start_Us = Enable_Clock_Us;
     }
     if (State == TState::Loading && now.Access_Us() - Last_Strobe_Access_Us > Page_Load_Window_Us)
         Start_Write_Cycle(now);
@@ -80,6 +83,7 @@ bool TEepromChip::Protection_Command(const TChipStrobe& strobe, const TChipTime&
         Locked = true;
         Write_Enabled = true;
         Last_Command_Us = access_us;
+        Enable_Clock_Us = now.Clock_Us();
         return true;
     }
     if (!Is_Command_Byte(Command_Step, strobe)) {

@@ -44,7 +44,6 @@ public:
     void Erase() override;
 
     bool Busy() const { return State != TState::Idle; }
-    bool Locked_Now() const { return Locked; }
 
 private:
     enum class TState { Idle, Loading, Writing };
@@ -70,6 +69,7 @@ private:
     int Command_Step = 0;       // bytes of a protection command matched so far
     double Last_Command_Us = 0; // port clock at the last command byte
     bool Write_Enabled = false; // the enable triple came: the next page is taken
+    double Enable_Clock_Us = 0; // injectable clock at the end of the triple
     bool Discard = false;       // the page being loaded is not stored (locked)
 };
 

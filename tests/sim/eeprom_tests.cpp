@@ -87,7 +87,7 @@ protected:
     }
     // The disable sequence, or (enable) the enable triple; idle accesses
     // before byte late_byte.
-    void Protection(bool enable, int late_byte = -1, int idle = 0)
+    void Protection(bool enable, int late_byte = -1, int idle = 0, bool settle = true)
     {
         const uint16_t a[] = {0x5555, 0x2AAA, 0x5555, 0x5555, 0x2AAA, 0x5555};
         const uint8_t d[] = {0xAA, 0x55, 0x80, 0xAA, 0x55, 0x20};
@@ -99,7 +99,8 @@ protected:
             Command(a[i], enable && i == 2 ? 0xA0 : d[i]);
         }
         Outputs_On(0xF5);
-        Settle();
+        if (settle)
+            Settle();
     }
     void Settle()
     {
@@ -297,8 +298,13 @@ TEST_F(SimEeprom, EnableTripleLocksAndLetsOnlyItsOwnPageThrough)
     Load_Page(0x0040, std::vector<uint8_t>(32, 0x11));
     Settle();
     EXPECT_EQ(Sim.Chip_Byte(1, 0x0040), 0x11);
-    // A plain page is now ignored; the triple alone keeps the chip locked.
-    Protection(true);
+    // The triple alone: its write cycle runs from its end, even while the
+    // program waits without a port access.
+    Protection(true, -1, 0, false);
+    Clock.Now_Us += 10000;
+    Bus.Idle_Accesses(200);
+    EXPECT_EQ(Read_At(0x0040, Hi_Fam_8(0x0040)), 0x11);
+    // A plain page is now ignored.
     Load_Page(0x0040, std::vector<uint8_t>(32, 0x22));
     Settle();
     EXPECT_EQ(Sim.Chip_Byte(1, 0x0040), 0x11);
