@@ -68,6 +68,8 @@ void TLink::EE_Lock()
 
 void TLink::Protect_Gang(void (TLink::*sequence)())
 {
+    if (!Port_Open)
+        return; // released under a closing window: nothing to send, nothing to wait for
     for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k) {
         Cur_Socket = k;
         if (Socket_Fail[k] != 0)
