@@ -18,6 +18,13 @@
 // programming run raises it: min, median and max as multiples of nominal,
 // and the share of pulses beyond 1.25 times nominal.
 //
+// Last, the software-protection disable sequence of a 28C64 / 28C256 (six
+// command bytes, each due within 100 to 150 us of the one before): the
+// longest gap between two command strobes, idle and beside two busy
+// threads with the run's priority, over many sequences.  The port here costs
+// nothing, so the gap is the program's own time plus any preemption; a real
+// port adds about 1 us per access (30 per byte).  Goal: well under 100 us.
+//
 // Each repetition is one wait; the aggregates give median, mean, spread and
 // the extremes.  The figures are printed, never judged: the targets are a
 // Timer_Wait median under 2x, and pulses of at least 1.00x with a median of
@@ -25,6 +32,7 @@
 #include "core/buffer.h"
 #include "core/form_model.h"
 #include "link/host.h"
+#include "link/latches.h"
 #include "link/link.h"
 #include "link/port.h"
 #include "timer/thread_priority.h"
@@ -303,6 +311,81 @@ void Print_Pulses_Under_Load(Rig& rig)
     std::fflush(stdout);
 }
 
+// A port that notes the time of every write strobe of the family 8 page
+// write (Add_Hi_Latch strobed with bit 6 low).
+class StrobeClockPort : public gang::bench::TBenchPort {
+public:
+    void Write(uint16_t, gang::TRegister reg, uint8_t value) override
+    {
+        if (reg == gang::TRegister::Data) {
+            Data = value;
+        } else if (value == (gang::latch::Add_Hi_Latch | gang::latch::Strobe) && !Strobed &&
+                   (Data & gang::latch::Hi_Strobe_Fam3_8) == 0) {
+            Strobes.push_back(Clock::now());
+        }
+        if (reg == gang::TRegister::Control)
+            Strobed = value == (gang::latch::Add_Hi_Latch | gang::latch::Strobe);
+    }
+    std::vector<Clock::time_point> Strobes;
+
+private:
+    uint8_t Data = 0;
+    bool Strobed = false;
+};
+
+// The longest gap between two command bytes of one socket's disable
+// sequence, over many sequences into five sockets.
+void Print_Unlock_Gaps(Rig& rig)
+{
+    constexpr int Sequences = 5000;
+    constexpr int Command_Bytes = 6;
+    for (int busy = 0; busy <= 2; busy += 2) {
+        StrobeClockPort port;
+        gang::TSelection sel;
+        sel.Found = true;
+        sel.Family = 8;
+        sel.Gang_Size = 5;
+        gang::TBuffer buffer;
+        gang::TLink link{port, rig.Host, rig.Report, sel, buffer};
+        link.Port_Open = true;
+        link.DataPort = 0x378;
+        link.Fam_Socket = 0xFD; // the program configuration of family 8 at 5 V
+        link.Fam_Vpp = 0x33;
+        std::unique_ptr<BusyLoops> load;
+        if (busy > 0)
+            load = std::make_unique<BusyLoops>(busy);
+        rig.Host.Raise_Run_Priority();
+        std::vector<double> worst;
+        for (int i = 0; i < Sequences; ++i) {
+            port.Strobes.clear();
+            link.Cur_Socket = 1 + i % 5;
+            link.Select_Socket();
+            link.EE_Unlock();
+            double longest = 0;
+            for (std::size_t b = 1; b < port.Strobes.size(); ++b) {
+                const std::chrono::duration<double, std::micro> gap =
+                    port.Strobes[b] - port.Strobes[b - 1];
+                longest = std::max(longest, gap.count());
+            }
+            if (port.Strobes.size() == Command_Bytes)
+                worst.push_back(longest);
+            QCoreApplication::processEvents(); // the window's pass between sockets
+        }
+        rig.Host.Restore_Run_Priority();
+        link.Port_Open = false;
+        std::sort(worst.begin(), worst.end());
+        if (worst.empty()) {
+            std::printf("\nUnlock sequence: no command strobe seen\n");
+            continue;
+        }
+        std::printf("\nUnlock sequence, %s: longest gap between command bytes over %zu sequences: "
+                    "median %.2f us, 99.9%% %.2f us, max %.2f us\n",
+                    busy ? "beside 2 busy threads" : "idle", worst.size(), worst[worst.size() / 2],
+                    worst[worst.size() * 999 / 1000], worst.back());
+    }
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -332,6 +415,7 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     Print_Pulses_Under_Load(*rig);
+    Print_Unlock_Gaps(*rig);
     The_Rig = nullptr;
     return 0;
 }

@@ -37,6 +37,13 @@ struct TChipStrobe {
     double Volts;
 };
 
+// What a strobe did to the chip beyond writing it, counted by the adapter.
+enum class TStrobe_Harm {
+    None,
+    Overvoltage, // a voltage above what the chip tolerates: nothing written
+    Slow_Unlock, // a software-protection disable whose next byte came too late
+};
+
 class TChip {
 public:
     TChip(const TChipType& type, const TFault& fault);
@@ -48,9 +55,8 @@ public:
     // The byte the chip drives for a read of address.  first_nibble marks a new
     // read cycle (the adapter samples the byte twice per read).
     virtual uint8_t Read(uint32_t address, bool first_nibble, const TChipTime& now) = 0;
-    // An effective strobe ended.  Returns true when the voltage applied was
-    // above what the chip tolerates (the strobe then does nothing).
-    virtual bool Strobe(const TChipStrobe& strobe, const TChipTime& now) = 0;
+    // An effective strobe ended.  Returns the harm it did, if any.
+    virtual TStrobe_Harm Strobe(const TChipStrobe& strobe, const TChipTime& now) = 0;
     // Time passes (called before every port access).
     virtual void Advance(const TChipTime& now) { (void)now; }
     virtual void Erase();

@@ -10,6 +10,16 @@
 // other bits inverted, so never the final byte.  Strobes during the cycle are
 // ignored.  Any strobe with 12.5 V or more on the chip is overvoltage and
 // writes nothing.
+//
+// Software data protection (the paged types).  A locked chip takes a page
+// only when it follows the enable triple AA to 5555, 55 to 2AAA, A0 to 5555;
+// any other write runs the write cycle (polling as usual) and stores
+// nothing.  The six bytes AA 5555, 55 2AAA, 80 5555, AA 5555, 55 2AAA,
+// 20 5555 unlock it, each byte within the byte-load limit of the one before
+// on the port clock, and start a write cycle; a byte of it that comes late
+// breaks the sequence and counts as a slow unlock.  The enable triple locks
+// an unlocked chip.  The addresses are taken on the chip's own address lines
+// (a 28C64 sees 1555 and 0AAA).  Command bytes are never stored.
 #pragma once
 
 #include "sim/chip.h"
@@ -23,10 +33,13 @@ constexpr double Eeprom_Max_Volts = 12.5;
 
 class TEepromChip : public TChip {
 public:
-    TEepromChip(const TChipType& type, const TFault& fault) : TChip(type, fault) {}
+    TEepromChip(const TChipType& type, const TFault& fault)
+        : TChip(type, fault), Locked(fault.Kind == TFaultKind::Sdp_Locked)
+    {
+    }
 
     uint8_t Read(uint32_t address, bool first_nibble, const TChipTime& now) override;
-    bool Strobe(const TChipStrobe& strobe, const TChipTime& now) override;
+    TStrobe_Harm Strobe(const TChipStrobe& strobe, const TChipTime& now) override;
     void Advance(const TChipTime& now) override;
     void Erase() override;
 
@@ -38,6 +51,11 @@ private:
     uint32_t Page_Of(uint32_t address) const { return address / Kind.Page_Size; }
     void Start_Write_Cycle(const TChipTime& now);
     void Commit();
+    bool Has_Protection() const { return Kind.Page_Size > 1; }
+    // Takes the strobe as a protection command byte when it is one; slow is
+    // set when it breaks a disable sequence by coming late.
+    bool Protection_Command(const TChipStrobe& strobe, const TChipTime& now, bool& slow);
+    bool Is_Command_Byte(int step, const TChipStrobe& strobe) const;
 
     TState State = TState::Idle;
     std::map<uint32_t, uint8_t> Loaded;
@@ -47,6 +65,12 @@ private:
     double Cycle_Start_Us = 0;
     bool Toggle = false;
     uint64_t Writes_At_Fault = 0;
+    bool Locked;
+    int Command_Step = 0;       // bytes of a protection command matched so far
+    double Last_Command_Us = 0; // port clock at the last command byte
+    bool Write_Enabled = false; // the enable triple came: the next page is taken
+    double Enable_Clock_Us = 0; // injectable clock at the end of the triple
+    bool Discard = false;       // the page being loaded is not stored (locked)
 };
 
 } // namespace gang::sim

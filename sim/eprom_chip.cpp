@@ -25,20 +25,20 @@ double TEpromChip::Bit_Threshold_Us(uint32_t address, int bit) const
     return Need_Us() * (0.5 + 0.5 * rank / 8.0);
 }
 
-bool TEpromChip::Strobe(const TChipStrobe& strobe, const TChipTime& now)
+TStrobe_Harm TEpromChip::Strobe(const TChipStrobe& strobe, const TChipTime& now)
 {
     (void)now;
     if (strobe.Volts > Kind.Vpp_Volts + Volt_Tolerance)
-        return true;
+        return TStrobe_Harm::Overvoltage;
     if (strobe.Volts < Kind.Vpp_Volts - Volt_Tolerance || strobe.Width_Us <= 0)
-        return false;
+        return TStrobe_Harm::None;
 
     const uint32_t address = strobe.Address;
     uint8_t cell = Cells[address];
     const uint8_t to_clear = static_cast<uint8_t>(cell & ~strobe.Data);
     const bool stuck_holds = Stuck_1_Holds(address);
     if (!to_clear)
-        return false;
+        return TStrobe_Harm::None;
 
     const bool instant = Fast && Fault_Spec.Kind != TFaultKind::Slow_Pulses;
     std::array<double, 8>& charge = Charge[address];
@@ -59,7 +59,7 @@ bool TEpromChip::Strobe(const TChipStrobe& strobe, const TChipTime& now)
         partly = partly || ((cell >> bit) & 1u && charge[bit] > 0);
     if (!partly)
         Charge.erase(address);
-    return false;
+    return TStrobe_Harm::None;
 }
 
 void TEpromChip::Erase()

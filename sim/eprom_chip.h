@@ -26,7 +26,7 @@ public:
     TEpromChip(const TChipType& type, const TFault& fault) : TChip(type, fault) {}
 
     uint8_t Read(uint32_t address, bool first_nibble, const TChipTime& now) override;
-    bool Strobe(const TChipStrobe& strobe, const TChipTime& now) override;
+    TStrobe_Harm Strobe(const TChipStrobe& strobe, const TChipTime& now) override;
     void Erase() override;
 
     // Width a bit of this byte needs before it reads 0.

@@ -94,6 +94,7 @@ public:
     std::array<uint64_t, Latch_Count> Latch_Writes{};
     uint64_t Conflicts = 0;
     uint64_t Overvoltages = 0;
+    uint64_t Slow_Unlocks = 0;
     uint64_t Wiring_Faults = 0;
     uint64_t Access_Violations = 0;
     uint64_t Strobe_Total = 0;
@@ -250,8 +251,16 @@ void TSimAdapterImpl::End_Strobe(int index, const TChipTime& now)
         ++Wiring_Faults;
         return;
     }
-    if (Chips[index]->Strobe({track.Address, track.Data, width, track.Volts}, now))
+    switch (Chips[index]->Strobe({track.Address, track.Data, width, track.Volts}, now)) {
+    case TStrobe_Harm::Overvoltage:
         ++Overvoltages;
+        break;
+    case TStrobe_Harm::Slow_Unlock:
+        ++Slow_Unlocks;
+        break;
+    case TStrobe_Harm::None:
+        break;
+    }
 }
 
 int TSimAdapterImpl::Index_Of(int socket)
@@ -290,6 +299,9 @@ void TSimAdapter::Insert_Chip(int socket, const std::string& type_name, TFault f
     if (!eeprom && (fault.Kind == TFaultKind::Write_Never_Completes ||
                     fault.Kind == TFaultKind::Page_Reads_Wrong))
         throw std::invalid_argument("that fault needs an EEPROM, not a " + type_name);
+    if (fault.Kind == TFaultKind::Sdp_Locked && !(eeprom && type->Page_Size > 1))
+        throw std::invalid_argument("software data protection needs a 28C64 or 28C256, not a " +
+                                    type_name);
     if (eeprom && fault.Kind == TFaultKind::Slow_Pulses)
         throw std::invalid_argument("slow pulses need a UV EPROM, not a " + type_name);
 
@@ -386,6 +398,10 @@ uint64_t TSimAdapter::Overvoltage_Events() const
 {
     return Impl->Overvoltages;
 }
+uint64_t TSimAdapter::Slow_Unlock_Events() const
+{
+    return Impl->Slow_Unlocks;
+}
 uint64_t TSimAdapter::Wiring_Faults() const
 {
     return Impl->Wiring_Faults;
@@ -413,6 +429,7 @@ void TSimAdapter::Clear_Events()
     Impl->Latch_Writes.fill(0);
     Impl->Conflicts = 0;
     Impl->Overvoltages = 0;
+    Impl->Slow_Unlocks = 0;
     Impl->Wiring_Faults = 0;
     Impl->Access_Violations = 0;
     Impl->Strobe_Total = 0;

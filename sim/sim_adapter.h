@@ -30,6 +30,9 @@
 //                  (Address and Times unused).
 //   Page_Reads_Wrong  EEPROM: a page write covering Address stores that byte
 //                  with Bit flipped; Times n: only the first n such writes.
+//   Sdp_Locked     28C64 / 28C256 whose software data protection is on when
+//                  inserted (every 28C64 / 28C256 obeys the protection
+//                  commands; this one merely starts locked).
 #pragma once
 
 #include "link/port.h"
@@ -48,7 +51,8 @@ enum class TFaultKind {
     Stuck_At_0,            // Bit reads 0 even when erased (never blank)
     Slow_Pulses,           // UV EPROM needs far longer pulses than its type
     Write_Never_Completes, // EEPROM stays in DATA polling for ever
-    Page_Reads_Wrong       // EEPROM page reads back with bits flipped
+    Page_Reads_Wrong,      // EEPROM page reads back with bits flipped
+    Sdp_Locked             // 28C64 / 28C256 arrives with its write protection on
 };
 
 struct TFault {
@@ -107,6 +111,9 @@ public:
     uint64_t Latch_Writes(uint8_t select_code) const;
     uint64_t Bus_Conflicts() const;
     uint64_t Overvoltage_Events() const;
+    // A software-protection disable sequence whose next byte came later than
+    // the byte-load limit after the one before (the chip stays locked).
+    uint64_t Slow_Unlock_Events() const;
     // A chip read or strobed while its package bit (Socket_Latch bit 1) or a
     // fixed level of its family was wrong, or read with its strobe line driven.
     uint64_t Wiring_Faults() const;

@@ -70,7 +70,7 @@ bool Parse_Bit_At(const std::string& text, TFault& fault)
 }
 
 // Fault names: stuck1:BIT@ADDR, stuck0:BIT@ADDR, slow, nocomplete,
-// pagewrong[:ADDR[@BIT]] (bit 0 by default).
+// pagewrong[:ADDR[@BIT]] (bit 0 by default), sdp.
 std::string Parse_Fault(const std::string& text, const TChipType& type, TFault& fault)
 {
     const auto colon = text.find(':');
@@ -103,6 +103,10 @@ std::string Parse_Fault(const std::string& text, const TChipType& type, TFault& 
             fault.Address = static_cast<uint32_t>(address);
             fault.Bit = static_cast<uint8_t>(bit);
         }
+    } else if (name == "sdp" && arg.empty()) {
+        if (!eeprom || type.Page_Size <= 1)
+            return "fault 'sdp' needs a 28C64 or 28C256, not a " + std::string(type.Name);
+        fault.Kind = TFaultKind::Sdp_Locked;
     } else {
         return "unknown fault '" + text + "'";
     }
@@ -236,6 +240,7 @@ const char* Sim_Usage_Text()
            "                              nocomplete       EEPROM write never completes\n"
            "                              pagewrong[:ADDR[@BIT]]\n"
            "                                               EEPROM page reads back wrong\n"
+           "                              sdp              28C64 / 28C256 write-protected\n"
            "  --trace FILE              write every port access to FILE\n"
            "  --access-us N             simulated cost of one port access in us (default 1)\n"
            "  --fast                    chips program on any valid pulse\n"

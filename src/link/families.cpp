@@ -133,6 +133,8 @@ TFamily Row_28C64()
     f.Hi_Stored = true;
     f.Write = &TLink::EE_Write_Page;
     f.Address_Step = Page_Size;
+    f.Unlock = &TLink::EE_Unlock;
+    f.Lock = &TLink::EE_Lock;
     return f;
 }
 

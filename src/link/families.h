@@ -33,6 +33,10 @@ struct TFamily {
     TPulse_Strobe Strobe = TPulse_Strobe::None; // the pulse of the Prog_Byte algorithm
     void (TLink::*Write)() = nullptr; // programs the Buffer byte(s) at Cur_Add into Cur_Socket
     int32_t Address_Step = 1;         // addresses one Write covers
+    // Software data protection: the disable and the enable sequence into
+    // Cur_Socket; nullptr where the family has none.
+    void (TLink::*Unlock)() = nullptr;
+    void (TLink::*Lock)() = nullptr;
 };
 
 // The row of a family code; nullptr for 0 (no type chosen), 7 and others.

@@ -15,6 +15,7 @@
 //                     Mark_Socket_Failed, Next_Address
 //   programming.cpp   Program_Range, Prog_Pulse, Prog_Byte, EE_Write_Byte,
 //                     EE_Write_Page
+//   protection.cpp    EE_Unlock, EE_Lock, Protect_Gang
 //   start_up.cpp      Find_And_Calibrate, Start_Up, Close_Down
 //   families.cpp      the table of device families (families.h)
 //
@@ -122,6 +123,16 @@ public:
     void EE_Write_Byte();
     void EE_Write_Page();
 
+    // ---- Software data protection (28C64, 28C256) ----------------------------
+    // The disable sequence into the selected socket, with the page write's
+    // strobe: nothing in it waits or pumps messages.
+    void EE_Unlock();
+    // The enable triple alone into the selected socket.
+    void EE_Lock();
+    // The sequence into each good socket of the gang, all sockets deselected
+    // after it, then one 10 ms wait for the chips' write cycle.
+    void Protect_Gang(void (TLink::*sequence)());
+
     // ---- State --------------------------------------------------------------
     // The one port a search probes when the user named it (--port); without
     // it the search tries 0x278, 0x378, 0x3BC, then the system's other ports.
@@ -219,6 +230,9 @@ private:
     void EE_Load_Page(int32_t length);
     // Reads the page back and compares it; Cur_Add ends where it began.
     void EE_Read_Back(int32_t length);
+    // One protection command byte: the address latches set for address
+    // through the family's mapping, the byte strobed as a page byte.
+    void EE_Command_Byte(int32_t address, uint8_t data);
     void Prog_Pulse_Inverted();
     void Prog_Pulse_Shared(TPulse_Strobe strobe);
     // True when the chosen family's write algorithm is this one.

@@ -52,6 +52,8 @@ void TLink::Program_Range()
     }
     TRun_Priority priority(Host);
     Prog_Config();
+    if (family->Unlock != nullptr && Selection.Sdp != TSdp_Mode::Keep)
+        Protect_Gang(family->Unlock);
     do {
         Set_Address();
         for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k) {
@@ -66,6 +68,8 @@ void TLink::Program_Range()
         Cur_Add = Cur_Add + (family->Address_Step - 1);
         Next_Address();
     } while (!(Quit_Flag > 0 || Gang_Mask == 0));
+    if (family->Lock != nullptr && Selection.Sdp == TSdp_Mode::Lock && Gang_Mask != 0)
+        Protect_Gang(family->Lock);
     // All sockets deselected.
     Latch(Socket_Latch, Fam_Socket);
     Latch(Vpp_Latch, Fam_Vpp);

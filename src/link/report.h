@@ -9,6 +9,12 @@
 
 namespace gang {
 
+// What a program run does about the software data protection of the
+// EEPROMs that have it (28C64, 28C256): Unlock sends the disable sequence to
+// each socket before the first page, Keep sends nothing, Lock unlocks,
+// programs and then locks each socket again.
+enum class TSdp_Mode { Unlock, Keep, Lock };
+
 // The user's choices and the search's verdict, owned by the front end.  The
 // link and the device work read them; the search writes Found, the
 // selection handlers the rest.
@@ -17,6 +23,7 @@ struct TSelection {
     int32_t Family = 0;    // device family: 1..6, 8; 0 none chosen
     int32_t Vpp_Code = 1;  // 1 = 25 V, 2 = 21 V, 3 = 12.5 V, 4 = 12 V, 5 = 5 V
     int32_t Gang_Size = 0; // sockets 1 up to it take part (1..5)
+    TSdp_Mode Sdp = TSdp_Mode::Unlock; // protection handling of a program run
 };
 
 // What became of one socket in an operation.

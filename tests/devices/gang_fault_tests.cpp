@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace gang::test {
 namespace {
 
@@ -135,10 +138,51 @@ TEST(GangFaults, PageThatNeverReadsBackRightFailsAfterTenTries)
     EXPECT_EQ(rig.Socket_Text(2), "2-Not Programmed");
     EXPECT_EQ(Strobes_At(rig, 2, page, page + 31), 10 * 32);
     EXPECT_EQ(Strobes_At(rig, 1, page, page + 31), 32);
-    EXPECT_EQ(Strobes_At(rig, 2, page + 32, 0x1FFF), 0);
+    // Beyond the page only the unlock's six command bytes (at 1555 and 0AAA
+    // on a 28C64), sent before the first page.
+    EXPECT_EQ(Strobes_At(rig, 2, page + 32, 0x1FFF), 6);
     EXPECT_EQ(rig.Counter(), "&Quit = 2000");
     EXPECT_TRUE(rig.Form.Form.Enabled());
     rig.Expect_Clean_Run();
+}
+
+TEST(GangFaults, WriteProtectedChipPerProtectionMode)
+{
+    TSimRig rig;
+    rig.Select("28C256", 3, TFault{TFaultKind::Sdp_Locked}, 2);
+    rig.Fill_Random();
+    auto programmed = [&](int s, const std::vector<uint8_t>& image) {
+        for (uint32_t a : {0x0000u, 0x1555u, 0x5555u, 0x7FFFu})
+            if (rig.Sim.Chip_Byte(s, a) != image[a])
+                return false;
+        return true;
+    };
+    const std::vector<uint8_t> first(rig.Buffer.Data.begin(), rig.Buffer.Data.begin() + 0x8000);
+
+    // Keep: nothing is sent, the locked chip takes no byte of its first page.
+    rig.Sel.Sdp = TSdp_Mode::Keep;
+    rig.Work.Program_EpromClick();
+    EXPECT_EQ(rig.Socket_Text(1), "1-Programmed OK ");
+    EXPECT_EQ(rig.Socket_Text(2), "2-Not Programmed");
+    EXPECT_EQ(rig.Sim.Chip_Byte(2, 0x0000), 0xFF);
+
+    // Lock: unlocked, programmed, locked again.
+    rig.Sel.Sdp = TSdp_Mode::Lock;
+    rig.Work.Program_EpromClick();
+    for (int s = 1; s <= 3; ++s) {
+        EXPECT_EQ(rig.Socket_Text(s), std::to_string(s) + "-Programmed OK ");
+        EXPECT_TRUE(programmed(s, first)) << s;
+    }
+    rig.Expect_Clean_Run();
+
+    // Now every chip ignores writes without the enable triple.
+    rig.Fill_Random(11);
+    rig.Sel.Sdp = TSdp_Mode::Keep;
+    rig.Work.Program_EpromClick();
+    for (int s = 1; s <= 3; ++s) {
+        EXPECT_EQ(rig.Socket_Text(s), std::to_string(s) + "-Not Programmed");
+        EXPECT_TRUE(programmed(s, first)) << s;
+    }
 }
 
 TEST(GangFaults, LastPageGetsItsRetriesLikeAnyOther)

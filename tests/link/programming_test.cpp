@@ -1,8 +1,11 @@
 // The programming algorithms on the recording port: pulse sequences and
-// widths, the EEPROM polls, the page write's tries and its range bounds.
+// widths, the EEPROM polls, the page write's tries and its range bounds,
+// the software data protection sequences of a 28C64 run.
 #include "support/recording_port.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace gang::test {
 namespace {
@@ -333,6 +336,77 @@ TEST(EEWritePage, NeverPastTheEndOfTheRange)
     top.Link.EE_Write_Page();
     EXPECT_EQ(top.Link.Prog_Ok, 1);
     EXPECT_EQ(top.Link.Cur_Add, 0xFFE0);
+}
+
+// A one-page 28C64 run over a gang of two in each protection mode: where the
+// sequences sit in the decoded latch traffic.
+TEST(EEProtection, SequencesAroundTheRunPerMode)
+{
+    // One command byte: its own address latches, then the page write's strobe.
+    auto command = [](uint8_t lo, uint8_t hi, uint8_t data) {
+        return std::vector<TEvent>{L(0x09, lo), L(0x0B, hi), L(0x0A, data), L(0x0B, hi & 0xBF),
+                                   L(0x0B, hi)};
+    };
+    auto sequence = [&](uint8_t socket_val, bool lock) {
+        std::vector<TEvent> s = {L(0x01, socket_val), L(0x02, 0x33)};
+        const uint8_t lo[] = {0x55, 0xAA, 0x55, 0x55, 0xAA, 0x55};
+        const uint8_t hi[] = {0xF5, 0x4A, 0xF5, 0xF5, 0x4A, 0xF5}; // 5555 and 2AAA mapped
+        const uint8_t data[] = {0xAA, 0x55, uint8_t(lock ? 0xA0 : 0x80), 0xAA, 0x55, 0x20};
+        for (int i = 0; i < (lock ? 3 : 6); ++i)
+            for (const TEvent& e : command(lo[i], hi[i], data[i]))
+                s.push_back(e);
+        return s;
+    };
+    auto run = [](TSdp_Mode mode) {
+        TProgRig rig(8, 2, 0x3F, 0x1F);
+        rig.Sel.Sdp = mode;
+        for (int a = 0; a < 32; ++a)
+            rig.Buffer[a] = 0xFF;
+        rig.Port.Next_Byte = [] { return uint8_t(0xFF); };
+        rig.Port.Clear();
+        rig.Link.Program_Range();
+        EXPECT_EQ(rig.Link.Gang_Mask, 3);
+        return Decode(rig.Port.Log, 0x378);
+    };
+    auto find = [](const std::vector<TEvent>& events, const std::vector<TEvent>& part) {
+        return std::search(events.begin(), events.end(), part.begin(), part.end()) - events.begin();
+    };
+    const std::vector<TEvent> deselect_and_wait = {L(0x01, 0xFD), L(0x02, 0x33), P(1)};
+    const std::vector<TEvent> first_page = {L(0x09, 0x00), L(0x0B, 0x60), L(0x01, 0xF5)};
+
+    // Unlock: socket 1, socket 2, each without a pause, then one wait, and
+    // the first page writes its own high byte.
+    const auto unlock = run(TSdp_Mode::Unlock);
+    std::vector<TEvent> both = sequence(0xF5, false);
+    for (const TEvent& e : sequence(0xFC, false))
+        both.push_back(e);
+    for (const TEvent& e : deselect_and_wait)
+        both.push_back(e);
+    for (const TEvent& e : first_page)
+        both.push_back(e);
+    const auto at = find(unlock, both);
+    ASSERT_LT(at, static_cast<long>(unlock.size()));
+    EXPECT_EQ(find(unlock, command(0x55, 0xF5, 0xA0)), static_cast<long>(unlock.size()));
+
+    // Keep: no command byte anywhere, the rest as with Unlock.
+    const auto keep = run(TSdp_Mode::Keep);
+    std::vector<TEvent> unlock_less = unlock;
+    unlock_less.erase(unlock_less.begin() + at,
+                      unlock_less.begin() + at + static_cast<long>(both.size() - 3));
+    EXPECT_EQ(keep, unlock_less);
+
+    // Lock: the same unlock, and after the last page the enable triple into
+    // each socket, one wait, then the closing deselect.
+    const auto lock = run(TSdp_Mode::Lock);
+    std::vector<TEvent> locks = sequence(0xF5, true);
+    for (const TEvent& e : sequence(0xFC, true))
+        locks.push_back(e);
+    for (const TEvent& e : deselect_and_wait)
+        locks.push_back(e);
+    const auto lock_at = find(lock, locks);
+    ASSERT_LT(lock_at, static_cast<long>(lock.size()));
+    EXPECT_EQ(find(lock, both), at);
+    EXPECT_EQ(lock.size(), unlock.size() + locks.size());
 }
 
 } // namespace

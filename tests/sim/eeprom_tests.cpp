@@ -1,5 +1,6 @@
 // 5-volt EEPROMs: byte and page writes, DATA polling, the page-load window on
-// the port clock, overvoltage and the EEPROM faults.
+// the port clock, overvoltage, software data protection and the EEPROM
+// faults.
 #include "raw_bus.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,41 @@ protected:
         Bus.Latch(Add_Lo_Code, address & 0xFF);
         Bus.Latch(Add_Hi_Code, hi);
         return Bus.Read();
+    }
+
+    // One protection command byte into socket 1 with the page write's strobe,
+    // the high latch set for its address.
+    void Command(uint16_t address, uint8_t data)
+    {
+        const uint8_t hi = Hi_Fam_8(address);
+        Bus.Latch(Add_Lo_Code, address & 0xFF);
+        Bus.Latch(Add_Hi_Code, hi);
+        Bus.Latch(Data_Code, data);
+        Bus.Latch(Add_Hi_Code, hi & 0xBF);
+        Bus.Latch(Add_Hi_Code, hi);
+    }
+    // The disable sequence, or (enable) the enable triple; idle accesses
+    // before byte late_byte.
+    void Protection(bool enable, int late_byte = -1, int idle = 0, bool settle = true)
+    {
+        const uint16_t a[] = {0x5555, 0x2AAA, 0x5555, 0x5555, 0x2AAA, 0x5555};
+        const uint8_t d[] = {0xAA, 0x55, 0x80, 0xAA, 0x55, 0x20};
+        Bus.Latch(Socket_Code, 0xF5);
+        Bus.Latch(Vpp_Code, Cvv);
+        for (int i = 0; i < (enable ? 3 : 6); ++i) {
+            if (i == late_byte)
+                Bus.Idle_Accesses(idle);
+            Command(a[i], enable && i == 2 ? 0xA0 : d[i]);
+        }
+        Outputs_On(0xF5);
+        if (settle)
+            Settle();
+    }
+    void Settle()
+    {
+        Bus.Idle_Accesses(200);
+        Clock.Now_Us += 10000;
+        Bus.Read();
     }
 
     TSimAdapter Sim;
@@ -208,6 +244,71 @@ TEST_F(SimEeprom, PageThatReadsWrongOnTheFirstWriteOnly)
     Clock.Now_Us += 5000;
     Bus.Read();
     EXPECT_EQ(Sim.Chip_Byte(1, 0x0025), 0xA0);
+}
+
+TEST_F(SimEeprom, LockedChipTakesPagesOnlyAfterTheDisableSequence)
+{
+    // The 28C64 decodes 13 address lines: the same writes reach 1555 / 0AAA.
+    for (const char* type : {"28C64", "28C256"}) {
+        SCOPED_TRACE(type);
+        Sim.Insert_Chip(1, type, {TFaultKind::Sdp_Locked});
+        Program_Config(0x60, 0xFD);
+        Load_Page(0x0100, std::vector<uint8_t>(32, 0x3C));
+        Settle();
+        EXPECT_EQ(Sim.Chip_Byte(1, 0x0100), 0xFF); // ignored while locked
+        Protection(false);
+        Load_Page(0x0100, std::vector<uint8_t>(32, 0x3C));
+        Settle();
+        EXPECT_EQ(Sim.Chip_Byte(1, 0x0100), 0x3C);
+        EXPECT_EQ(Sim.Chip_Byte(1, 0x011F), 0x3C);
+        // The command bytes are not stored.
+        EXPECT_EQ(Sim.Chip_Byte(1, 0x5555), 0xFF);
+        EXPECT_EQ(Sim.Chip_Byte(1, 0x2AAA), 0xFF);
+        EXPECT_EQ(Sim.Slow_Unlock_Events(), 0u);
+    }
+}
+
+TEST_F(SimEeprom, DisableWithALateByteLeavesTheChipLocked)
+{
+    Sim.Insert_Chip(1, "28C256", {TFaultKind::Sdp_Locked});
+    Program_Config(0x60, 0xFD);
+    Protection(false, 4, 121); // 121 + 30 us after the fourth byte
+    EXPECT_EQ(Sim.Slow_Unlock_Events(), 1u);
+    Load_Page(0x0000, std::vector<uint8_t>(32, 0x00));
+    Settle();
+    EXPECT_EQ(Sim.Chip_Byte(1, 0x0000), 0xFF);
+    // The same sequence just within the limit unlocks.
+    Protection(false, 4, 119);
+    Load_Page(0x0000, std::vector<uint8_t>(32, 0x00));
+    Settle();
+    EXPECT_EQ(Sim.Chip_Byte(1, 0x0000), 0x00);
+    EXPECT_EQ(Sim.Slow_Unlock_Events(), 1u);
+}
+
+TEST_F(SimEeprom, EnableTripleLocksAndLetsOnlyItsOwnPageThrough)
+{
+    Sim.Insert_Chip(1, "28C256");
+    Program_Config(0x60, 0xFD);
+    // The triple with its page: locked, the page written.
+    Bus.Latch(Socket_Code, 0xF5);
+    Bus.Latch(Vpp_Code, Cvv);
+    Command(0x5555, 0xAA);
+    Command(0x2AAA, 0x55);
+    Command(0x5555, 0xA0);
+    Load_Page(0x0040, std::vector<uint8_t>(32, 0x11));
+    Settle();
+    EXPECT_EQ(Sim.Chip_Byte(1, 0x0040), 0x11);
+    // The triple alone: its write cycle runs from its end, even while the
+    // program waits without a port access.
+    Protection(true, -1, 0, false);
+    Clock.Now_Us += 10000;
+    Bus.Idle_Accesses(200);
+    EXPECT_EQ(Read_At(0x0040, Hi_Fam_8(0x0040)), 0x11);
+    // A plain page is now ignored.
+    Load_Page(0x0040, std::vector<uint8_t>(32, 0x22));
+    Settle();
+    EXPECT_EQ(Sim.Chip_Byte(1, 0x0040), 0x11);
+    EXPECT_EQ(Sim.Chip_Byte(1, 0x5555), 0xFF);
 }
 
 } // namespace

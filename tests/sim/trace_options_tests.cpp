@@ -78,9 +78,9 @@ TEST(SimOptions, GoodOptions)
     EXPECT_FALSE(none.Options.Config.Present);
     EXPECT_TRUE(none.Options.Help);
 
-    const auto faults =
-        Parse_Sim_Options({"--socket", "1=2764,slow", "--socket", "3=28C16,nocomplete", "--socket",
-                           "4=28C64,pagewrong:40@2", "--socket", "5=27C64,stuck0:7@0"});
+    const auto faults = Parse_Sim_Options(
+        {"--socket", "1=2764,slow", "--socket", "3=28C16,nocomplete", "--socket",
+         "4=28C64,pagewrong:40@2", "--socket", "5=27C64,stuck0:7@0", "--socket", "2=28C256,sdp"});
     ASSERT_TRUE(faults.Ok) << faults.Error;
     EXPECT_EQ(faults.Options.Sockets[0].Fault.Kind, TFaultKind::Slow_Pulses);
     EXPECT_EQ(faults.Options.Sockets[1].Fault.Kind, TFaultKind::Write_Never_Completes);
@@ -88,6 +88,7 @@ TEST(SimOptions, GoodOptions)
     EXPECT_EQ(faults.Options.Sockets[2].Fault.Address, 0x40u);
     EXPECT_EQ(faults.Options.Sockets[2].Fault.Bit, 2);
     EXPECT_EQ(faults.Options.Sockets[3].Fault.Kind, TFaultKind::Stuck_At_0);
+    EXPECT_EQ(faults.Options.Sockets[4].Fault.Kind, TFaultKind::Sdp_Locked);
 }
 
 TEST(SimOptions, BadOptionsNameTheCause)
@@ -105,6 +106,7 @@ TEST(SimOptions, BadOptionsNameTheCause)
         {"--socket", "1=empty,slow"},
         {"--socket", "1=2716,nocomplete"},   // EEPROM fault on an EPROM
         {"--socket", "1=28C16,slow"},        // EPROM fault on an EEPROM
+        {"--socket", "1=28C16,sdp"},         // no software data protection
         {"--socket", "1=2716,stuck1:8@0"},   // no bit 8
         {"--socket", "1=2716,stuck1:1@800"}, // beyond a 2K part
         {"--socket", "1=2716,stuck1"},

@@ -146,6 +146,7 @@ struct TSimRig {
     {
         EXPECT_EQ(Sim.Bus_Conflicts(), 0u);
         EXPECT_EQ(Sim.Overvoltage_Events(), 0u);
+        EXPECT_EQ(Sim.Slow_Unlock_Events(), 0u);
         EXPECT_TRUE(Sim.At_Rest());
         Expect_Algorithm_Pulse_Widths();
     }

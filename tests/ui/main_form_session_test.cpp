@@ -2,7 +2,8 @@
 // typed keys on the real widgets over the simulated adapter: choose a type
 // and a gang size from the lists, fill the Buffer with a typed value,
 // program, verify (all pass, then one socket differs), look into the hex
-// view and leave it with Tab, then quit.
+// view and leave it with Tab, then quit.  A program run that meets a
+// write-protected 28C64 unlocks it.
 #include "main_form_test_rig.h"
 #include "support/device_type.h"
 
@@ -119,6 +120,26 @@ TEST(MainFormSession, ChooseFillProgramVerifyEditAndQuitWithMouseAndKeys)
     Click(f, "Quit_But");
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(f.Life().Port_Given_Back());
+}
+
+TEST(MainFormSession, ProgramUnlocksAWriteProtected28C64)
+{
+    TWindowRig rig(test::Adapter_At(0x378));
+    TMainForm& f = *rig.Form;
+    ASSERT_TRUE(rig.Show_And_Activate());
+    TWindowRig::Click_Row(f.Control_As<QListWidget>("Device_Box"), test::Row_Of("28C64"));
+    TWindowRig::Click_Row(f.Control_As<QListWidget>("Num_Of_Devices"), 1);
+    rig.Sim.Insert_Chip(1, "28C64", {sim::TFaultKind::Sdp_Locked});
+    rig.Sim.Set_Fast_Chips(true);
+    Click(f, "Fill");
+    TWindowRig::Click_Row(f.Control_As<QListWidget>("FillBox"), 0); // 00
+
+    Click(f, "Program_Eprom");
+    EXPECT_EQ(Text_Of(f, "Device_1"), "1-Programmed OK ");
+    EXPECT_EQ(rig.Sim.Chip_Byte(1, 0x0000), 0x00);
+    EXPECT_EQ(rig.Sim.Chip_Byte(1, 0x1FFF), 0x00);
+    EXPECT_EQ(rig.Sim.Slow_Unlock_Events(), 0u);
+    EXPECT_TRUE(rig.Messages.empty());
 }
 
 } // namespace
