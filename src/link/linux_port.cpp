@@ -150,7 +150,6 @@ bool TLinuxPort::Lock(uint16_t base)
              ")");
         return false;
     }
-    unlock_after_ecr_ = false;
     return true;
 }
 
@@ -269,6 +268,7 @@ void TLinuxPort::EnablePorts(uint16_t base)
     mode_ = Mode::None;
     if (!Lock(base))
         return;
+    unlock_after_ecr_ = false;
     std::string node;
     const int fd = Open_Node(base, node);
     const int open_errno = errno;
@@ -321,6 +321,7 @@ uint8_t TLinuxPort::ReadEcr(uint16_t base)
 {
     if (!Lock(base))
         return 0xFF;
+    unlock_after_ecr_ = false; // a new enable begins
     return Read_Ecr_Locked(base);
 }
 

@@ -20,7 +20,9 @@ namespace gang {
 // the latches and the control lines were left.
 inline void Expect_Trace_Ends_At_Rest(const std::string& trace, uint16_t base)
 {
-    sim::TSimAdapter replay;
+    sim::TSimConfig config;
+    config.Base = base; // the replay answers where the traced adapter did
+    sim::TSimAdapter replay(config);
     std::ifstream in(trace);
     std::string line;
     bool energised = false;
