@@ -284,6 +284,23 @@ TEST_F(PpdevProcess, SigtermMidRunLeavesTheAdapterAtRest)
     gang::Expect_Trace_Ends_At_Rest(Path("trace.txt").toStdString(), 0xD030);
 }
 
+TEST_F(PpdevProcess, TheWindowSearchesThroughTheKernelsPortAndRestsItOnSigterm)
+{
+    QProcess window;
+    QProcessEnvironment env = Environment(0xD040, Path("trace.txt"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    window.setProcessEnvironment(env);
+    window.start(GANG_WINDOW_PATH, {"--port", "/dev/parport0"});
+    ASSERT_TRUE(window.waitForStarted());
+    // The port test has raised the probe voltage: the search is under way.
+    for (int i = 0; i < 500 && QFile(Path("trace.txt")).size() < 1024; ++i)
+        ASSERT_FALSE(window.waitForFinished(20));
+    ::kill(static_cast<pid_t>(window.processId()), SIGTERM);
+    ASSERT_TRUE(window.waitForFinished(10000));
+    EXPECT_EQ(window.exitStatus(), QProcess::NormalExit);
+    gang::Expect_Trace_Ends_At_Rest(Path("trace.txt").toStdString(), 0xD040);
+}
+
 // A copy of a program with cap_sys_rawio+ep, started as nobody: once it
 // waits (the command on a fifo that is never read, the window on an X
 // server that never answers) it must hold no capability.
