@@ -29,7 +29,7 @@ dpkg-deb -c "$deb"
 # are shown.
 lintian_out="$(lintian "$deb" || true)"
 echo "$lintian_out"
-if echo "$lintian_out" | grep -q '^E:'; then
+if grep -q '^E:' <<<"$lintian_out"; then
   echo "lintian found errors in $deb" >&2
   exit 1
 fi
