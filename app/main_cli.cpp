@@ -3,6 +3,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_program.h"
 #include "cli/exit_status.h"
+#include "link/privilege.h"
 
 #include <QCoreApplication>
 
@@ -10,6 +11,10 @@
 
 int main(int argc, char* argv[])
 {
+    // Port access first, then no capability at all: Qt is never started with
+    // CAP_SYS_RAWIO.
+    if (!gang::Take_Port_Access_And_Drop(argc, argv, "gang-adapter-cli"))
+        return 1;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("gang-adapter-cli");
     QCoreApplication::setApplicationVersion(GANG_VERSION);

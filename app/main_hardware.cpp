@@ -1,4 +1,5 @@
 // gang-adapter: the main window over the PC's own parallel port.
+#include "link/privilege.h"
 #include "session/adapter.h"
 #include "ui/main_form.h"
 #include "ui/signal_ends.h"
@@ -43,6 +44,10 @@ int Print_And_Exit(int argc, char* argv[], const QString& error, QCommandLinePar
 
 int main(int argc, char* argv[])
 {
+    // Port access first, then no capability at all: Qt (its plugins, the
+    // user's environment) never runs with CAP_SYS_RAWIO.
+    if (!gang::Take_Port_Access_And_Drop(argc, argv, "gang-adapter"))
+        return 1;
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

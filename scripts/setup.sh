@@ -10,7 +10,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-dejavu-core fonts-liberation
   srecord binutils
-  dpkg-dev file
+  dpkg-dev file lintian
+  libcap2-bin util-linux
   clang-format clang-tidy
 )
 

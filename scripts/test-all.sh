@@ -25,6 +25,14 @@ rm -f "$here"/build/gang-adapter_*.deb
 (cd "$here/build" && cpack -G DEB)
 deb="$(ls "$here"/build/gang-adapter_*.deb)"
 dpkg-deb -c "$deb"
+# Debian's own checks of the package: an error fails the run, the warnings
+# are shown.
+lintian_out="$(lintian "$deb" || true)"
+echo "$lintian_out"
+if grep -q '^E:' <<<"$lintian_out"; then
+  echo "lintian found errors in $deb" >&2
+  exit 1
+fi
 unpacked="$(mktemp -d)"
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"

@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <unistd.h>
@@ -165,6 +166,11 @@ int TAdapterRun::Search_And_Work(IPort& port, std::optional<uint16_t> chosen)
         for (const std::string& text : session.Report.Log)
             if (detect && !Options.Quiet)
                 std::cerr << text << "\n";
+        for (const std::string& text : session.Report.Log)
+            if (text.size() > std::strlen(Port_In_Use_Text) &&
+                text.compare(text.size() - std::strlen(Port_In_Use_Text), std::string::npos,
+                             Port_In_Use_Text) == 0)
+                Print_Error(text);
         Print_Error("The Tarvik Programmer was Not Found.");
         return Exit_No_Adapter;
     }

@@ -10,9 +10,16 @@
 #include <QJsonObject>
 #include <QSysInfo>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace gang::cli {
 
 namespace {
+
+constexpr mode_t Record_File_Mode = 0644;
 
 QString Q(const std::string& text)
 {
@@ -80,18 +87,27 @@ std::string Record_Line(const TRunRecord& record)
 
 bool Append_Record(const std::string& path, const TRunRecord& record, std::string& error_text)
 {
-    QFile file(Q(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        error_text = file.errorString().toStdString();
+    // One write of the whole line (O_APPEND: never interleaved with another
+    // program's record), on the disk before the exit status is returned.
+    const std::string line = Record_Line(record) + "\n";
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, Record_File_Mode);
+    if (fd < 0) {
+        error_text = std::strerror(errno);
         return false;
     }
-    const QByteArray line = QByteArray::fromStdString(Record_Line(record) + "\n");
-    if (file.write(line) != line.size() || !file.flush()) {
-        error_text = file.errorString().toStdString();
-        return false;
+    const ssize_t written = write(fd, line.data(), line.size());
+    bool ok = written == static_cast<ssize_t>(line.size());
+    if (!ok)
+        error_text = written < 0 ? std::strerror(errno) : "short write";
+    if (ok && fsync(fd) != 0) {
+        error_text = std::strerror(errno);
+        ok = false;
     }
-    file.close();
-    return true;
+    if (close(fd) != 0 && ok) {
+        error_text = std::strerror(errno);
+        ok = false;
+    }
+    return ok;
 }
 
 } // namespace gang::cli

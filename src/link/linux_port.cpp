@@ -1,5 +1,7 @@
 #include "link/linux_port.h"
 
+#include "link/privilege.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -135,7 +137,21 @@ std::string Access_Refused_Text(uint16_t base, const std::string& node, int open
     return text;
 }
 
-TLinuxPort::TLinuxPort(std::string root) : root_(std::move(root)) {}
+TLinuxPort::TLinuxPort(std::string root)
+    : root_(std::move(root)), lock_(root_ == "/" ? "" : Under(root_, "run/lock"))
+{
+}
+
+bool TLinuxPort::Lock(uint16_t base)
+{
+    in_use_elsewhere_ = lock_.Acquire(base) == TPortLock::TResult::Held_Elsewhere;
+    if (in_use_elsewhere_) {
+        Fail("port " + Hex4(base) + " is in use by another program (" + TPortLock::File_Name(base) +
+             ")");
+        return false;
+    }
+    return true;
+}
 
 TLinuxPort::~TLinuxPort()
 {
@@ -184,6 +200,11 @@ bool TLinuxPort::Ppdev_Call(unsigned long request, void* arg, const char* what)
 bool TLinuxPort::Claim(int fd, const std::string& node)
 {
 #ifdef GANG_HAVE_PPDEV
+    // Exclusive: no other driver (lp) may share the port while it is ours.
+    if (ioctl(fd, PPEXCL) != 0) {
+        Fail(node + " exclusive: " + std::strerror(errno));
+        return false;
+    }
     if (ioctl(fd, PPCLAIM) != 0) {
         Fail(node + " claim: " + std::strerror(errno));
         return false;
@@ -215,6 +236,8 @@ void TLinuxPort::Close_Ppdev()
 
 bool TLinuxPort::Grant_Direct(uint16_t first, uint16_t count)
 {
+    if (Direct_Access_Taken(first, count))
+        return true; // taken at start-up, before the capabilities were dropped
 #ifdef GANG_HAVE_IOPERM
     if (ioperm(first, count, 1) == 0)
         return true;
@@ -229,6 +252,8 @@ bool TLinuxPort::Grant_Direct(uint16_t first, uint16_t count)
 
 void TLinuxPort::Revoke_Direct(uint16_t first, uint16_t count)
 {
+    if (Direct_Access_Taken(first, count))
+        return; // kept for a later search: it could not be taken again
 #ifdef GANG_HAVE_IOPERM
     ioperm(first, count, 0);
 #else
@@ -241,6 +266,9 @@ void TLinuxPort::EnablePorts(uint16_t base)
 {
     Close_Ppdev();
     mode_ = Mode::None;
+    if (!Lock(base))
+        return;
+    unlock_after_ecr_ = false;
     std::string node;
     const int fd = Open_Node(base, node);
     const int open_errno = errno;
@@ -266,6 +294,7 @@ void TLinuxPort::EnablePorts(uint16_t base)
 void TLinuxPort::DisablePorts(uint16_t base)
 {
     Succeed();
+    unlock_after_ecr_ = true;
     if (mode_ == Mode::Ppdev)
         Close_Ppdev();
     else if (mode_ == Mode::Direct)
@@ -290,6 +319,26 @@ bool TLinuxPort::Ecr_Is_Drivers(uint16_t base) const
 // held for that one access.
 uint8_t TLinuxPort::ReadEcr(uint16_t base)
 {
+    if (!Lock(base))
+        return 0xFF;
+    unlock_after_ecr_ = false; // a new enable begins
+    return Read_Ecr_Locked(base);
+}
+
+void TLinuxPort::WriteEcr(uint16_t base, uint8_t value)
+{
+    if (!Lock(base))
+        return;
+    Write_Ecr_Locked(base, value);
+    if (unlock_after_ecr_) {
+        // The release's last step: the port is free for another program.
+        lock_.Release();
+        unlock_after_ecr_ = false;
+    }
+}
+
+uint8_t TLinuxPort::Read_Ecr_Locked(uint16_t base)
+{
     if (Ecr_Is_Drivers(base)) {
         Succeed();
         return 0;
@@ -309,7 +358,7 @@ uint8_t TLinuxPort::ReadEcr(uint16_t base)
     return 0xFF;
 }
 
-void TLinuxPort::WriteEcr(uint16_t base, uint8_t value)
+void TLinuxPort::Write_Ecr_Locked(uint16_t base, uint8_t value)
 {
     if (Ecr_Is_Drivers(base)) {
         Succeed();

@@ -15,11 +15,18 @@
 //     registers, and on the ECP register at base + 0x402 for ReadEcr/WriteEcr.
 //     Needs root or the capability CAP_SYS_RAWIO.  The permission belongs to
 //     the calling thread, so all port traffic stays on the window's thread.
+// Before a port is first touched (its ECP register included) it is locked
+// for this program (port_lock.h); a port another program holds is neither
+// read nor written, and InUseElsewhere says so.  The lock is kept until the
+// release has put the ECP register back, or another port is touched.
+// Direct access the program took at start-up (privilege.h) is reused, not
+// asked for again, and kept for a later search.
 // A failure never ends the process: it is kept as text for GetLastState, and
 // registers without access are neither read nor written.
 #pragma once
 
 #include "link/port.h"
+#include "link/port_lock.h"
 
 #include <cstdint>
 #include <optional>
@@ -56,6 +63,8 @@ bool Has_Raw_Io_Capability();
 
 class TLinuxPort : public IPort {
 public:
+    // The lock files go to /run/lock for the real system, and under
+    // <root>/run/lock for a tree of a test (none there: unlocked).
     explicit TLinuxPort(std::string root = "/");
     ~TLinuxPort() override;
     TLinuxPort(const TLinuxPort&) = delete;
@@ -70,6 +79,7 @@ public:
     void WriteEcr(uint16_t base, uint8_t value) override;
     int GetLastState(std::string& text) override;
     std::vector<uint16_t> OtherPorts() override;
+    bool InUseElsewhere() override { return in_use_elsewhere_; }
 
     void Write(uint16_t base, TRegister reg, uint8_t value) override;
     uint8_t Read(uint16_t base, TRegister reg) override;
@@ -78,6 +88,11 @@ private:
     enum class Mode { None, Ppdev, Direct };
 
     void Fail(const std::string& text);
+    // Locks base before it is touched; false (and the failure kept) when
+    // another program holds it.
+    bool Lock(uint16_t base);
+    uint8_t Read_Ecr_Locked(uint16_t base);
+    void Write_Ecr_Locked(uint16_t base, uint8_t value);
     void Succeed() { last_error_.clear(); }
     // Opens the ppdev node of base; -1 (and errno) when there is none or it
     // does not open.
@@ -100,6 +115,9 @@ private:
     uint16_t base_ = 0; // the enabled port, while mode_ is not None
     int ioperm_errno_ = 0;
     std::string last_error_;
+    TPortLock lock_;
+    bool in_use_elsewhere_ = false;
+    bool unlock_after_ecr_ = false; // DisablePorts ran: the ECR write ends the use
 };
 
 } // namespace gang

@@ -27,6 +27,10 @@ enum class TRegister : uint8_t {
     Control = 2, // C0-C3 (C0, C1 and C3 inverted by the port), written
 };
 
+// The search's log line for a port another program holds ends with this,
+// after "Port Address - " and the base.
+inline constexpr char Port_In_Use_Text[] = " In Use By Another Program";
+
 // Offset of the ECP extended control register from the base.
 constexpr uint16_t Ecr_Offset = 0x402;
 
@@ -54,6 +58,9 @@ public:
     virtual void WriteEcr(uint16_t base, uint8_t value) = 0;
     // Nonzero when the last library call failed; text receives the reason.
     virtual int GetLastState(std::string& text) = 0;
+    // True when the last call failed because another program holds the
+    // port: it was not touched, and the search goes on without a box.
+    virtual bool InUseElsewhere() { return false; }
     // Base addresses of the system's parallel ports other than 0x278, 0x378
     // and 0x3BC (add-in cards), in the system's order.  None by default.
     virtual std::vector<uint16_t> OtherPorts() { return {}; }

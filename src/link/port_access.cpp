@@ -1,5 +1,6 @@
 // Obtaining and giving back direct access to the parallel port's registers,
 // with the ECP extended control register held in standard mode meanwhile.
+#include "core/hex_text.h"
 #include "link/emergency_rest.h"
 #include "link/latches.h"
 #include "link/link.h"
@@ -36,7 +37,10 @@ void TLink::Port_Enable()
         if (Access.GetLastState(text) != 0) {
             Enable_Failed = true;
             Port_Open = false;
-            Host.ShowError("Error:" + text);
+            if (Access.InUseElsewhere())
+                Report.Log_Line("Port Address - " + IntToHex(DataPort, 4) + Port_In_Use_Text);
+            else
+                Host.ShowError("Error:" + text);
             return;
         }
     }

@@ -19,10 +19,10 @@ enum class TSdp_Mode { Unlock, Keep, Lock };
 // link and the device work read them; the search writes Found, the
 // selection handlers the rest.
 struct TSelection {
-    bool Found = false;    // the last search found the adapter (at TLink::DataPort)
-    int32_t Family = 0;    // device family: 1..6, 8; 0 none chosen
-    int32_t Vpp_Code = 1;  // 1 = 25 V, 2 = 21 V, 3 = 12.5 V, 4 = 12 V, 5 = 5 V
-    int32_t Gang_Size = 0; // sockets 1 up to it take part (1..5)
+    bool Found = false;                // the last search found the adapter (at TLink::DataPort)
+    int32_t Family = 0;                // device family: 1..6, 8; 0 none chosen
+    int32_t Vpp_Code = 1;              // 1 = 25 V, 2 = 21 V, 3 = 12.5 V, 4 = 12 V, 5 = 5 V
+    int32_t Gang_Size = 0;             // sockets 1 up to it take part (1..5)
     TSdp_Mode Sdp = TSdp_Mode::Unlock; // protection handling of a program run
 };
 

@@ -1,5 +1,8 @@
 // gang-adapter-cli run as a real process over the simulated adapter: exit
-// statuses, per-socket results, the run record and the stop signal.
+// statuses, per-socket results, the run record and the stop signal; the
+// real programs over the ppdev backend, with the kernel's ports answered by
+// the simulated adapter (the LD_PRELOAD shim of tests/ppdev_shim); and the
+// capabilities a program with CAP_SYS_RAWIO keeps once it runs.
 #include "../signals/trace_at_rest.h"
 
 #include <QCryptographicHash>
@@ -8,14 +11,23 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <netinet/in.h>
 #include <sstream>
 #include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -182,6 +194,233 @@ TEST_F(CliProcess, SigintStopsTheRunAndLeavesTheAdapterAtRest)
     EXPECT_TRUE(Record(Path("runs.jsonl"))["stopped"].toBool());
 
     gang::Expect_Trace_Ends_At_Rest(Path("trace.txt").toStdString(), 0x378);
+}
+
+// The real programs over /dev/parport0 of a fake system tree, its base
+// given per test (the lock files under /run/lock are real and shared by
+// tests that run at the same time).
+class PpdevProcess : public CliProcess {
+protected:
+    QProcessEnvironment Environment(uint16_t base, const QString& trace, bool fast = true) const
+    {
+        const QString hex = QString::number(base, 16).toUpper();
+        const std::filesystem::path dir =
+            Dir.filePath("proc/sys/dev/parport/parport0").toStdString();
+        std::filesystem::create_directories(dir);
+        std::ofstream(dir / "base-addr") << base << "\t0\n";
+        QString sim = "--base " + hex + " --trace " + trace + (fast ? " --fast" : "");
+        for (int socket = 1; socket <= 5; ++socket)
+            sim += " --socket " + QString::number(socket) + "=28C64";
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_PRELOAD", GANG_PPDEV_SHIM);
+        env.insert("GANG_SHIM_ROOT", Dir.path());
+        env.insert("GANG_SHIM_SIM", sim);
+        // A sanitizer build: the shim is loaded before the runtime.
+        env.insert("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+        return env;
+    }
+    QStringList Program_Args() const
+    {
+        Write_File(Path("image.hex"), Image_Hex);
+        return {"--port", "/dev/parport0", "program", "--type",
+                "28C64",  "--gang",        "5",       Path("image.hex")};
+    }
+    // Starts the command and waits for the programming to be under way.
+    static void Start_Until_Programming(QProcess& process, const QStringList& args)
+    {
+        process.start(GANG_CLI_PATH, args);
+        ASSERT_TRUE(process.waitForStarted());
+        process.setReadChannel(QProcess::StandardError);
+        std::string err;
+        while (err.find("program  0") == std::string::npos) {
+            ASSERT_TRUE(process.waitForReadyRead(60000)) << err;
+            err += process.readAllStandardError().toStdString();
+        }
+        ASSERT_FALSE(process.waitForFinished(300)) << err;
+    }
+};
+
+TEST_F(PpdevProcess, ProgramsAndVerifiesAGangThroughTheKernelsPort)
+{
+    QProcess process;
+    process.setProcessEnvironment(Environment(0xD010, Path("trace.txt")));
+    process.start(GANG_CLI_PATH, Program_Args());
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const std::string out = process.readAllStandardOutput().toStdString();
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_NE(out.find("5- Verified OK"), std::string::npos) << out;
+    gang::Expect_Trace_Ends_At_Rest(Path("trace.txt").toStdString(), 0xD010);
+}
+
+TEST_F(PpdevProcess, ASecondProgramOnTheSamePortIsRefused)
+{
+    QProcess first;
+    first.setProcessEnvironment(Environment(0xD020, Path("first.txt")));
+    Start_Until_Programming(first, Program_Args());
+
+    QProcess second;
+    second.setProcessEnvironment(Environment(0xD020, Path("second.txt")));
+    second.start(GANG_CLI_PATH, Program_Args());
+    ASSERT_TRUE(second.waitForFinished(60000));
+    EXPECT_EQ(second.exitCode(), 3);
+    EXPECT_NE(second.readAllStandardError().indexOf(
+                  "gang-adapter-cli: Port Address - D020 In Use By Another Program\n"),
+              -1);
+    EXPECT_EQ(first.state(), QProcess::Running) << "the refusal came too late to mean anything";
+    EXPECT_FALSE(QFile::exists(Path("second.txt"))) << "the held port was touched";
+
+    ASSERT_TRUE(first.waitForFinished(120000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+
+    // Unharmed: the same traffic as a run alone on the port.
+    QProcess alone;
+    alone.setProcessEnvironment(Environment(0xD020, Path("alone.txt")));
+    alone.start(GANG_CLI_PATH, Program_Args());
+    ASSERT_TRUE(alone.waitForFinished(120000));
+    EXPECT_EQ(alone.exitCode(), 0);
+    QFile first_trace(Path("first.txt"));
+    QFile alone_trace(Path("alone.txt"));
+    ASSERT_TRUE(first_trace.open(QIODevice::ReadOnly) && alone_trace.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(first_trace.readAll() == alone_trace.readAll());
+    gang::Expect_Trace_Ends_At_Rest(Path("first.txt").toStdString(), 0xD020);
+}
+
+TEST_F(PpdevProcess, SigtermMidRunLeavesTheAdapterAtRest)
+{
+    QProcess process;
+    process.setProcessEnvironment(Environment(0xD030, Path("trace.txt"), /*fast=*/false));
+    Start_Until_Programming(process, Program_Args());
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    gang::Expect_Trace_Ends_At_Rest(Path("trace.txt").toStdString(), 0xD030);
+}
+
+TEST_F(PpdevProcess, TheWindowSearchesThroughTheKernelsPortAndRestsItOnSigterm)
+{
+    QProcess window;
+    QProcessEnvironment env = Environment(0xD040, Path("trace.txt"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    window.setProcessEnvironment(env);
+    window.start(GANG_WINDOW_PATH, {"--port", "/dev/parport0"});
+    ASSERT_TRUE(window.waitForStarted());
+    // The port test has raised the probe voltage: the search is under way.
+    for (int i = 0; i < 500 && QFile(Path("trace.txt")).size() < 1024; ++i)
+        ASSERT_FALSE(window.waitForFinished(20));
+    ::kill(static_cast<pid_t>(window.processId()), SIGTERM);
+    ASSERT_TRUE(window.waitForFinished(10000));
+    EXPECT_EQ(window.exitStatus(), QProcess::NormalExit);
+    gang::Expect_Trace_Ends_At_Rest(Path("trace.txt").toStdString(), 0xD040);
+}
+
+// A copy of a program with cap_sys_rawio+ep, started as nobody: once it
+// waits (the command on a fifo that is never read, the window on an X
+// server that never answers) it must hold no capability.
+class Capabilities : public ::testing::Test {
+protected:
+    std::string Dir;
+    void SetUp() override
+    {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "needs root to set file capabilities and become nobody";
+        char name[] = "/tmp/gang_caps_XXXXXX";
+        ASSERT_NE(::mkdtemp(name), nullptr);
+        Dir = name;
+        ::chmod(name, 0755); // nobody must reach the copy
+    }
+    void TearDown() override
+    {
+        if (!Dir.empty())
+            std::filesystem::remove_all(Dir);
+    }
+    // The program's copy with the capability; "" when the file system
+    // refuses it.
+    std::string Privileged_Copy(const char* program)
+    {
+        const std::string copy = Dir + "/" + std::filesystem::path(program).filename().string();
+        std::filesystem::copy_file(program, copy);
+        const std::string command = "setcap cap_sys_rawio+ep " + copy + " 2>/dev/null";
+        return std::system(command.c_str()) == 0 ? copy : std::string();
+    }
+    static std::string Status_Field(qint64 pid, const std::string& field)
+    {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.compare(0, field.size() + 1, field + ":") == 0)
+                return line.substr(line.find_first_not_of(" \t", field.size() + 1));
+        return "";
+    }
+    // Starts the copy as nobody and waits until it runs the copy and has
+    // set PR_SET_NO_NEW_PRIVS (the last step of the drop); then its CapEff.
+    static void Expect_No_Capability(const std::string& copy, const QStringList& args,
+                                     const QProcessEnvironment& env)
+    {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start("setpriv", QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                             "--", QString::fromStdString(copy)} +
+                                     args);
+        ASSERT_TRUE(process.waitForStarted());
+        const qint64 pid = process.processId();
+        bool dropped = false;
+        for (int i = 0; i < 500 && !dropped; ++i) {
+            std::error_code error;
+            dropped = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe",
+                                                    error) == copy &&
+                      Status_Field(pid, "NoNewPrivs") == "1";
+            if (!dropped)
+                QThread::msleep(20);
+        }
+        EXPECT_TRUE(dropped) << process.readAllStandardError().toStdString();
+        EXPECT_EQ(Status_Field(pid, "CapEff"), "0000000000000000");
+        EXPECT_EQ(Status_Field(pid, "CapPrm"), "0000000000000000");
+        EXPECT_EQ(Status_Field(pid, "CapInh"), "0000000000000000");
+        EXPECT_EQ(process.state(), QProcess::Running) << "it must still be waiting";
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+        process.waitForFinished(5000);
+    }
+};
+
+TEST_F(Capabilities, TheCommandLineRunsWithoutAny)
+{
+    const std::string copy = Privileged_Copy(GANG_CLI_PATH);
+    if (copy.empty())
+        GTEST_SKIP() << "the file system under /tmp refuses file capabilities";
+    // The image files refuse a fifo; the port trace of the simulated
+    // adapter opens it and waits for a reader that never comes.
+    const std::string fifo = Dir + "/trace.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    ::chmod(fifo.c_str(), 0666);
+    Expect_No_Capability(
+        copy, {"--sim", "--trace", QString::fromStdString(fifo), "blank", "--type", "28C64"},
+        QProcessEnvironment::systemEnvironment());
+}
+
+TEST_F(Capabilities, TheWindowRunsWithoutAny)
+{
+    const std::string copy = Privileged_Copy(GANG_WINDOW_PATH);
+    if (copy.empty())
+        GTEST_SKIP() << "the file system under /tmp refuses file capabilities";
+    // An X server on the loopback that takes the connection and never
+    // answers: the window waits inside its application's constructor.
+    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int display = 50;
+    for (; display < 100; ++display) {
+        address.sin_port = htons(static_cast<uint16_t>(6000 + display));
+        if (::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            break;
+    }
+    ASSERT_LT(display, 100) << "no free X display port";
+    ASSERT_EQ(::listen(server, 4), 0);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("DISPLAY", "127.0.0.1:" + QString::number(display));
+    Expect_No_Capability(copy, {}, env);
+    ::close(server);
 }
 
 } // namespace

@@ -127,6 +127,21 @@ TEST(Discovery, EnableFailuresEverywhere)
     EXPECT_TRUE(Log_Of(rig).empty());
 }
 
+TEST(Discovery, APortHeldByAnotherProgramIsLoggedAndPassedOver)
+{
+    TPortRig rig;
+    rig.Port.Nt = true;
+    rig.Port.Adapter_Base = 0x378;
+    rig.Port.Held_Base = 0x278;
+    rig.Link.Find_Programmer();
+    ASSERT_FALSE(Log_Of(rig).empty());
+    EXPECT_EQ(Log_Of(rig).front(), "Port Address - 0278 In Use By Another Program");
+    EXPECT_TRUE(rig.Host.Errors.empty()) << "no box for a held port";
+    EXPECT_EQ(rig.Port.Accesses_At(0x278), 0);
+    EXPECT_EQ(rig.Link.DataPort, 0x378);
+    EXPECT_EQ(rig.Form.StaticText3.Tag, 1);
+}
+
 TEST(Discovery, ClosingDuringTheConfirmPauseEndsTheSearch)
 {
     TPortRig rig;

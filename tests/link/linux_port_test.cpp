@@ -74,14 +74,15 @@ TEST(LinuxPort, LooksUpLegacyAndCardPortsInTheTree)
     TLinuxPort port(root);
     EXPECT_EQ(port.OtherPorts(), (std::vector<uint16_t>{0xD010, 0xE000}));
 
-    // The card's node opens but is no port: the claim fails, nothing falls
+    // The card's node opens but is no port: the exclusive claim (PPEXCL,
+    // before PPCLAIM) fails, nothing falls
     // back to direct I/O, and the ECP register is left to the driver.
     port.SetFastMode(false);
     EXPECT_EQ(port.ReadEcr(0xD010), 0);
     port.EnablePorts(0xD010);
     std::string text;
     EXPECT_NE(port.GetLastState(text), 0);
-    EXPECT_EQ(text.rfind(tree.Node(1).string() + " claim: ", 0), 0u) << text;
+    EXPECT_EQ(text.rfind(tree.Node(1).string() + " exclusive: ", 0), 0u) << text;
     EXPECT_EQ(port.Read(0xD010, TRegister::Status), 0xFF);
 }
 
@@ -149,6 +150,34 @@ TEST(LinuxPort, WithoutRightsTheTextNamesTheGroupAndTheCapability)
         return std::to_string(value) + " " + text;
     });
     EXPECT_EQ(ecr.rfind("255 ioperm E402: ", 0), 0u) << ecr;
+}
+
+TEST(LinuxPort, APortIsOneProgramsFromItsFirstTouchToTheEndOfItsRelease)
+{
+    TSystemTree tree;
+    tree.Add(1, "53264\n"); // 0xD010; its node is a plain file: no real port
+    fs::create_directories(tree.Root / "run/lock");
+    TLinuxPort first(tree.Root.string());
+    TLinuxPort second(tree.Root.string());
+    std::string text;
+
+    first.ReadEcr(0xD010); // the first touch locks
+    EXPECT_TRUE(fs::exists(tree.Root / "run/lock/gang-adapter-D010.lock"));
+    EXPECT_EQ(second.ReadEcr(0xD010), 0xFF);
+    EXPECT_TRUE(second.InUseElsewhere());
+    second.EnablePorts(0xD010);
+    EXPECT_NE(second.GetLastState(text), 0);
+    EXPECT_TRUE(second.InUseElsewhere());
+    EXPECT_NE(text.find("D010 is in use by another program"), std::string::npos) << text;
+
+    // The release ends with the ECP register put back: only then is it free.
+    first.DisablePorts(0xD010);
+    second.ReadEcr(0xD010);
+    EXPECT_TRUE(second.InUseElsewhere());
+    first.WriteEcr(0xD010, 0x00);
+    second.ReadEcr(0xD010);
+    EXPECT_FALSE(second.InUseElsewhere());
+    EXPECT_EQ(second.GetLastState(text), 0) << text;
 }
 
 TEST(LinuxPort, NoAccessBeforeEnable)

@@ -20,9 +20,9 @@ namespace gang {
 // the latches and the control lines were left.
 inline void Expect_Trace_Ends_At_Rest(const std::string& trace, uint16_t base)
 {
-    sim::TSimConfig at_base;
-    at_base.Base = base;
-    sim::TSimAdapter replay(at_base);
+    sim::TSimConfig config;
+    config.Base = base; // the replay answers where the traced adapter did
+    sim::TSimAdapter replay(config);
     std::ifstream in(trace);
     std::string line;
     bool energised = false;

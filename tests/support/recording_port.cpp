@@ -19,7 +19,8 @@ constexpr uint16_t Last_Register = 2;
 void TRecordingPort::EnablePorts(uint16_t base)
 {
     Log.push_back({Op::Enable, base, At(base, Last_Register)});
-    failed_ = !Fail_Text.empty();
+    held_ = base == Held_Base;
+    failed_ = !Fail_Text.empty() || held_;
 }
 
 void TRecordingPort::DisablePorts(uint16_t base)

@@ -32,6 +32,7 @@ public:
     std::vector<TAccess> Log;
     bool Nt = false;
     std::string Fail_Text; // non-empty: EnablePorts fails with this text
+    int Held_Base = -1;    // another program holds this port: EnablePorts fails there
     int Ecr = 0x35;        // the ECP control register behind ReadEcr/WriteEcr
     // Status reads are answered, in this order, from: the script; the byte
     // callback (one byte per Read_Bus, split into nibbles by the control
@@ -51,6 +52,7 @@ public:
     uint8_t ReadEcr(uint16_t base) override;
     void WriteEcr(uint16_t base, uint8_t value) override;
     int GetLastState(std::string& text) override;
+    bool InUseElsewhere() override { return held_; }
     void Write(uint16_t base, TRegister reg, uint8_t value) override;
     uint8_t Read(uint16_t base, TRegister reg) override;
 
@@ -62,6 +64,7 @@ public:
 
 private:
     bool failed_ = false;
+    bool held_ = false;
     uint8_t control_ = 0;
     uint8_t byte_ = 0xFF; // byte being read, low nibble still to come
     uint8_t data_reg_ = 0;
