@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace gang::cli {
@@ -20,7 +21,7 @@ struct TCommandRule {
     bool Type;         // --type required
     bool File;         // FILE required (and allowed)
     bool Gang;         // --gang allowed
-    bool Program_Only; // --vpp, --blank-first, --no-verify allowed
+    bool Program_Only; // --vpp, --blank-first, --no-verify, --sdp allowed
 };
 
 constexpr TCommandRule Command_Rules[] = {
@@ -32,6 +33,9 @@ constexpr TCommandRule Command_Rules[] = {
     {TCommand::Read, "read", true, true, false, false},
     {TCommand::Checksum, "checksum", true, true, false, false},
 };
+
+constexpr std::pair<TSdp_Mode, const char*> Sdp_Names[] = {
+    {TSdp_Mode::Unlock, "unlock"}, {TSdp_Mode::Keep, "keep"}, {TSdp_Mode::Lock, "lock"}};
 
 const TCommandRule* Find_Rule(const std::string& name)
 {
@@ -70,12 +74,13 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     const QCommandLineOption format("format", "", "F");
     const QCommandLineOption blank_first("blank-first");
     const QCommandLineOption no_verify("no-verify");
+    const QCommandLineOption sdp("sdp", "", "MODE");
     const QCommandLineOption report("report", "", "FILE");
     const QCommandLineOption quiet("quiet");
     const QCommandLineOption help("help");
     const QCommandLineOption version("version");
-    parser.addOptions({port, sim, fast, type, gang, vpp, format, blank_first, no_verify, report,
-                       quiet, help, version});
+    parser.addOptions({port, sim, fast, type, gang, vpp, format, blank_first, no_verify, sdp,
+                       report, quiet, help, version});
     for (const char* name : Sim_Value_Options)
         parser.addOption(QCommandLineOption(name, "", "VALUE"));
 
@@ -167,7 +172,7 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
             return result;
         }
     }
-    for (const QCommandLineOption* option : {&vpp, &blank_first, &no_verify})
+    for (const QCommandLineOption* option : {&vpp, &blank_first, &no_verify, &sdp})
         if (parser.isSet(*option) && !rule->Program_Only) {
             result.Error = "--" + option->names().first().toStdString() + " is for program only";
             return result;
@@ -193,12 +198,37 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
             return result;
         }
     }
+    if (parser.isSet(sdp)) {
+        const auto mode = Sdp_Mode_Of(parser.value(sdp).toStdString());
+        if (!mode) {
+            result.Error =
+                "--sdp wants unlock, keep or lock, not '" + parser.value(sdp).toStdString() + "'";
+            return result;
+        }
+        options.Sdp = *mode;
+    }
     options.Blank_First = parser.isSet(blank_first);
     options.No_Verify = parser.isSet(no_verify);
     options.Report = parser.value(report).toStdString();
     options.Quiet = parser.isSet(quiet);
     result.Ok = true;
     return result;
+}
+
+std::optional<TSdp_Mode> Sdp_Mode_Of(const std::string& name)
+{
+    for (const auto& [mode, text] : Sdp_Names)
+        if (name == text)
+            return mode;
+    return std::nullopt;
+}
+
+const char* Sdp_Mode_Name(TSdp_Mode mode)
+{
+    for (const auto& [known, text] : Sdp_Names)
+        if (known == mode)
+            return text;
+    return "";
 }
 
 const char* Cli_Usage_Text()
@@ -220,7 +250,7 @@ const char* Cli_Usage_Text()
            "  types                     the device types and their voltages\n"
            "  blank    --type T [--gang N]\n"
            "  program  --type T [--gang N] [--vpp V] [--format F] [--blank-first]\n"
-           "           [--no-verify] FILE\n"
+           "           [--no-verify] [--sdp unlock|keep|lock] FILE\n"
            "  verify   --type T [--gang N] [--format F] FILE\n"
            "  read     --type T [--format F] FILE      socket 1 into FILE\n"
            "  checksum --type T [--format F] FILE      the 16-bit checksum of the image\n"
@@ -233,6 +263,9 @@ const char* Cli_Usage_Text()
            "                            from the content)\n"
            "  --blank-first             blank check first; a socket not blank is skipped\n"
            "  --no-verify               no verify after programming\n"
+           "  --sdp unlock|keep|lock    28C64/28C256 write protection: switch it off before\n"
+           "                            programming (default), send nothing, or switch it\n"
+           "                            off and on again after programming\n"
            "  --report FILE             append one JSON line per run\n"
            "  --quiet                   print nothing but errors\n"
            "  --help                    show this text\n"

@@ -8,6 +8,8 @@
 // with status 2 when Ok is false.
 #pragma once
 
+#include "link/report.h"
+
 #include "devices/catalogue.h"
 #include "files/file_commands.h"
 #include "sim/sim_options.h"
@@ -37,6 +39,7 @@ struct TCliOptions {
     std::optional<TFileType> Format;
     bool Blank_First = false;
     bool No_Verify = false;
+    TSdp_Mode Sdp = TSdp_Mode::Unlock; // program: the EEPROMs' write protection
     std::string File;
 
     // Output
@@ -54,6 +57,10 @@ struct TCliParse {
 
 // arguments includes the program name, as QCoreApplication::arguments().
 TCliParse Parse_Cli_Options(const QStringList& arguments);
+
+// "unlock", "keep", "lock" and back.
+std::optional<TSdp_Mode> Sdp_Mode_Of(const std::string& name);
+const char* Sdp_Mode_Name(TSdp_Mode mode);
 
 const char* Cli_Usage_Text();
 

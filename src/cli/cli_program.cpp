@@ -9,6 +9,7 @@
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
 #include "files/file_errors.h"
+#include "link/families.h"
 #include "session/adapter.h"
 #include "signals/stop_signals.h"
 #include "texts/result_text.h"
@@ -190,6 +191,11 @@ int TAdapterRun::Search_And_Work(IPort& port, std::optional<uint16_t> chosen)
     const int gang = Options.Command == TCommand::Read ? 1 : Options.Gang;
     Record.Gang = gang;
     session.Choose(*Options.Type, gang, Options.Vpp_Code);
+    session.Protection(Options.Sdp);
+    const TFamily* family = Family_Row(Options.Type->Family);
+    const bool protectable = family != nullptr && family->Unlock != nullptr;
+    if (protectable && Options.Command == TCommand::Program)
+        Record.Sdp = Sdp_Mode_Name(Options.Sdp);
     for (TStep step : steps) {
         if (session.Stopped())
             break;
@@ -217,6 +223,12 @@ int TAdapterRun::Search_And_Work(IPort& port, std::optional<uint16_t> chosen)
             std::cout << line << "\n";
         else if (state.Failed())
             std::cerr << line << "\n";
+        // A protected chip ignores every write: its very first page fails.
+        if (protectable && Options.Sdp == TSdp_Mode::Keep &&
+            state.Result.Kind == TResult_Kind::Not_Programmed &&
+            state.Result.Address < family->Address_Step)
+            std::cerr << "socket " << s
+                      << ": no write took: is the chip protected? try --sdp unlock\n";
     }
     Record.Stopped = session.Stopped();
     if (session.Stopped()) {

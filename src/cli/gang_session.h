@@ -41,6 +41,9 @@ public:
     // as the Vpp button would leave it.
     void Choose(const TDeviceType& type, int gang, int32_t vpp_code);
 
+    // What a program run does about the EEPROMs' write protection.
+    void Protection(TSdp_Mode mode) { Selection.Sdp = mode; }
+
     // Runs one operation over the gang.
     void Run(TStep step);
 

@@ -56,6 +56,8 @@ std::string Record_Line(const TRunRecord& record)
     object["type"] = Q(record.Type);
     object["gang"] = record.Gang;
     object["voltage"] = Q(record.Voltage);
+    if (!record.Sdp.empty())
+        object["sdp"] = Q(record.Sdp);
     if (record.File) {
         object["file"] = QJsonObject{{"path", Q(record.File->Path)},
                                      {"format", Q(record.File->Format)},

@@ -43,6 +43,7 @@ struct TRunRecord {
     std::string Type;
     int Gang = 0;
     std::string Voltage; // "12.5"
+    std::string Sdp;     // program of a write-protectable type: "unlock", "keep", "lock"
     std::optional<TFileRecord> File;
     std::optional<uint16_t> Checksum;
     std::vector<TStepRecord> Steps;

@@ -138,6 +138,30 @@ TEST_F(CliProcess, AStuckBitFailsOnlyItsSocketWithTheAddress)
     EXPECT_TRUE(sockets[2].toObject()["passed"].toBool());
 }
 
+TEST_F(CliProcess, AWriteProtectedEepromIsUnlockedUnlessKept)
+{
+    Write_File(Path("image.hex"), Image_Hex);
+    const QStringList locked = {"--sim", "--fast", "--socket", "2=28C256,sdp"};
+    const QStringList program = {"program", "--type",   "28C256",           "--gang",
+                                 "3",       "--report", Path("runs.jsonl"), Path("image.hex")};
+    // The default unlocks; the verify step finds socket 2 equal to the image.
+    const TCliResult unlocked = Run_Cli(locked + program);
+    EXPECT_EQ(unlocked.Status, 0) << unlocked.Out << unlocked.Err;
+    EXPECT_NE(unlocked.Out.find("2- Verified OK"), std::string::npos) << unlocked.Out;
+    EXPECT_EQ(Record(Path("runs.jsonl"))["sdp"].toString(), "unlock");
+
+    QFile::remove(Path("runs.jsonl"));
+    const TCliResult kept = Run_Cli(locked + program + QStringList{"--sdp", "keep"});
+    EXPECT_EQ(kept.Status, 1);
+    EXPECT_NE(kept.Out.find("2-Not Programmed at 001F: expected 00, read FF"), std::string::npos)
+        << kept.Out;
+    EXPECT_NE(kept.Err.find("socket 2: no write took: is the chip protected? try --sdp unlock"),
+              std::string::npos)
+        << kept.Err;
+    EXPECT_EQ(kept.Err.find("socket 1:"), std::string::npos) << kept.Err;
+    EXPECT_EQ(Record(Path("runs.jsonl"))["sdp"].toString(), "keep");
+}
+
 TEST_F(CliProcess, EndsWithItsOwnStatusWhenNoAdapterOrNoFile)
 {
     const TCliResult none = Run_Cli({"--sim", "--base", "none", "blank", "--type", "27C16"});
