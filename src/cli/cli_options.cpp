@@ -32,6 +32,7 @@ constexpr TCommandRule Command_Rules[] = {
     {TCommand::Verify, "verify", true, true, true, false},
     {TCommand::Read, "read", true, true, false, false},
     {TCommand::Checksum, "checksum", true, true, false, false},
+    {TCommand::Summary, "summary", false, true, false, false},
 };
 
 constexpr std::pair<TSdp_Mode, const char*> Sdp_Names[] = {
@@ -76,11 +77,12 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     const QCommandLineOption no_verify("no-verify");
     const QCommandLineOption sdp("sdp", "", "MODE");
     const QCommandLineOption report("report", "", "FILE");
+    const QCommandLineOption lot("lot", "", "L");
     const QCommandLineOption quiet("quiet");
     const QCommandLineOption help("help");
     const QCommandLineOption version("version");
     parser.addOptions({port, sim, fast, type, gang, vpp, format, blank_first, no_verify, sdp,
-                       report, quiet, help, version});
+                       report, lot, quiet, help, version});
     for (const char* name : Sim_Value_Options)
         parser.addOption(QCommandLineOption(name, "", "VALUE"));
 
@@ -95,7 +97,15 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         return result;
     }
 
-    const QStringList positional = parser.positionalArguments();
+    QStringList positional = parser.positionalArguments();
+    if (!positional.isEmpty() && positional.first() == "station") {
+        if (positional.size() < 2 || positional.at(1) != "program") {
+            result.Error = "station runs program: station program --type T ... FILE";
+            return result;
+        }
+        options.Station = true;
+        positional.removeFirst();
+    }
     if (positional.isEmpty()) {
         result.Error = "no command given";
         return result;
@@ -210,6 +220,15 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     options.Blank_First = parser.isSet(blank_first);
     options.No_Verify = parser.isSet(no_verify);
     options.Report = parser.value(report).toStdString();
+    options.Lot = parser.value(lot).toStdString();
+    if (parser.isSet(lot) && !options.Station && options.Command != TCommand::Summary) {
+        result.Error = "--lot is for station and summary only";
+        return result;
+    }
+    if (options.Station && options.Lot.empty()) {
+        result.Error = "station needs --lot";
+        return result;
+    }
     options.Quiet = parser.isSet(quiet);
     result.Ok = true;
     return result;
@@ -254,6 +273,10 @@ const char* Cli_Usage_Text()
            "  verify   --type T [--gang N] [--format F] FILE\n"
            "  read     --type T [--format F] FILE      socket 1 into FILE\n"
            "  checksum --type T [--format F] FILE      the 16-bit checksum of the image\n"
+           "  station program --lot L (program's options) FILE\n"
+           "                            a production station: one gang per Enter, q ends;\n"
+           "                            a tally after each run and the lot's summary\n"
+           "  summary [--lot L] FILE    the summary of the run records in FILE\n"
            "OPTIONS:\n"
            "  --type T                  device type (see types), any case\n"
            "  --gang N                  sockets 1 to N (1-5, default 1)\n"
@@ -267,6 +290,7 @@ const char* Cli_Usage_Text()
            "                            programming (default), send nothing, or switch it\n"
            "                            off and on again after programming\n"
            "  --report FILE             append one JSON line per run\n"
+           "  --lot L                   the lot's name (station, summary)\n"
            "  --quiet                   print nothing but errors\n"
            "  --help                    show this text\n"
            "  --version                 show the program version\n"

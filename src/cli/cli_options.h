@@ -21,11 +21,15 @@
 
 namespace gang::cli {
 
-enum class TCommand { None, Detect, Types, Blank, Program, Verify, Read, Checksum };
+enum class TCommand { None, Detect, Types, Blank, Program, Verify, Read, Checksum, Summary };
 
 struct TCliOptions {
     TCommand Command = TCommand::None;
     std::string Command_Name;
+    // "station program": the program run again and again, one gang per
+    // Enter, counted as one lot (Command is Program).
+    bool Station = false;
+    std::string Lot; // station and summary: the lot's name
 
     // Adapter
     bool Sim = false;

@@ -4,6 +4,7 @@
 #include "cli/exit_status.h"
 #include "cli/gang_session.h"
 #include "cli/image_file.h"
+#include "cli/lot_summary.h"
 #include "cli/progress.h"
 #include "cli/run_record.h"
 #include "core/hex_text.h"
@@ -15,11 +16,15 @@
 #include "texts/result_text.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <poll.h>
 #include <unistd.h>
 
 namespace gang::cli {
@@ -105,6 +110,34 @@ TProgressMode Progress_Mode(const TCliOptions& options)
     return ::isatty(STDERR_FILENO) ? TProgressMode::Terminal : TProgressMode::Lines;
 }
 
+// One line of the operator's answer from standard input, a terminal or a
+// pipe.  The event loop runs meanwhile, so a stop signal ends the wait:
+// false then, and at the end of the input.
+bool Read_Answer(TGangSession& session, std::string& answer)
+{
+    constexpr int Poll_Ms = 50;
+    answer.clear();
+    while (!session.Stopped()) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        const int ready = ::poll(&input, 1, Poll_Ms);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (ready < 0 && errno != EINTR)
+            return false;
+        if (ready <= 0)
+            continue;
+        char c = 0;
+        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return !answer.empty();
+        if (c == '\n')
+            return true;
+        answer.push_back(c);
+    }
+    return false;
+}
+
 class TAdapterRun {
 public:
     TAdapterRun(const TCliOptions& options, TBuffer& buffer)
@@ -115,8 +148,20 @@ public:
     int Run(std::optional<TFileRecord> file, std::optional<uint16_t> checksum);
 
 private:
-    int Search_And_Work(IPort& port, std::optional<uint16_t> chosen);
+    int Search_And_Work(session::TAdapter& adapter);
+    // The steps once over the gang, into Record; true when every socket
+    // passed.  station: the sockets' lines in the station's form.
+    bool Work_Once(TGangSession& session, const std::vector<TStep>& steps, int gang, bool station);
+    // The production station: Work_Once per Enter until q, the end of the
+    // input or a stop.
+    int Station(TGangSession& session, session::TAdapter& adapter, const std::vector<TStep>& steps);
     void Finish_Record(int status);
+    // The type has a write protection the program run deals with.
+    bool Protectable() const
+    {
+        const TFamily* family = Family_Row(Options.Type->Family);
+        return family != nullptr && family->Unlock != nullptr;
+    }
 
     const TCliOptions& Options;
     TBuffer& Buffer;
@@ -148,14 +193,16 @@ int TAdapterRun::Run(std::optional<TFileRecord> file, std::optional<uint16_t> ch
         Record.Adapter = "sim";
     if (Options.Type != nullptr)
         adapter->Fresh_Chips(*Options.Type);
-    const int status = Search_And_Work(adapter->Port(), adapter->Chosen());
+    const int status = Search_And_Work(*adapter);
+    if (Options.Station)
+        return status; // each run has appended its own record
     Finish_Record(status);
     return Record.Exit_Status;
 }
 
-int TAdapterRun::Search_And_Work(IPort& port, std::optional<uint16_t> chosen)
+int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
 {
-    TGangSession session(port, Buffer, Progress);
+    TGangSession session(adapter.Port(), Buffer, Progress);
     QObject signal_owner;
     Install_Stop_Signals(&signal_owner, [&session](int) { session.Stop(); });
 
@@ -163,7 +210,7 @@ int TAdapterRun::Search_And_Work(IPort& port, std::optional<uint16_t> chosen)
     const std::vector<TStep> steps = Steps_Of(Options);
     const bool pulses =
         std::find(steps.begin(), steps.end(), TStep::Program) != steps.end() || detect;
-    if (!session.Find_Adapter(chosen, pulses)) {
+    if (!session.Find_Adapter(adapter.Chosen(), pulses)) {
         for (const std::string& text : session.Report.Log)
             if (detect && !Options.Quiet)
                 std::cerr << text << "\n";
@@ -192,45 +239,12 @@ int TAdapterRun::Search_And_Work(IPort& port, std::optional<uint16_t> chosen)
     Record.Gang = gang;
     session.Choose(*Options.Type, gang, Options.Vpp_Code);
     session.Protection(Options.Sdp);
-    const TFamily* family = Family_Row(Options.Type->Family);
-    const bool protectable = family != nullptr && family->Unlock != nullptr;
-    if (protectable && Options.Command == TCommand::Program)
+    if (Protectable() && Options.Command == TCommand::Program)
         Record.Sdp = Sdp_Mode_Name(Options.Sdp);
-    for (TStep step : steps) {
-        if (session.Stopped())
-            break;
-        Progress.Begin(Step_Name(step), Buffer.End_Of_Eprom, gang);
-        const auto started = std::chrono::steady_clock::now();
-        session.Run(step);
-        Progress.Finish();
-        Record.Steps.push_back(
-            {Step_Name(step),
-             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
-    }
+    if (Options.Station)
+        return Station(session, adapter, steps);
+    const bool all_passed = Work_Once(session, steps, gang, false);
     session.Rest();
-
-    bool all_passed = true;
-    for (int s = 1; s <= gang; ++s) {
-        const TSocketState& state = session.Report.Sockets[s];
-        TSocketRecord socket{s, !state.Failed() && !session.Stopped(), state.Text, std::nullopt};
-        if (state.Failed())
-            socket.Failure = state.Result;
-        all_passed = all_passed && !state.Failed();
-        Record.Sockets.push_back(socket);
-        const std::string line =
-            state.Failed() ? Socket_Result_Detail(s, state.Result) : state.Text;
-        if (!Options.Quiet)
-            std::cout << line << "\n";
-        else if (state.Failed())
-            std::cerr << line << "\n";
-        // A protected chip ignores every write: its very first page fails.
-        if (protectable && Options.Sdp == TSdp_Mode::Keep &&
-            state.Result.Kind == TResult_Kind::Not_Programmed &&
-            state.Result.Address < family->Address_Step)
-            std::cerr << "socket " << s
-                      << ": no write took: is the chip protected? try --sdp unlock\n";
-    }
-    Record.Stopped = session.Stopped();
     if (session.Stopped()) {
         Print_Error("stopped");
         return Exit_Stopped;
@@ -245,6 +259,86 @@ int TAdapterRun::Search_And_Work(IPort& port, std::optional<uint16_t> chosen)
                       << IntToHex(Buffer_Check_Sum(Buffer, 0, Buffer.End_Of_Eprom), 4) << "\n";
     }
     return all_passed ? Exit_Passed : Exit_Socket_Failed;
+}
+
+bool TAdapterRun::Work_Once(TGangSession& session, const std::vector<TStep>& steps, int gang,
+                            bool station)
+{
+    for (TStep step : steps) {
+        if (session.Stopped())
+            break;
+        Progress.Begin(Step_Name(step), Buffer.End_Of_Eprom, gang);
+        const auto started = std::chrono::steady_clock::now();
+        session.Run(step);
+        Progress.Finish();
+        Record.Steps.push_back(
+            {Step_Name(step),
+             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
+    }
+    const TFamily* family = Family_Row(Options.Type->Family);
+    bool all_passed = true;
+    for (int s = 1; s <= gang; ++s) {
+        const TSocketState& state = session.Report.Sockets[s];
+        TSocketRecord socket{s, !state.Failed() && !session.Stopped(), state.Text, std::nullopt};
+        if (state.Failed())
+            socket.Failure = state.Result;
+        all_passed = all_passed && !state.Failed();
+        Record.Sockets.push_back(socket);
+        std::string line = state.Failed() ? Socket_Result_Detail(s, state.Result) : state.Text;
+        if (station) // "2 FAIL Not Programmed at 0100: expected A5, read AD"
+            line = std::to_string(s) + (state.Failed() ? " FAIL " + line.substr(2) : " PASS");
+        if (!Options.Quiet || station)
+            std::cout << line << "\n";
+        else if (state.Failed())
+            std::cerr << line << "\n";
+        // A protected chip ignores every write: its very first page fails.
+        if (Protectable() && Options.Sdp == TSdp_Mode::Keep &&
+            state.Result.Kind == TResult_Kind::Not_Programmed &&
+            state.Result.Address < family->Address_Step)
+            std::cerr << "socket " << s
+                      << ": no write took: is the chip protected? try --sdp unlock\n";
+    }
+    Record.Stopped = session.Stopped();
+    return all_passed;
+}
+
+int TAdapterRun::Station(TGangSession& session, session::TAdapter& adapter,
+                         const std::vector<TStep>& steps)
+{
+    const TRunRecord lot_record = Record;
+    TLotSummary lot;
+    bool every_chip_passed = true;
+    for (int sequence = 1;; ++sequence) {
+        std::cerr << "Lot " << Options.Lot << ", run " << sequence << ": insert " << Options.Gang
+                  << " x " << Options.Type->Type_Name << " and press Enter (q to finish)"
+                  << std::endl;
+        std::string answer;
+        if (!Read_Answer(session, answer) || answer == "q")
+            break;
+        adapter.Refill(*Options.Type);
+        session.New_Run();
+        Record = lot_record;
+        Record.Lot = Options.Lot;
+        Record.Sequence = sequence;
+        Record.Start = QDateTime::currentDateTimeUtc();
+        const bool passed = Work_Once(session, steps, Options.Gang, true);
+        every_chip_passed = every_chip_passed && passed;
+        const int status =
+            session.Stopped() ? Exit_Stopped : (passed ? Exit_Passed : Exit_Socket_Failed);
+        Finish_Record(status);
+        lot.Add(QJsonDocument::fromJson(QByteArray::fromStdString(Record_Line(Record))).object());
+        std::cout << Tally_Line(lot.Tallies().back()) << std::endl;
+        if (session.Stopped())
+            break;
+    }
+    session.Rest();
+    for (const TLotTally& tally : lot.Tallies())
+        std::cout << Summary_Text(tally);
+    if (session.Stopped() && Record.Stopped) {
+        Print_Error("stopped");
+        return Exit_Stopped;
+    }
+    return every_chip_passed ? Exit_Passed : Exit_Socket_Failed;
 }
 
 void TAdapterRun::Finish_Record(int status)
@@ -267,6 +361,8 @@ int Run_Cli(const TCliOptions& options)
 {
     if (options.Command == TCommand::Types)
         return Print_Types();
+    if (options.Command == TCommand::Summary)
+        return Run_Summary(options.File, options.Lot);
 
     TBuffer buffer;
     if (options.Type != nullptr)

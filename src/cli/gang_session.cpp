@@ -64,6 +64,13 @@ void TGangSession::Run(TStep step)
     }
 }
 
+void TGangSession::New_Run()
+{
+    for (TSocketState& socket : Report.Sockets)
+        socket = {};
+    Link.Clear_Results();
+}
+
 void TGangSession::Stop()
 {
     Stop_Seen = true;

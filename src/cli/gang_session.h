@@ -44,6 +44,10 @@ public:
     // What a program run does about the EEPROMs' write protection.
     void Protection(TSdp_Mode mode) { Selection.Sdp = mode; }
 
+    // A new gang in the sockets: every socket's results cleared, so that
+    // each takes part again.
+    void New_Run();
+
     // Runs one operation over the gang.
     void Run(TStep step);
 

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace gang::cli {
 
@@ -31,7 +32,31 @@ QString Utc_Text(const QDateTime& time)
     return time.toUTC().toString(Qt::ISODateWithMs);
 }
 
+constexpr std::pair<TResult_Kind, const char*> Kind_Keys[] = {
+    {TResult_Kind::Passed, "passed"},
+    {TResult_Kind::Not_Blank, "not_blank"},
+    {TResult_Kind::Not_Programmed, "not_programmed"},
+    {TResult_Kind::Not_Verified, "not_verified"},
+    {TResult_Kind::Left_Out, "left_out"},
+};
+
 } // namespace
+
+const char* Result_Kind_Key(TResult_Kind kind)
+{
+    for (const auto& [known, key] : Kind_Keys)
+        if (known == kind)
+            return key;
+    return "";
+}
+
+std::optional<TResult_Kind> Result_Kind_Of_Key(const std::string& key)
+{
+    for (const auto& [kind, known] : Kind_Keys)
+        if (key == known)
+            return kind;
+    return std::nullopt;
+}
 
 std::optional<TFileRecord> Describe_File(const std::string& path, const std::string& format)
 {
@@ -47,6 +72,10 @@ std::optional<TFileRecord> Describe_File(const std::string& path, const std::str
 std::string Record_Line(const TRunRecord& record)
 {
     QJsonObject object;
+    if (!record.Lot.empty()) {
+        object["lot"] = Q(record.Lot);
+        object["sequence"] = record.Sequence;
+    }
     object["start"] = Utc_Text(record.Start);
     object["end"] = Utc_Text(record.End);
     object["host"] = QSysInfo::machineHostName();
@@ -74,6 +103,8 @@ std::string Record_Line(const TRunRecord& record)
     for (const TSocketRecord& socket : record.Sockets) {
         QJsonObject entry{
             {"socket", socket.Socket}, {"passed", socket.Passed}, {"result", Q(socket.Result)}};
+        entry["kind"] =
+            Result_Kind_Key(socket.Failure ? socket.Failure->Kind : TResult_Kind::Passed);
         if (socket.Failure && socket.Failure->Address >= 0) {
             entry["address"] = Q(IntToHex(socket.Failure->Address, 4));
             entry["expected"] = Q(IntToHex(socket.Failure->Expected, 2));

@@ -36,6 +36,9 @@ struct TFileRecord {
 };
 
 struct TRunRecord {
+    // A production station's run: its lot and its place in it (1, 2, ...).
+    std::string Lot;
+    int Sequence = 0;
     QDateTime Start;
     QDateTime End;
     std::string Command;
@@ -54,6 +57,11 @@ struct TRunRecord {
 
 // Path, size and SHA-256 of a file as it is now; nullopt when unreadable.
 std::optional<TFileRecord> Describe_File(const std::string& path, const std::string& format);
+
+// The key of a result kind in the record ("passed", "not_blank",
+// "not_programmed", "not_verified", "left_out") and back.
+const char* Result_Kind_Key(TResult_Kind kind);
+std::optional<TResult_Kind> Result_Kind_Of_Key(const std::string& key);
 
 // The record as one line of compact JSON, without the line end.
 std::string Record_Line(const TRunRecord& record);

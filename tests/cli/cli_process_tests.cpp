@@ -220,6 +220,76 @@ TEST_F(CliProcess, SigintStopsTheRunAndLeavesTheAdapterAtRest)
     gang::Expect_Trace_Ends_At_Rest(Path("trace.txt").toStdString(), 0x378);
 }
 
+// The production station: three gangs and q from a pipe, a socket that
+// always fails, the tally and the summary read back; then Ctrl+C in the
+// middle of the second gang.
+TEST_F(CliProcess, StationCountsALotAndEndsOnQOrCtrlC)
+{
+    std::string image(0x2000, '\xFF');
+    image[0x100] = '\xA5';
+    Write_File(Path("image.bin"), image);
+    QProcess station;
+    station.start(GANG_CLI_PATH, {"--sim", "--fast", "--socket", "2=27C64,stuck1:3@0100", "station",
+                                  "program", "--type", "27C64", "--gang", "3", "--lot", "L2412",
+                                  "--report", Path("runs.jsonl"), Path("image.bin")});
+    station.write("\n\n\nq\n");
+    station.closeWriteChannel();
+    ASSERT_TRUE(station.waitForFinished(120000));
+    const std::string out = station.readAllStandardOutput().toStdString();
+    EXPECT_EQ(station.exitCode(), 1) << out;
+    EXPECT_NE(out.find("1 PASS\n2 FAIL Not Programmed at 0100: expected A5, read AD\n3 PASS\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("lot L2412: 6 of 9 chips passed (66.7 %), 3 runs"), std::string::npos)
+        << out;
+    std::ifstream records(Path("runs.jsonl").toStdString());
+    std::string line;
+    for (int sequence = 1; std::getline(records, line); ++sequence) {
+        const QJsonObject record =
+            QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+        EXPECT_EQ(record["sequence"].toInt(), sequence);
+        EXPECT_EQ(record["lot"].toString(), "L2412");
+    }
+    std::ofstream(Path("runs.jsonl").toStdString(), std::ios::app) << "not a record\n";
+    const TCliResult summary = Run_Cli({"summary", "--lot", "L2412", Path("runs.jsonl")});
+    EXPECT_EQ(summary.Status, 0);
+    for (const char* figure : {"runs     3\n", "6 of 9 chips passed (66.7 %)", "Not Programmed 3",
+                               "address 0100 failed 3 times", "1 record not read, line 4"})
+        EXPECT_NE(summary.Out.find(figure), std::string::npos) << figure << "\n" << summary.Out;
+
+    // Ctrl+C in the second gang: that run stopped, the station ended.
+    std::fill(image.begin(), image.begin() + 0x400, '\0');
+    Write_File(Path("image.bin"), image);
+    QProcess stopped;
+    stopped.start(GANG_CLI_PATH,
+                  {"--sim", "--trace", Path("trace.txt"), "station", "program", "--type", "27C64",
+                   "--lot", "L2", "--report", Path("stopped.jsonl"), Path("image.bin")});
+    stopped.setReadChannel(QProcess::StandardError);
+    std::string err;
+    for (const char* prompt : {"run 1:", "run 2:"}) {
+        while (err.find(prompt) == std::string::npos) {
+            ASSERT_TRUE(stopped.waitForReadyRead(60000)) << err;
+            err += stopped.readAllStandardError().toStdString();
+        }
+        stopped.write("\n");
+    }
+    while (err.find("program  0000", err.find("run 2:")) == std::string::npos) {
+        ASSERT_TRUE(stopped.waitForReadyRead(60000)) << err;
+        err += stopped.readAllStandardError().toStdString();
+    }
+    ::kill(static_cast<pid_t>(stopped.processId()), SIGINT);
+    ASSERT_TRUE(stopped.waitForFinished(5000));
+    EXPECT_EQ(stopped.exitCode(), 130);
+    std::ifstream two(Path("stopped.jsonl").toStdString());
+    std::vector<QJsonObject> runs;
+    while (std::getline(two, line))
+        runs.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_FALSE(runs[0]["stopped"].toBool());
+    EXPECT_TRUE(runs[1]["stopped"].toBool());
+    gang::Expect_Trace_Ends_At_Rest(Path("trace.txt").toStdString(), 0x378);
+}
+
 // The real programs over /dev/parport0 of a fake system tree, its base
 // given per test (the lock files under /run/lock are real and shared by
 // tests that run at the same time).

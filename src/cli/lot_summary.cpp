@@ -1,0 +1,140 @@
+#include "cli/lot_summary.h"
+
+#include "cli/exit_status.h"
+#include "cli/run_record.h"
+#include "texts/result_text.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <cstdio>
+#include <iostream>
+
+namespace gang::cli {
+
+namespace {
+
+std::string S(const QJsonValue& value)
+{
+    return value.toString().toStdString();
+}
+
+std::string Percent(int part, int whole)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%.1f", whole > 0 ? 100.0 * part / whole : 0.0);
+    return text;
+}
+
+} // namespace
+
+void TLotSummary::Add(const QJsonObject& record)
+{
+    const std::string lot = S(record["lot"]);
+    const std::string type = S(record["type"]);
+    if (!Only_Lot.empty() && lot != Only_Lot)
+        return;
+    TLotTally* tally = nullptr;
+    for (TLotTally& known : Lots)
+        if (known.Lot == lot && known.Type == type)
+            tally = &known;
+    if (tally == nullptr) {
+        Lots.push_back({});
+        tally = &Lots.back();
+        tally->Lot = lot;
+        tally->Type = type;
+    }
+    ++tally->Runs;
+    const QDateTime start = QDateTime::fromString(record["start"].toString(), Qt::ISODateWithMs);
+    const QDateTime end = QDateTime::fromString(record["end"].toString(), Qt::ISODateWithMs);
+    if (start.isValid() && end.isValid())
+        tally->Seconds += static_cast<double>(start.msecsTo(end)) / 1000.0;
+    if (record["stopped"].toBool()) {
+        ++tally->Stopped_Runs;
+        return;
+    }
+    for (const QJsonValue& value : record["sockets"].toArray()) {
+        const QJsonObject socket = value.toObject();
+        ++tally->Chips;
+        if (socket["passed"].toBool()) {
+            ++tally->Passed;
+            continue;
+        }
+        const auto kind = Result_Kind_Of_Key(S(socket["kind"]));
+        ++tally->Failed_By_Kind[kind ? Result_Kind_Text(*kind) : "Failed"];
+        if (socket.contains("address"))
+            ++tally->Failing_Addresses[S(socket["address"])];
+    }
+}
+
+std::string Tally_Line(const TLotTally& tally)
+{
+    return "lot " + tally.Lot + ": " + std::to_string(tally.Passed) + " of " +
+           std::to_string(tally.Chips) + " chips passed (" + Percent(tally.Passed, tally.Chips) +
+           " %), " + std::to_string(tally.Runs) + (tally.Runs == 1 ? " run" : " runs");
+}
+
+std::string Summary_Text(const TLotTally& tally)
+{
+    std::string text = "lot " + tally.Lot + ", " + tally.Type + "\n";
+    text += "  runs     " + std::to_string(tally.Runs);
+    if (tally.Stopped_Runs > 0)
+        text += " (" + std::to_string(tally.Stopped_Runs) + " stopped, not counted)";
+    text += "\n  chips    " + std::to_string(tally.Chips) + "\n";
+    text += "  passed   " + std::to_string(tally.Passed) + "\n";
+    int failed = 0;
+    for (const auto& [kind, count] : tally.Failed_By_Kind)
+        failed += count;
+    text += "  failed   " + std::to_string(failed);
+    for (const auto& [kind, count] : tally.Failed_By_Kind)
+        text += ", " + kind + " " + std::to_string(count);
+    text += "\n  yield    " + std::to_string(tally.Passed) + " of " + std::to_string(tally.Chips) +
+            " chips passed (" + Percent(tally.Passed, tally.Chips) + " %)\n";
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f s", tally.Seconds);
+    text += std::string("  time     ") + seconds + "\n";
+    for (const auto& [address, count] : tally.Failing_Addresses)
+        if (count > 1)
+            text += "  address " + address + " failed " + std::to_string(count) + " times\n";
+    return text;
+}
+
+int Run_Summary(const std::string& path, const std::string& only_lot)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::cerr << "gang-adapter-cli: " << path << ": " << file.errorString().toStdString()
+                  << "\n";
+        return Exit_File_Error;
+    }
+    TLotSummary summary;
+    summary.Only_Lot = only_lot;
+    std::vector<int> unreadable;
+    int number = 0;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        ++number;
+        if (line.isEmpty())
+            continue;
+        const QJsonDocument document = QJsonDocument::fromJson(line);
+        if (!document.isObject() || !document.object()["sockets"].isArray()) {
+            unreadable.push_back(number);
+            continue;
+        }
+        summary.Add(document.object());
+    }
+    for (const TLotTally& tally : summary.Tallies())
+        std::cout << Summary_Text(tally);
+    if (!unreadable.empty()) {
+        std::cout << unreadable.size() << (unreadable.size() == 1 ? " record" : " records")
+                  << " not read, line";
+        for (int n : unreadable)
+            std::cout << " " << n;
+        std::cout << "\n";
+    }
+    return Exit_Passed;
+}
+
+} // namespace gang::cli

@@ -1,0 +1,52 @@
+// The yield of a lot, counted from run records: runs, chips, passed, the
+// failures by kind, the yield, the time, and the failing addresses that come
+// back (a stuck line on one socket fails at the same address run after run).
+// The production station counts its own runs with it, and the summary
+// command counts a report file read back.
+#pragma once
+
+#include <QJsonObject>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace gang::cli {
+
+struct TLotTally {
+    std::string Lot;
+    std::string Type;
+    int Runs = 0;
+    int Stopped_Runs = 0; // their chips are not counted
+    int Chips = 0;
+    int Passed = 0;
+    std::map<std::string, int> Failed_By_Kind; // "Not Programmed" -> count
+    double Seconds = 0;
+    std::map<std::string, int> Failing_Addresses; // "0100" -> count
+};
+
+class TLotSummary {
+public:
+    // One record (a parsed report line); records of other lots than the
+    // one asked for are passed over.
+    void Add(const QJsonObject& record);
+    // Per lot and type, in the order first seen.
+    const std::vector<TLotTally>& Tallies() const { return Lots; }
+    std::string Only_Lot; // "" counts every lot
+
+private:
+    std::vector<TLotTally> Lots;
+};
+
+// "lot L2412: 18 of 20 chips passed (90.0 %), 4 runs"
+std::string Tally_Line(const TLotTally& tally);
+// The whole summary of one lot and type, a line per figure.
+std::string Summary_Text(const TLotTally& tally);
+
+// The summary command: every lot (or only_lot) in the report file.  Lines
+// that do not parse as a record are counted and named by their number.
+// Returns the exit status.
+int Run_Summary(const std::string& path, const std::string& only_lot);
+
+} // namespace gang::cli
