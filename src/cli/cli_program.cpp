@@ -214,11 +214,8 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
         for (const std::string& text : session.Report.Log)
             if (detect && !Options.Quiet)
                 std::cerr << text << "\n";
-        for (const std::string& text : session.Report.Log)
-            if (text.size() > std::strlen(Port_In_Use_Text) &&
-                text.compare(text.size() - std::strlen(Port_In_Use_Text), std::string::npos,
-                             Port_In_Use_Text) == 0)
-                Print_Error(text);
+        for (uint16_t base : session.Ports_In_Use())
+            Print_Error(Port_In_Use_Line(base));
         Print_Error("The Tarvik Programmer was Not Found.");
         return Exit_No_Adapter;
     }

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace gang::cli {
 
@@ -36,6 +37,7 @@ public:
     bool Find_Adapter(std::optional<uint16_t> chosen, bool calibrate);
     uint16_t Base() const { return Link.DataPort; }
     uint32_t Pulse_Unit() const { return Link.Pulse_Unit; }
+    const std::vector<uint16_t>& Ports_In_Use() const { return Link.Ports_In_Use; }
 
     // The type from the device list, then the gang size; then the voltage
     // as the Vpp button would leave it.

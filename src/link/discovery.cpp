@@ -60,6 +60,7 @@ void TLink::Probe_Port()
 
 void TLink::Find_Programmer()
 {
+    Ports_In_Use.clear();
     Nibble_Delay = Search_Nibble_Delay;
     Vpp_Value = latch::Search_Vpp_Value;
     Report.Log_Visible(true);

@@ -32,6 +32,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace gang {
 
@@ -144,6 +145,9 @@ public:
     // probe in hand must not touch the registers (an unpermitted access kills
     // the process on real hardware).
     bool Enable_Failed = false;
+    // The ports the last search passed over because another program holds
+    // them.
+    std::vector<uint16_t> Ports_In_Use;
     // True from a successful Port_Enable to the next Port_Release.  Every
     // register access of the bus routines is skipped while it is false, so an
     // operation still unwinding after the window released the port at close

@@ -13,6 +13,8 @@
 // (sim/), the recording fakes of the tests and the benchmarks' ports.
 #pragma once
 
+#include "core/hex_text.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,9 +29,12 @@ enum class TRegister : uint8_t {
     Control = 2, // C0-C3 (C0, C1 and C3 inverted by the port), written
 };
 
-// The search's log line for a port another program holds ends with this,
-// after "Port Address - " and the base.
-inline constexpr char Port_In_Use_Text[] = " In Use By Another Program";
+// The search's log line for a port another program holds:
+// "Port Address - 0378 In Use By Another Program".
+inline std::string Port_In_Use_Line(uint16_t base)
+{
+    return "Port Address - " + IntToHex(base, 4) + " In Use By Another Program";
+}
 
 // Offset of the ECP extended control register from the base.
 constexpr uint16_t Ecr_Offset = 0x402;

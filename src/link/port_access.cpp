@@ -37,9 +37,10 @@ void TLink::Port_Enable()
         if (Access.GetLastState(text) != 0) {
             Enable_Failed = true;
             Port_Open = false;
-            if (Access.InUseElsewhere())
-                Report.Log_Line("Port Address - " + IntToHex(DataPort, 4) + Port_In_Use_Text);
-            else
+            if (Access.InUseElsewhere()) {
+                Ports_In_Use.push_back(DataPort);
+                Report.Log_Line(Port_In_Use_Line(DataPort));
+            } else
                 Host.ShowError("Error:" + text);
             return;
         }
