@@ -55,7 +55,8 @@ void TLotSummary::Add(const QJsonObject& record)
         ++tally->Stopped_Runs;
         return;
     }
-    for (const QJsonValue& value : record["sockets"].toArray()) {
+    const QJsonArray sockets = record["sockets"].toArray();
+    for (const auto& value : sockets) {
         const QJsonObject socket = value.toObject();
         ++tally->Chips;
         if (socket["passed"].toBool()) {
