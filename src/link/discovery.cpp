@@ -13,7 +13,6 @@
 namespace gang {
 
 namespace {
-constexpr uint16_t Candidate_Ports[] = {0x278, 0x378, 0x3BC};
 constexpr int32_t Search_Nibble_Delay = 3;
 constexpr int32_t Confirm_Pause_Ms = 300;
 constexpr int Not_Found_X = 375;
@@ -75,14 +74,14 @@ void TLink::Find_Programmer()
         probe_at(*Chosen_Port);
     } else {
         bool done = false;
-        for (uint16_t base : Candidate_Ports)
+        for (uint16_t base : Legacy_Port_Bases)
             if ((done = probe_at(base)))
                 break;
         // Add-in cards sit where their bus put them: each port the system
         // lists is announced, then tested like the three above.
         for (uint16_t base : done ? std::vector<uint16_t>{} : Access.OtherPorts()) {
-            if (std::find(std::begin(Candidate_Ports), std::end(Candidate_Ports), base) !=
-                std::end(Candidate_Ports))
+            if (std::find(std::begin(Legacy_Port_Bases), std::end(Legacy_Port_Bases), base) !=
+                std::end(Legacy_Port_Bases))
                 continue;
             if (!Shutting_Down)
                 Report.Log_Line("Port Address - " + IntToHex(base, 4) + " Listed By The System");

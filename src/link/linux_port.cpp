@@ -30,8 +30,6 @@
 namespace gang {
 
 namespace {
-constexpr uint16_t Register_Count = 3; // data, status, control
-constexpr uint16_t Legacy_Bases[] = {0x278, 0x378, 0x3BC};
 const char* const Proc_Dir = "proc/sys/dev/parport";
 const char* const Dev_Dir = "dev";
 const char* const Parport_Prefix = "parport";
@@ -167,8 +165,8 @@ std::vector<uint16_t> TLinuxPort::OtherPorts()
 {
     std::vector<uint16_t> bases;
     for (const TParport& port : List_Parports(root_))
-        if (std::find(std::begin(Legacy_Bases), std::end(Legacy_Bases), port.Base) ==
-            std::end(Legacy_Bases))
+        if (std::find(std::begin(Legacy_Port_Bases), std::end(Legacy_Port_Bases), port.Base) ==
+            std::end(Legacy_Port_Bases))
             bases.push_back(port.Base);
     return bases;
 }
@@ -281,7 +279,7 @@ void TLinuxPort::EnablePorts(uint16_t base)
         }
         fd_ = fd;
         mode_ = Mode::Ppdev;
-    } else if (Grant_Direct(base, Register_Count)) {
+    } else if (Grant_Direct(base, Port_Register_Count)) {
         mode_ = Mode::Direct;
     } else {
         Fail(Access_Refused_Text(base, node, open_errno, ioperm_errno_, Has_Raw_Io_Capability()));
@@ -298,7 +296,7 @@ void TLinuxPort::DisablePorts(uint16_t base)
     if (mode_ == Mode::Ppdev)
         Close_Ppdev();
     else if (mode_ == Mode::Direct)
-        Revoke_Direct(base, Register_Count);
+        Revoke_Direct(base, Port_Register_Count);
     mode_ = Mode::None;
 }
 

@@ -36,6 +36,11 @@ inline std::string Port_In_Use_Line(uint16_t base)
     return "Port Address - " + IntToHex(base, 4) + " In Use By Another Program";
 }
 
+// The legacy parallel ports (LPT2, LPT1, LPT3 in the order they are
+// searched) and the three registers at each base: data, status, control.
+constexpr uint16_t Legacy_Port_Bases[] = {0x278, 0x378, 0x3BC};
+constexpr uint16_t Port_Register_Count = 3;
+
 // Offset of the ECP extended control register from the base.
 constexpr uint16_t Ecr_Offset = 0x402;
 

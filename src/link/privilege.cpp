@@ -25,8 +25,6 @@
 namespace gang {
 
 namespace {
-constexpr uint16_t Legacy_Bases[] = {0x278, 0x378, 0x3BC};
-constexpr uint16_t Register_Count = 3; // data, status, control
 
 struct TRange {
     uint16_t First;
@@ -88,15 +86,15 @@ bool Has_Argument(int argc, char* argv[], const char* wanted)
 
 void Take_Direct_Access(std::optional<uint16_t> chosen, const std::string& root)
 {
-    std::vector<uint16_t> bases(std::begin(Legacy_Bases), std::end(Legacy_Bases));
+    std::vector<uint16_t> bases(std::begin(Legacy_Port_Bases), std::end(Legacy_Port_Bases));
     if (chosen)
         bases.push_back(*chosen);
     for (const TParport& port : List_Parports(root))
         bases.push_back(port.Base);
     for (uint16_t base : bases) {
-        if (Direct_Access_Taken(base, Register_Count) || Ppdev_Serves(base, root))
+        if (Direct_Access_Taken(base, Port_Register_Count) || Ppdev_Serves(base, root))
             continue;
-        Take(base, Register_Count);
+        Take(base, Port_Register_Count);
         if (base <= 0xFFFF - Ecr_Offset)
             Take(static_cast<uint16_t>(base + Ecr_Offset), 1);
     }
