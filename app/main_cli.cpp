@@ -2,8 +2,9 @@
 // runs from a terminal or a script.
 #include "cli/cli_options.h"
 #include "cli/cli_program.h"
-#include "cli/exit_status.h"
-#include "link/privilege.h"
+#include "session/exit_status.h"
+#include "platform/privilege.h"
+#include "session/port_request.h"
 
 #include <QCoreApplication>
 
@@ -13,7 +14,8 @@ int main(int argc, char* argv[])
 {
     // Port access first, then no capability at all: Qt is never started with
     // CAP_SYS_RAWIO.
-    if (!gang::Take_Port_Access_And_Drop(argc, argv, "gang-adapter-cli"))
+    const gang::session::TPortRequest port = gang::session::Read_Port_Request(argc, argv);
+    if (!gang::Take_Port_Access_And_Drop(!port.Sim, port.Chosen, "gang-adapter-cli"))
         return 1;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("gang-adapter-cli");
@@ -22,15 +24,15 @@ int main(int argc, char* argv[])
     const gang::cli::TCliParse parsed = gang::cli::Parse_Cli_Options(app.arguments());
     if (!parsed.Ok) {
         std::cerr << "gang-adapter-cli: " << parsed.Error << "\n\n" << gang::cli::Cli_Usage_Text();
-        return gang::cli::Exit_Usage;
+        return gang::Exit_Usage;
     }
     if (parsed.Options.Help) {
         std::cout << gang::cli::Cli_Usage_Text();
-        return gang::cli::Exit_Passed;
+        return gang::Exit_Passed;
     }
     if (parsed.Options.Version) {
         std::cout << "gang-adapter-cli " << GANG_VERSION << "\n";
-        return gang::cli::Exit_Passed;
+        return gang::Exit_Passed;
     }
-    return gang::cli::Run_Cli(parsed.Options);
+    return gang::cli::Run_Cli(parsed.Options, port);
 }

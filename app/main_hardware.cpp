@@ -1,6 +1,7 @@
 // gang-adapter: the main window over the PC's own parallel port.
-#include "link/privilege.h"
+#include "platform/privilege.h"
 #include "session/adapter.h"
+#include "session/port_request.h"
 #include "ui/main_form.h"
 #include "ui/signal_ends.h"
 
@@ -46,7 +47,8 @@ int main(int argc, char* argv[])
 {
     // Port access first, then no capability at all: Qt (its plugins, the
     // user's environment) never runs with CAP_SYS_RAWIO.
-    if (!gang::Take_Port_Access_And_Drop(argc, argv, "gang-adapter"))
+    const gang::session::TPortRequest port = gang::session::Read_Port_Request(argc, argv);
+    if (!gang::Take_Port_Access_And_Drop(!port.Sim, port.Chosen, "gang-adapter"))
         return 1;
     QStringList args;
     for (int i = 0; i < argc; ++i)
@@ -63,14 +65,16 @@ int main(int argc, char* argv[])
                               parser);
 
     std::string error;
-    const std::unique_ptr<gang::session::TAdapter> adapter = gang::session::TAdapter::Hardware(
-        parser.isSet("port") ? parser.value("port").toStdString() : "", error);
+    // The --port value was read before Qt started; the parser only checks
+    // the command line's form.
+    const std::unique_ptr<gang::session::TAdapter> adapter =
+        gang::session::TAdapter::Hardware(port, error);
     if (!adapter)
         return Print_And_Exit(argc, argv, QString::fromStdString(error), parser);
 
     QApplication app(argc, argv);
     gang::TMainForm form(adapter->Port());
-    form.Link().Chosen_Port = adapter->Chosen();
+    form.Link().Choose_Port(adapter->Chosen());
     form.Set_Box_Title("Gang Adapter");
     gang::Install_Signal_Ends(form);
     form.show();

@@ -1,7 +1,7 @@
 // gang-adapter-sim: the main window over the simulated gang adapter.  When a
 // device type is chosen in the window, every socket not set by --socket gets
 // a fresh blank chip of that type, as a user would insert one.
-#include "session/adapter.h"
+#include "session/sim/simulated_adapter.h"
 #include "sim/sim_options.h"
 #include "ui/main_form.h"
 #include "ui/signal_ends.h"
@@ -28,8 +28,8 @@ int main(int argc, char* argv[])
     }
 
     std::string error;
-    const std::unique_ptr<gang::session::TAdapter> adapter =
-        gang::session::TAdapter::Simulated(options, error);
+    const std::unique_ptr<gang::session::TSimulatedAdapter> adapter =
+        gang::session::TSimulatedAdapter::Make(options, error);
     if (!adapter) {
         std::cerr << "gang-adapter-sim: " << error << "\n";
         return 2;

@@ -35,7 +35,7 @@
 #include "link/latches.h"
 #include "link/link.h"
 #include "link/port.h"
-#include "timer/thread_priority.h"
+#include "platform/thread_priority.h"
 #include "timer/threaded_timer.h"
 #include "ui/core/form_report.h"
 

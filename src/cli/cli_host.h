@@ -5,7 +5,7 @@
 #pragma once
 
 #include "link/host.h"
-#include "timer/thread_priority.h"
+#include "platform/thread_priority.h"
 #include "timer/threaded_timer.h"
 
 #include <functional>

@@ -155,8 +155,8 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         }
         options.Sim_Options = parsed.Options;
     }
-    if (parser.isSet(port))
-        options.Port = parser.value(port).toStdString();
+    // The --port value was read before Qt started (session/port_request.h);
+    // the parser only accepts it here.
 
     // Device work.
     if (parser.isSet(type)) {

@@ -33,8 +33,7 @@ struct TCliOptions {
 
     // Adapter
     bool Sim = false;
-    sim::TSimOptions Sim_Options; // when Sim
-    std::string Port = "auto";    // when !Sim, as given
+    sim::TSimOptions Sim_Options; // when Sim (the port is read at start-up)
 
     // Device work
     const TDeviceType* Type = nullptr;

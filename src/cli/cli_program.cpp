@@ -1,33 +1,35 @@
 #include "cli/cli_program.h"
 
+#include "cli/cli_host.h"
+#include "cli/cli_report.h"
 #include "cli/device_choice.h"
-#include "cli/exit_status.h"
-#include "cli/gang_session.h"
 #include "cli/image_file.h"
-#include "cli/lot_summary.h"
 #include "cli/progress.h"
-#include "cli/run_record.h"
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
 #include "files/file_errors.h"
 #include "link/families.h"
+#include "platform/console.h"
+#include "platform/stop_signals.h"
 #include "session/adapter.h"
-#include "signals/stop_signals.h"
+#include "session/exit_status.h"
+#include "session/gang_run.h"
+#include "session/gang_session.h"
+#include "session/lot_summary.h"
+#include "session/run_record.h"
+#include "session/sim/simulated_adapter.h"
 #include "texts/result_text.h"
 
 #include <QCoreApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <memory>
-#include <poll.h>
-#include <unistd.h>
 
 namespace gang::cli {
+
+using session::TRunRecord;
+using session::TStep;
 
 namespace {
 
@@ -85,15 +87,8 @@ std::vector<TStep> Steps_Of(const TCliOptions& options)
     switch (options.Command) {
     case TCommand::Blank:
         return {TStep::Blank};
-    case TCommand::Program: {
-        std::vector<TStep> steps;
-        if (options.Blank_First)
-            steps.push_back(TStep::Blank);
-        steps.push_back(TStep::Program);
-        if (!options.No_Verify)
-            steps.push_back(TStep::Verify);
-        return steps;
-    }
+    case TCommand::Program:
+        return session::Program_Steps(options.Blank_First, !options.No_Verify);
     case TCommand::Verify:
         return {TStep::Verify};
     case TCommand::Read:
@@ -107,29 +102,53 @@ TProgressMode Progress_Mode(const TCliOptions& options)
 {
     if (options.Quiet)
         return TProgressMode::Quiet;
-    return ::isatty(STDERR_FILENO) ? TProgressMode::Terminal : TProgressMode::Lines;
+    return Stderr_Is_Terminal() ? TProgressMode::Terminal : TProgressMode::Lines;
 }
+
+// The session with the command line's host and report: the host's timer
+// ticks reach the session's link, the report reads the gang's state.
+struct TCliSession {
+    TCliSession(IPort& port, TBuffer& buffer, TProgress& progress)
+        : Report(progress), Host([this] { Session.Timer_Tick(); }),
+          Session(port, Host, Report, buffer)
+    {
+        Report.Failed = [this](int socket) { return Session.Result(socket).Failed(); };
+    }
+    TCliReport Report;
+    TCliHost Host;
+    session::TGangSession Session;
+};
+
+// The progress line follows the steps of a run.
+class TStep_Progress : public session::IRun_Progress {
+public:
+    explicit TStep_Progress(TProgress& progress) : Progress(progress) {}
+    void Step_Begins(TStep step, int32_t end_of_range, int gang) override
+    {
+        Progress.Begin(session::Step_Name(step), end_of_range, gang);
+    }
+    void Step_Ends() override { Progress.Finish(); }
+
+private:
+    TProgress& Progress;
+};
 
 // One line of the operator's answer from standard input, a terminal or a
 // pipe.  The event loop runs meanwhile, so a stop signal ends the wait:
 // false then, and at the end of the input.
-bool Read_Answer(TGangSession& session, std::string& answer)
+bool Read_Answer(const session::TGangSession& session, std::string& answer)
 {
     constexpr int Poll_Ms = 50;
     answer.clear();
     while (!session.Stopped()) {
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        const int ready = ::poll(&input, 1, Poll_Ms);
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (ready < 0 && errno != EINTR)
-            return false;
-        if (ready <= 0)
-            continue;
         char c = 0;
-        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
-        if (n < 0 && errno == EINTR)
+        const TInput input = Read_Input_Byte(Poll_Ms, c);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (input == TInput::Failed)
+            return false;
+        if (input == TInput::Nothing_Yet)
             continue;
-        if (n <= 0)
+        if (input == TInput::End)
             return !answer.empty();
         if (c == '\n')
             return true;
@@ -140,22 +159,27 @@ bool Read_Answer(TGangSession& session, std::string& answer)
 
 class TAdapterRun {
 public:
-    TAdapterRun(const TCliOptions& options, TBuffer& buffer)
-        : Options(options), Buffer(buffer), Progress(Progress_Mode(options), stderr)
+    TAdapterRun(const TCliOptions& options, const session::TPortRequest& port, TBuffer& buffer)
+        : Options(options), Port(port), Buffer(buffer), Progress(Progress_Mode(options), stderr),
+          Step_Progress(Progress)
     {
     }
 
-    int Run(std::optional<TFileRecord> file, std::optional<uint16_t> checksum);
+    int Run(std::optional<session::TFileRecord> file, std::optional<uint16_t> checksum);
 
 private:
     int Search_And_Work(session::TAdapter& adapter);
-    // The steps once over the gang, into Record; true when every socket
-    // passed.  station: the sockets' lines in the station's form.
-    bool Work_Once(TGangSession& session, const std::vector<TStep>& steps, int gang, bool station);
-    // The production station: Work_Once per Enter until q, the end of the
-    // input or a stop.
-    int Station(TGangSession& session, session::TAdapter& adapter, const std::vector<TStep>& steps);
+    // The sockets' lines of a run in its record; station: in the station's
+    // form.
+    void Print_Sockets(const TRunRecord& record, bool station) const;
+    // The production station: a run per Enter until q, the end of the input
+    // or a stop.
+    int Station(TCliSession& cli, session::TAdapter& adapter, const std::vector<TStep>& steps);
     void Finish_Record(int status);
+    session::TPassed_Text Passed_Text(const TCliReport& report) const
+    {
+        return [&report](int socket) { return report.Text[socket]; };
+    }
     // The type has a write protection the program run deals with.
     bool Protectable() const
     {
@@ -164,12 +188,14 @@ private:
     }
 
     const TCliOptions& Options;
+    const session::TPortRequest& Port;
     TBuffer& Buffer;
     TProgress Progress;
+    TStep_Progress Step_Progress;
     TRunRecord Record;
 };
 
-int TAdapterRun::Run(std::optional<TFileRecord> file, std::optional<uint16_t> checksum)
+int TAdapterRun::Run(std::optional<session::TFileRecord> file, std::optional<uint16_t> checksum)
 {
     Record.Start = QDateTime::currentDateTimeUtc();
     Record.Command = Options.Command_Name;
@@ -182,9 +208,11 @@ int TAdapterRun::Run(std::optional<TFileRecord> file, std::optional<uint16_t> ch
     }
 
     std::string error;
-    const std::unique_ptr<session::TAdapter> adapter =
-        Options.Sim ? session::TAdapter::Simulated(Options.Sim_Options, error)
-                    : session::TAdapter::Hardware(Options.Port, error);
+    std::unique_ptr<session::TAdapter> adapter;
+    if (Options.Sim)
+        adapter = session::TSimulatedAdapter::Make(Options.Sim_Options, error);
+    else
+        adapter = session::TAdapter::Hardware(Port, error);
     if (!adapter) {
         Print_Error(error);
         return Exit_Usage;
@@ -202,7 +230,8 @@ int TAdapterRun::Run(std::optional<TFileRecord> file, std::optional<uint16_t> ch
 
 int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
 {
-    TGangSession session(adapter.Port(), Buffer, Progress);
+    TCliSession cli(adapter.Port(), Buffer, Progress);
+    session::TGangSession& session = cli.Session;
     QObject signal_owner;
     Install_Stop_Signals(&signal_owner, [&session](int) { session.Stop(); });
 
@@ -211,7 +240,7 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
     const bool pulses =
         std::find(steps.begin(), steps.end(), TStep::Program) != steps.end() || detect;
     if (!session.Find_Adapter(adapter.Chosen(), pulses)) {
-        for (const std::string& text : session.Report.Log)
+        for (const std::string& text : cli.Report.Log)
             if (detect && !Options.Quiet)
                 std::cerr << text << "\n";
         for (uint16_t base : session.Ports_In_Use())
@@ -223,7 +252,7 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
         Record.Adapter = IntToHex(session.Base(), 4);
     if (detect) {
         if (!Options.Quiet) {
-            for (const std::string& text : session.Report.Log)
+            for (const std::string& text : cli.Report.Log)
                 std::cerr << text << "\n";
             std::cout << "The Tarvik Programmer was Found at " << IntToHex(session.Base(), 4)
                       << "\npulse unit " << session.Pulse_Unit() << "\n";
@@ -234,23 +263,26 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
 
     const int gang = Options.Command == TCommand::Read ? 1 : Options.Gang;
     Record.Gang = gang;
+    cli.Report.Gang = gang;
     session.Choose(*Options.Type, gang, Options.Vpp_Code);
     session.Protection(Options.Sdp);
     if (Protectable() && Options.Command == TCommand::Program)
         Record.Sdp = Sdp_Mode_Name(Options.Sdp);
     if (Options.Station)
-        return Station(session, adapter, steps);
-    const bool all_passed = Work_Once(session, steps, gang, false);
+        return Station(cli, adapter, steps);
+    const bool all_passed = session::Run_Steps(session, steps, Buffer.End_Of_Eprom, Step_Progress,
+                                               Passed_Text(cli.Report), Record);
+    Print_Sockets(Record, false);
     session.Rest();
     if (session.Stopped()) {
         Print_Error("stopped");
         return Exit_Stopped;
     }
-    if (Options.Command == TCommand::Read && !session.Stopped()) {
+    if (Options.Command == TCommand::Read) {
         const auto format = Resolve_Format(Options, false);
         if (!File_Action([&] { Save_Image(Options.File, *format, Buffer); }))
             return Exit_File_Error;
-        Record.File = Describe_File(Options.File, Format_Name(*format));
+        Record.File = session::Describe_File(Options.File, Format_Name(*format));
         if (!Options.Quiet)
             std::cout << "CheckSum="
                       << IntToHex(Buffer_Check_Sum(Buffer, 0, Buffer.End_Of_Eprom), 4) << "\n";
@@ -258,103 +290,96 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
     return all_passed ? Exit_Passed : Exit_Socket_Failed;
 }
 
-bool TAdapterRun::Work_Once(TGangSession& session, const std::vector<TStep>& steps, int gang,
-                            bool station)
+void TAdapterRun::Print_Sockets(const TRunRecord& record, bool station) const
 {
-    for (TStep step : steps) {
-        if (session.Stopped())
-            break;
-        Progress.Begin(Step_Name(step), Buffer.End_Of_Eprom, gang);
-        const auto started = std::chrono::steady_clock::now();
-        session.Run(step);
-        Progress.Finish();
-        Record.Steps.push_back(
-            {Step_Name(step),
-             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
-    }
     const TFamily* family = Family_Row(Options.Type->Family);
-    bool all_passed = true;
-    for (int s = 1; s <= gang; ++s) {
-        const TSocketState& state = session.Report.Sockets[s];
-        TSocketRecord socket{s, !state.Failed() && !session.Stopped(), state.Text, std::nullopt};
-        if (state.Failed())
-            socket.Failure = state.Result;
-        all_passed = all_passed && !state.Failed();
-        Record.Sockets.push_back(socket);
-        std::string line = state.Failed() ? Socket_Result_Detail(s, state.Result) : state.Text;
+    for (const session::TSocketRecord& socket : record.Sockets) {
+        const int s = socket.Socket;
+        const bool failed = socket.Failure && socket.Failure->Failed();
+        std::string line = socket.Failure ? Socket_Result_Detail(s, *socket.Failure) : socket.Result;
         if (station) // "2 FAIL Not Programmed at 0100: expected A5, read AD"
-            line = std::to_string(s) + (state.Failed() ? " FAIL " + line.substr(2) : " PASS");
+            line = std::to_string(s) + (socket.Passed ? " PASS"
+                                        : failed      ? " FAIL " + line.substr(2)
+                                                      : " " + line.substr(2));
         if (!Options.Quiet || station)
             std::cout << line << "\n";
-        else if (state.Failed())
+        else if (failed)
             std::cerr << line << "\n";
         // A protected chip ignores every write: its very first page fails.
-        if (Protectable() && Options.Sdp == TSdp_Mode::Keep &&
-            state.Result.Kind == TResult_Kind::Not_Programmed &&
-            state.Result.Address < family->Address_Step)
+        if (failed && Protectable() && Options.Sdp == TSdp_Mode::Keep &&
+            socket.Failure->Kind == TResult_Kind::Not_Programmed &&
+            socket.Failure->Address < family->Address_Step)
             std::cerr << "socket " << s
                       << ": no write took: is the chip protected? try --sdp unlock\n";
     }
-    Record.Stopped = session.Stopped();
-    return all_passed;
 }
 
-int TAdapterRun::Station(TGangSession& session, session::TAdapter& adapter,
+int TAdapterRun::Station(TCliSession& cli, session::TAdapter& adapter,
                          const std::vector<TStep>& steps)
 {
-    const TRunRecord lot_record = Record;
-    TLotSummary lot;
-    bool every_chip_passed = true;
-    for (int sequence = 1;; ++sequence) {
-        std::cerr << "Lot " << Options.Lot << ", run " << sequence << ": insert " << Options.Gang
-                  << " x " << Options.Type->Type_Name << " and press Enter (q to finish)"
-                  << std::endl;
+    session::TGangSession& session = cli.Session;
+    TRunRecord lot_record = Record;
+    lot_record.Lot = Options.Lot;
+    session::TStation station(session, adapter, *Options.Type, steps, lot_record, Options.Report);
+    for (;;) {
+        std::cerr << "Lot " << Options.Lot << ", run " << station.Runs() + 1 << ": insert "
+                  << Options.Gang << " x " << Options.Type->Type_Name
+                  << " and press Enter (q to finish)" << std::endl;
         std::string answer;
         if (!Read_Answer(session, answer) || answer == "q")
             break;
-        adapter.Refill(*Options.Type);
-        session.New_Run();
-        Record = lot_record;
-        Record.Lot = Options.Lot;
-        Record.Sequence = sequence;
-        Record.Start = QDateTime::currentDateTimeUtc();
-        const bool passed = Work_Once(session, steps, Options.Gang, true);
-        every_chip_passed = every_chip_passed && passed;
-        const int status =
-            session.Stopped() ? Exit_Stopped : (passed ? Exit_Passed : Exit_Socket_Failed);
-        Finish_Record(status);
-        lot.Add(QJsonDocument::fromJson(QByteArray::fromStdString(Record_Line(Record))).object());
-        std::cout << Tally_Line(lot.Tallies().back()) << std::endl;
+        const TRunRecord& record =
+            station.Run_Next(Buffer.End_Of_Eprom, Step_Progress, Passed_Text(cli.Report));
+        Print_Sockets(record, true);
+        if (!station.Append_Error.empty())
+            Print_Error(Options.Report + ": " + station.Append_Error);
+        std::cout << session::Tally_Line(station.Lot().Tallies().back()) << std::endl;
         if (session.Stopped())
             break;
     }
     session.Rest();
-    for (const TLotTally& tally : lot.Tallies())
-        std::cout << Summary_Text(tally);
-    if (session.Stopped() && Record.Stopped) {
+    for (const session::TLotTally& tally : station.Lot().Tallies())
+        std::cout << session::Summary_Text(tally);
+    if (session.Stopped() && station.Runs() > 0 && station.Last().Stopped) {
         Print_Error("stopped");
         return Exit_Stopped;
     }
-    return every_chip_passed ? Exit_Passed : Exit_Socket_Failed;
+    return station.Every_Chip_Passed() ? Exit_Passed : Exit_Socket_Failed;
 }
 
 void TAdapterRun::Finish_Record(int status)
 {
-    Record.Exit_Status = status;
-    Record.End = QDateTime::currentDateTimeUtc();
-    if (Options.Report.empty() || Options.Command == TCommand::Detect)
-        return;
+    const bool detect = Options.Command == TCommand::Detect;
     std::string error;
-    if (!Append_Record(Options.Report, Record, error)) {
+    if (!session::Finish_Record(Record, status, detect ? "" : Options.Report, error))
         Print_Error(Options.Report + ": " + error);
-        if (status == Exit_Passed)
-            Record.Exit_Status = Exit_File_Error;
+}
+
+int Run_Summary(const std::string& path, const std::string& only_lot)
+{
+    session::TLotSummary summary;
+    summary.Only_Lot = only_lot;
+    std::vector<int> unreadable;
+    std::string error;
+    if (!session::Read_Records(path, summary, unreadable, error)) {
+        Print_Error(path + ": " + error);
+        return Exit_File_Error;
     }
+    for (const session::TLotTally& tally : summary.Tallies())
+        std::cout << session::Summary_Text(tally);
+    if (!unreadable.empty()) {
+        std::cout << unreadable.size() << (unreadable.size() == 1 ? " record" : " records")
+                  << " not read, line";
+        for (int n : unreadable)
+            std::cout << " " << n;
+        std::cout << "\n";
+    }
+    return Exit_Passed;
 }
 
 } // namespace
 
-int Run_Cli(const TCliOptions& options)
+int Run_Cli(const TCliOptions& options, const session::TPortRequest& port)
 {
     if (options.Command == TCommand::Types)
         return Print_Types();
@@ -368,7 +393,7 @@ int Run_Cli(const TCliOptions& options)
     const bool reads_file = options.Command == TCommand::Program ||
                             options.Command == TCommand::Verify ||
                             options.Command == TCommand::Checksum;
-    std::optional<TFileRecord> file;
+    std::optional<session::TFileRecord> file;
     std::optional<uint16_t> checksum;
     if (options.Command == TCommand::Read && !Resolve_Format(options, false)) {
         Print_Error("cannot tell the format of " + options.File + ": give --format");
@@ -379,13 +404,13 @@ int Run_Cli(const TCliOptions& options)
         if (!File_Action([&] { Load_Image(options.File, format, buffer); }))
             return Exit_File_Error;
         checksum = Buffer_Check_Sum(buffer, 0, buffer.End_Of_Eprom);
-        file = Describe_File(options.File, Format_Name(format));
+        file = session::Describe_File(options.File, Format_Name(format));
     }
     if (options.Command == TCommand::Checksum) {
         std::cout << "CheckSum=" << IntToHex(*checksum, 4) << "\n";
         return Exit_Passed;
     }
-    TAdapterRun run(options, buffer);
+    TAdapterRun run(options, port, buffer);
     return run.Run(std::move(file), checksum);
 }
 

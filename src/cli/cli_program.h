@@ -3,9 +3,11 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "session/port_request.h"
 
 namespace gang::cli {
 
-int Run_Cli(const TCliOptions& options);
+// port: the adapter the command line asked for, read once at start-up.
+int Run_Cli(const TCliOptions& options, const session::TPortRequest& port);
 
 } // namespace gang::cli

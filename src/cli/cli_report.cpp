@@ -1,7 +1,5 @@
 #include "cli/cli_report.h"
 
-#include "texts/result_text.h"
-
 #include <QCoreApplication>
 
 namespace gang::cli {
@@ -27,7 +25,7 @@ std::vector<bool> TCliReport::Failed_Flags() const
 {
     std::vector<bool> failed;
     for (int s = 1; s <= Gang; ++s)
-        failed.push_back(Sockets[s].Failed());
+        failed.push_back(Failed && Failed(s));
     return failed;
 }
 
@@ -40,17 +38,14 @@ void TCliReport::Counter(int32_t address)
 
 void TCliReport::Socket_Text(int socket, const std::string& text)
 {
-    // A socket that failed an earlier step keeps its failure.
-    if (Is_Socket(socket) && !Sockets[socket].Failed())
-        Sockets[socket].Text = Trimmed(text);
+    if (Is_Socket(socket))
+        Text[socket] = Trimmed(text);
 }
 
-void TCliReport::Socket_Failed(int socket, const TSocket_Result& result)
+void TCliReport::Socket_Failed(int socket, const TSocket_Result& /*result*/)
 {
-    if (!Is_Socket(socket))
-        return;
-    Sockets[socket] = {Socket_Result_Text(socket, result), result};
-    Progress.Update(Address, Failed_Flags());
+    if (Is_Socket(socket))
+        Progress.Update(Address, Failed_Flags());
 }
 
 void TCliReport::Operation(const std::string&) {}

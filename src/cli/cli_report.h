@@ -1,7 +1,7 @@
 // What the link and the device work tell the user, as a command line shows
-// it: the counter and the sockets' states feed the progress line, each
-// socket's text and first failing address are kept for the results and the
-// run record, the search's log lines are kept for detect.
+// it: the counter and the sockets' results feed the progress line, each
+// socket's text at the start of a step is kept (the text of a socket that
+// passes), the search's log lines are kept for detect.
 //
 // The counter also pumps the event loop once: the blank check, verify and
 // read loops pump no messages of their own, and a stop signal (delivered as
@@ -14,16 +14,11 @@
 #include "link/report.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace gang::cli {
-
-struct TSocketState {
-    std::string Text;      // the window's text, trailing blanks removed
-    TSocket_Result Result; // the first failure in any step of the run
-    bool Failed() const { return Result.Failed(); }
-};
 
 class TCliReport : public IReport {
 public:
@@ -35,15 +30,18 @@ public:
     void Operation(const std::string& line) override;
     void Log_Line(const std::string& line) override;
 
-    // Index 1..5.
-    TSocketState Sockets[6];
+    // The text each socket (1..5) was given at the start of the last step,
+    // trailing blanks removed ("1-Programmed OK").
+    std::string Text[6];
     std::vector<std::string> Log;
 
-    // The gang's failed flags, for the progress line.
-    std::vector<bool> Failed_Flags() const;
+    // Whether socket k (1..gang) has failed, read from the session's gang
+    // state, for the progress line.
+    std::function<bool(int socket)> Failed;
     int Gang = 1;
 
 private:
+    std::vector<bool> Failed_Flags() const;
     TProgress& Progress;
     int32_t Address = 0;
 };

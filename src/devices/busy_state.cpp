@@ -24,7 +24,7 @@ void TDeviceWork::End_Func()
 
 void TDeviceWork::Quit_Func_ButClick()
 {
-    Link.Quit_Flag = Stop_Request;
+    Link.Request_Stop();
 }
 
 } // namespace gang

@@ -75,7 +75,7 @@ public:
     static constexpr const char* No_Device_Text = "No Device Was Selected.";
     static constexpr const char* Not_Found_Text = "The Tarvik Programmer was Not Found.";
     // Quit_Flag value of a stop request (stop button or window close).
-    static constexpr int32_t Stop_Request = 5;
+    static constexpr int32_t Stop_Request = TLink::Stop_Request;
     // One type row's setter: caption, End_Of_Eprom, family and, where the row
     // has one, the voltage code.
     void Apply_Type(const TDeviceType& type);
@@ -97,7 +97,6 @@ private:
     void Show_Socket_Texts(const char* text_after_digit);
     // True (after telling the user) when no device type has been chosen.
     bool Refuse_Without_Device();
-    bool Run_Ended() const;
     // The blank-check and verify loop: a socket fails with that kind when
     // the byte read differs from expected(Buffer byte).
     void Read_Gang(uint8_t (*expected)(uint8_t buffer_byte), TResult_Kind failure);

@@ -45,30 +45,16 @@ bool TDeviceWork::Refuse_Without_Device()
     return true;
 }
 
-bool TDeviceWork::Run_Ended() const
-{
-    return Link.Quit_Flag > 0 || Link.Gang_Mask == 0;
-}
-
 void TDeviceWork::Read_Gang(uint8_t (*expected)(uint8_t buffer_byte), TResult_Kind failure)
 {
-    const int32_t gang = std::min(Selection.Gang_Size, Max_Gang_Size);
-    do {
-        Link.Set_Address();
-        const uint8_t buffer_byte = Buffer.Data[static_cast<std::size_t>(Link.Cur_Add)];
-        for (int32_t s = 1; s <= gang; ++s) {
-            Link.Cur_Socket = s;
-            if (Link.Socket_Fail[s] != 0)
-                continue;
-            Link.Read_Socket();
-            const uint8_t wanted = expected(buffer_byte);
-            if (Link.Read_Value != wanted) {
-                Link.Note_Miss(Link.Cur_Add, wanted);
-                Link.Mark_Socket_Failed(failure);
-            }
+    Link.Gang_Loop(1, [this, expected, failure] {
+        Link.Read_Socket();
+        const uint8_t wanted = expected(Buffer.Data[static_cast<std::size_t>(Link.Cur_Add)]);
+        if (Link.Read_Value != wanted) {
+            Link.Note_Miss(Link.Cur_Add, wanted);
+            Link.Mark_Socket_Failed(failure);
         }
-        Link.Next_Address();
-    } while (!Run_Ended());
+    });
 }
 
 void TDeviceWork::Blank_ChkClick()
@@ -125,7 +111,7 @@ void TDeviceWork::Move_EpromClick()
     Report.Operation(Move_Line);
     Link.Read_Config();
     // Only socket 1 is copied, whatever the gang size.
-    Link.Cur_Socket = 1;
+    Link.Use_Socket(1);
     do {
         Link.Set_Address();
         Link.Read_Socket();

@@ -1,6 +1,7 @@
 // Binary files: the plain image of Buffer addresses 0 to End_Of_Eprom.
 #include "files/file_commands.h"
-#include "files/posix_file.h"
+#include "files/file_errors.h"
+#include "platform/system_file.h"
 
 #include <algorithm>
 
@@ -19,18 +20,22 @@ std::size_t Range_Bytes(const TBuffer& buffer)
 
 void Load_Binary_File(const std::string& path, TBuffer& buffer)
 {
-    TPosixFile file = TPosixFile::Open_For_Reading(path);
-    // A shorter file is the ordinary case: it fills only the start of the
-    // range, and the rest of the Buffer keeps its bytes.
-    file.Read(buffer.Data.data(), Range_Bytes(buffer));
-    file.Close();
+    With_File_Errors([&] {
+        TSystemFile file = TSystemFile::Open_For_Reading(path);
+        // A shorter file is the ordinary case: it fills only the start of the
+        // range, and the rest of the Buffer keeps its bytes.
+        file.Read(buffer.Data.data(), Range_Bytes(buffer));
+        file.Close();
+    });
 }
 
 void Save_Binary_File(const std::string& path, const TBuffer& buffer)
 {
-    TPosixFile file = TPosixFile::Create_For_Writing(path);
-    file.Write(buffer.Data.data(), Range_Bytes(buffer));
-    file.Close();
+    With_File_Errors([&] {
+        TSystemFile file = TSystemFile::Create_For_Writing(path);
+        file.Write(buffer.Data.data(), Range_Bytes(buffer));
+        file.Close();
+    });
 }
 
 } // namespace gang

@@ -98,4 +98,11 @@ EConvertError::EConvertError(const std::string& group_with_dollar)
 {
 }
 
+void Raise_File_Error(const ESystemError& error)
+{
+    if (error.Code == ESystemError::Not_A_Regular_File)
+        throw EInOutError(io_code::File_Access_Denied);
+    throw EInOutError(In_Out_Error_Code(error.Code));
+}
+
 } // namespace gang

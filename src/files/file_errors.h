@@ -2,6 +2,8 @@
 // them.  The window shows Message() in its error box with a full stop added.
 #pragma once
 
+#include "platform/system_file.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -42,6 +44,20 @@ std::string In_Out_Error_Message(int code);
 // numbers are table codes (ESRCH, ENETDOWN, ENETUNREACH, EISCONN) are
 // reported as 162 as well.
 int In_Out_Error_Code(int posix_errno);
+
+// The file error a failed system call means for the user.
+[[noreturn]] void Raise_File_Error(const ESystemError& error);
+
+// Runs a file operation on system files, their failures raised as file
+// errors.
+template <typename TAction> void With_File_Errors(TAction action)
+{
+    try {
+        action();
+    } catch (const ESystemError& error) {
+        Raise_File_Error(error);
+    }
+}
 
 // Raised by every failing file operation.
 class EInOutError : public std::runtime_error {

@@ -1,5 +1,5 @@
 // The programmer link: everything between the program and the gang adapter on
-// the parallel port.  One instance per program (owned by the main window); it
+// the parallel port.  One instance per program (owned by the front end); it
 // holds the link's program-wide state as plain members and offers the small
 // argument-less routines that act on it.  The routines are implemented one
 // concern per file:
@@ -12,7 +12,8 @@
 //   voltage.cpp       Set_Vpp
 //   socket.cpp        Reset_Link, Read_Config, Prog_Config, Apply_Config,
 //                     Select_Socket, Set_Address, Read_Socket,
-//                     Mark_Socket_Failed, Next_Address
+//                     Mark_Socket_Failed, Next_Address, the gang loop
+//   gang_state.cpp    each socket's part and result (gang_state.h)
 //   programming.cpp   Program_Range, Prog_Pulse, Prog_Byte, EE_Write_Byte,
 //                     EE_Write_Page
 //   protection.cpp    EE_Unlock, EE_Lock, Protect_Gang
@@ -26,6 +27,7 @@
 
 #include "core/buffer.h"
 #include "link/families.h"
+#include "link/gang_state.h"
 #include "link/host.h"
 #include "link/port.h"
 #include "link/report.h"
@@ -110,12 +112,44 @@ public:
     // socket failed.
     void Note_Miss(int32_t address, uint8_t expected);
     TSocket_Result Miss;
-    // Socket k (1-5) sits out every operation until the results are cleared:
-    // its result reads Left_Out.  For a front end that runs several steps on
-    // one gang, where a socket that failed one step takes no further part.
-    void Leave_Out(int32_t socket);
-    void Clear_Results();
     void Next_Address();
+    // The gang loop of blank check, verify and program: for each address
+    // from Cur_Add, Set_Address, then socket_step for each socket of the
+    // gang still taking part (Cur_Socket set to it), then Cur_Add on by
+    // address_step; until the range ends, a stop is requested or no socket
+    // is left.  A socket still taking part when a stop cut the range short
+    // reads Stopped.
+    template <typename TSocket_Step>
+    void Gang_Loop(int32_t address_step, TSocket_Step&& socket_step)
+    {
+        do {
+            Set_Address();
+            For_Each_Socket(socket_step);
+            Cur_Add = Cur_Add + (address_step - 1);
+            Next_Address();
+        } while (!(Quit_Flag > 0 || Gang_Mask() == 0));
+        End_Gang_Loop();
+    }
+    // For socket k = 1 to the gang size: Cur_Socket <- k, and socket_step
+    // when socket k still takes part.
+    template <typename TSocket_Step> void For_Each_Socket(TSocket_Step&& socket_step)
+    {
+        for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k) {
+            Cur_Socket = k;
+            if (Gang.Taking_Part(k))
+                socket_step();
+        }
+    }
+    // The move command's one socket.
+    void Use_Socket(int32_t socket) { Cur_Socket = socket; }
+    // The stop button: the operation in hand ends after its address.
+    void Request_Stop();
+    // Quit_Flag value of a stop request (stop button or window close).
+    static constexpr int32_t Stop_Request = 5;
+    // A close: the stop, any timer wait ended, and no port enabled again.
+    void Request_Close();
+    // The user named one port for the search (--port).
+    void Choose_Port(std::optional<uint16_t> base) { Chosen_Port = base; }
 
     // ---- Programming algorithms ---------------------------------------------
     void Program_Range();
@@ -185,10 +219,6 @@ public:
     int32_t Cur_Socket = 0;
     uint32_t Cur_Socket_Val = 0;
     uint32_t Cur_Vpp_Val = 0;
-    int32_t Socket_Fail[6] = {0, 0, 0, 0, 0, 0}; // index 1..5
-    // Each socket's result in the operation in hand (index 1..5).
-    TSocket_Result Results[6];
-    int32_t Gang_Mask = 0;
     uint16_t Last_Hi = 0;
     uint16_t Hi_Value = 0;
 
@@ -202,9 +232,22 @@ public:
     int32_t Gang_Size() const { return Selection.Gang_Size; }
     // The search's verdict, told to the front end.
     void Set_Found(bool found);
-    // Socket_Fail and the results cleared and Gang_Mask full for the chosen
-    // gang, less the sockets left out.
+    // Every socket of the chosen gang takes part (TGangState::Begin).
     void Clear_Socket_Fails();
+
+    // ---- The gang's state ---------------------------------------------------
+    const TGangState& Gang_State() const { return Gang; }
+    // Bit k-1 set while socket k is still good in the operation.
+    int32_t Gang_Mask() const { return Gang.Mask(); }
+    // Socket k (1-5) failed earlier in the operation and is skipped.
+    bool Socket_Fail(int32_t socket) const { return !Gang.Taking_Part(socket); }
+    // A new gang in the sockets, run through several steps: a socket that
+    // fails one step sits out the later ones.
+    void New_Run() { Gang.New_Run(); }
+    // The run ended before its steps were done: each socket that has not
+    // failed reads Stopped (with no address where a stop between steps left
+    // none).
+    void Stop_Run() { Gang.Stop_Remaining(-1); }
 
     // The port, seen by port access and the search (Access) and by the bus
     // routines (Registers).
@@ -216,6 +259,10 @@ public:
     TBuffer& Buffer;
 
 private:
+    TGangState Gang;
+    // After a gang loop: the sockets left when a stop cut the range short
+    // read Stopped.
+    void End_Gang_Loop();
     // One latch write: Latch_Byte on the data register, then the select code
     // strobed on the control register.
     void Write_Latch(uint8_t select);

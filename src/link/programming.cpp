@@ -47,28 +47,20 @@ void TLink::Program_Range()
 {
     const TFamily* family = Family_Row(Family());
     if (family == nullptr) {
-        Gang_Mask = 0; // no algorithm exists without a device type
+        Gang.Drop_All(); // no algorithm exists without a device type
         return;
     }
     TRun_Priority priority(Host);
     Prog_Config();
     if (family->Unlock != nullptr && Selection.Sdp != TSdp_Mode::Keep)
         Protect_Gang(family->Unlock);
-    do {
-        Set_Address();
-        for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k) {
-            Cur_Socket = k;
-            if (Socket_Fail[k] != 0)
-                continue;
-            Select_Socket();
-            (this->*family->Write)();
-            if (Prog_Ok == 0)
-                Mark_Socket_Failed(TResult_Kind::Not_Programmed);
-        }
-        Cur_Add = Cur_Add + (family->Address_Step - 1);
-        Next_Address();
-    } while (!(Quit_Flag > 0 || Gang_Mask == 0));
-    if (family->Lock != nullptr && Selection.Sdp == TSdp_Mode::Lock && Gang_Mask != 0)
+    Gang_Loop(family->Address_Step, [this, family] {
+        Select_Socket();
+        (this->*family->Write)();
+        if (Prog_Ok == 0)
+            Mark_Socket_Failed(TResult_Kind::Not_Programmed);
+    });
+    if (family->Lock != nullptr && Selection.Sdp == TSdp_Mode::Lock && Gang_Mask() != 0)
         Protect_Gang(family->Lock);
     // All sockets deselected.
     Latch(Socket_Latch, Fam_Socket);

@@ -72,13 +72,10 @@ void TLink::Protect_Gang(void (TLink::*sequence)())
 {
     if (!Port_Open)
         return; // released under a closing window: nothing to send, nothing to wait for
-    for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k) {
-        Cur_Socket = k;
-        if (Socket_Fail[k] != 0)
-            continue;
+    For_Each_Socket([this, sequence] {
         Select_Socket();
         (this->*sequence)();
-    }
+    });
     Latch(Socket_Latch, Fam_Socket);
     Latch(Vpp_Latch, Fam_Vpp);
     // The high latch now holds a command address: the next Set_Address

@@ -32,19 +32,22 @@ enum class TResult_Kind {
     Not_Blank,      // a byte read back is not FF
     Not_Programmed, // a byte did not take after the algorithm's last try
     Not_Verified,   // a byte differs from the Buffer
-    Left_Out,       // sat out the operation: it failed an earlier step
+    Stopped,        // the work ended before the socket's step was done
 };
 
 // A socket's result: its kind and, when it failed, where and how: the
 // device address, the Buffer's (or the erased) byte expected there and the
-// byte read.  For a page, the first byte of it that differed.
+// byte read.  For a page, the first byte of it that differed.  A stopped
+// socket has the first address not worked on.
 struct TSocket_Result {
     TResult_Kind Kind = TResult_Kind::Passed;
     int32_t Address = -1;
     uint8_t Expected = 0;
     uint8_t Actual = 0;
 
-    bool Failed() const { return Kind != TResult_Kind::Passed; }
+    bool Passed() const { return Kind == TResult_Kind::Passed; }
+    // A stopped socket neither passed nor failed.
+    bool Failed() const { return !Passed() && Kind != TResult_Kind::Stopped; }
 };
 
 class IReport {

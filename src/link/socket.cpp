@@ -27,12 +27,13 @@ void TLink::Reset_Link()
 }
 
 // With no device type chosen (family 0, or the unused 7) there is no
-// configuration: no latch is written, and Gang_Mask 0 ends any gang loop.
+// configuration: no latch is written, and no socket takes part, which ends
+// any gang loop.
 void TLink::Read_Config()
 {
     const TFamily* family = Family_Row(Family());
     if (family == nullptr) {
-        Gang_Mask = 0;
+        Gang.Drop_All();
         return;
     }
     Fam_Hi = family->Config.Read_Hi;
@@ -45,7 +46,7 @@ void TLink::Prog_Config()
 {
     const TFamily* family = Family_Row(Family());
     if (family == nullptr) {
-        Gang_Mask = 0;
+        Gang.Drop_All();
         return;
     }
     Latch(latch::Add_Lo_Latch, latch::Add_Lo_Prog_Setup);
@@ -73,31 +74,7 @@ void TLink::Apply_Config()
 
 void TLink::Clear_Socket_Fails()
 {
-    for (int32_t k = 1; k <= Max_Gang_Size; ++k)
-        if (Results[k].Kind != TResult_Kind::Left_Out)
-            Results[k] = {};
-    for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k)
-        Socket_Fail[k] = 0;
-    if (const auto mask = Full_Gang_Mask(Gang_Size()))
-        Gang_Mask = *mask;
-    for (int32_t k = 1; k <= Gang_Size() && k <= Max_Gang_Size; ++k) {
-        if (Results[k].Kind == TResult_Kind::Left_Out) {
-            Socket_Fail[k] = 1;
-            Gang_Mask = Drop_From_Gang(Gang_Mask, k);
-        }
-    }
-}
-
-void TLink::Leave_Out(int32_t socket)
-{
-    if (socket >= 1 && socket <= Max_Gang_Size)
-        Results[socket] = {TResult_Kind::Left_Out};
-}
-
-void TLink::Clear_Results()
-{
-    for (TSocket_Result& result : Results)
-        result = {};
+    Gang.Begin(Gang_Size());
 }
 
 void TLink::Select_Socket()
@@ -146,11 +123,9 @@ void TLink::Mark_Socket_Failed(TResult_Kind kind)
 {
     if (Cur_Socket < 1 || Cur_Socket > Max_Gang_Size)
         return;
-    Socket_Fail[Cur_Socket] = 1;
-    Gang_Mask = Drop_From_Gang(Gang_Mask, Cur_Socket);
-    TSocket_Result& result = Results[Cur_Socket];
-    result = Miss;
+    TSocket_Result result = Miss;
     result.Kind = kind;
+    Gang.Fail(Cur_Socket, result);
     Report.Socket_Failed(Cur_Socket, result);
 }
 
@@ -159,6 +134,25 @@ void TLink::Next_Address()
     if (Cur_Add >= Buffer.End_Of_Eprom)
         Quit_Flag = Quit_Flag + 1;
     Cur_Add = Cur_Add + 1;
+}
+
+void TLink::End_Gang_Loop()
+{
+    // Next_Address has moved past the end of a range done in full.
+    if (Cur_Add <= Buffer.End_Of_Eprom)
+        Gang.Stop_Remaining(Cur_Add);
+}
+
+void TLink::Request_Stop()
+{
+    Quit_Flag = Stop_Request;
+}
+
+void TLink::Request_Close()
+{
+    Request_Stop();
+    Wait_Ms = 0;
+    Shutting_Down = true;
 }
 
 } // namespace gang

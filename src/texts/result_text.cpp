@@ -13,8 +13,8 @@ const char* Result_Kind_Text(TResult_Kind kind)
         return "Not Programmed";
     case TResult_Kind::Not_Verified:
         return "Didn't Verify";
-    case TResult_Kind::Left_Out:
-        return "Left Out";
+    case TResult_Kind::Stopped:
+        return "Stopped";
     case TResult_Kind::Passed:
         break;
     }
@@ -31,6 +31,8 @@ std::string Socket_Result_Detail(int socket, const TSocket_Result& result)
     std::string line = Socket_Result_Text(socket, result);
     if (result.Address < 0)
         return line;
+    if (result.Kind == TResult_Kind::Stopped) // nothing was checked there
+        return line + " at " + IntToHex(result.Address, 4);
     return line + " at " + IntToHex(result.Address, 4) + ": expected " +
            IntToHex(result.Expected, 2) + ", read " + IntToHex(result.Actual, 2);
 }

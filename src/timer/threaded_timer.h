@@ -16,6 +16,8 @@
 // must not be destroyed from inside its own OnTimer handler.
 #pragma once
 
+#include "platform/thread_priority.h"
+
 #include <QObject>
 
 #include <cstdint>
@@ -23,16 +25,6 @@
 #include <memory>
 
 namespace gang {
-
-enum class TThreadPriority {
-    tpIdle,
-    tpLowest,
-    tpLower,
-    tpNormal,
-    tpHigher,
-    tpHighest,
-    tpTimeCritical
-};
 
 class TTimerThread;
 

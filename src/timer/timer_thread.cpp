@@ -1,6 +1,6 @@
 #include "timer/timer_thread.h"
 
-#include "timer/thread_priority.h"
+#include "platform/thread_priority.h"
 
 #include <QCoreApplication>
 

@@ -6,7 +6,7 @@
 
 #include "core/form_model.h"
 #include "link/host.h"
-#include "timer/thread_priority.h"
+#include "platform/thread_priority.h"
 #include "ui/dialogs.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #include "ui/signal_ends.h"
 
-#include "signals/stop_signals.h"
+#include "platform/stop_signals.h"
 #include "ui/main_form.h"
 
 namespace gang {

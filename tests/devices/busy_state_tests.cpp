@@ -97,14 +97,18 @@ TEST(BusyState, StartSetsUpOnlyTheGangsSockets)
 {
     for (int gang = 0; gang <= 5; ++gang) {
         TSimRig rig;
-        rig.Sel.Gang_Size = gang;
-        rig.Link.Gang_Mask = 0x40; // a value no gang has
-        for (int s = 1; s <= 5; ++s)
-            rig.Link.Socket_Fail[s] = 1;
+        // Sockets 1 and 2 failed the operation before.
+        rig.Sel.Gang_Size = 2;
         rig.Work.Start_Func();
-        EXPECT_EQ(rig.Link.Gang_Mask, gang == 0 ? 0x40 : (1 << gang) - 1) << gang;
+        for (int s = 1; s <= 2; ++s) {
+            rig.Link.Cur_Socket = s;
+            rig.Link.Mark_Socket_Failed(TResult_Kind::Not_Blank);
+        }
+        rig.Sel.Gang_Size = gang;
+        rig.Work.Start_Func();
+        EXPECT_EQ(rig.Link.Gang_Mask(), gang == 0 ? 0 : (1 << gang) - 1) << gang;
         for (int s = 1; s <= 5; ++s)
-            EXPECT_EQ(rig.Link.Socket_Fail[s], s <= gang ? 0 : 1) << gang << "/" << s;
+            EXPECT_EQ(rig.Link.Socket_Fail(s), gang == 0 || s > gang) << gang << "/" << s;
     }
     EXPECT_EQ(Full_Gang_Mask(3), 0x07);
     EXPECT_FALSE(Full_Gang_Mask(6).has_value());

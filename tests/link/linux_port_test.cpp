@@ -2,7 +2,7 @@
 // <root>/proc/sys/dev/parport and its ppdev nodes under <root>/dev.  Nothing
 // here reaches a real port: every enable either meets a node that opens (a
 // plain file, whose claim fails) or runs without the rights to port I/O.
-#include "link/linux_port.h"
+#include "platform/posix/linux_port.h"
 
 #include <gtest/gtest.h>
 

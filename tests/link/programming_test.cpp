@@ -149,10 +149,10 @@ TEST(ProgramRange, ASocketThatFailsIsSkippedAndTheOthersFinish)
     };
     rig.Link.Program_Range();
     EXPECT_EQ(rig.Link.Cur_Add, 0x100);
-    EXPECT_EQ(rig.Link.Socket_Fail[2], 1);
-    EXPECT_EQ(rig.Link.Socket_Fail[1], 0);
-    EXPECT_EQ(rig.Link.Socket_Fail[3], 0);
-    EXPECT_EQ(rig.Link.Gang_Mask, 0x05);
+    EXPECT_TRUE(rig.Link.Socket_Fail(2));
+    EXPECT_FALSE(rig.Link.Socket_Fail(1));
+    EXPECT_FALSE(rig.Link.Socket_Fail(3));
+    EXPECT_EQ(rig.Link.Gang_Mask(), 0x05);
     EXPECT_EQ(rig.Form.Device_2.Caption(), "2-Not Programmed");
     // Ends with every socket deselected.
     const auto latches = Latches(rig.Port.Log, 0x378);
@@ -168,7 +168,7 @@ TEST(ProgramRange, AllSocketsFailingEndsAfterThatAddress)
     rig.Buffer[1] = 0x80;
     rig.Port.Next_Byte = [] { return uint8_t(0x00); };
     rig.Link.Program_Range();
-    EXPECT_EQ(rig.Link.Gang_Mask, 0);
+    EXPECT_EQ(rig.Link.Gang_Mask(), 0);
     EXPECT_EQ(rig.Link.Cur_Add, 2);
     EXPECT_EQ(rig.Link.Quit_Flag, 0);
 }
@@ -184,7 +184,7 @@ TEST(ProgramRange, AStopRequestEndsAfterTheAddressInHand)
     };
     rig.Link.Program_Range();
     EXPECT_EQ(rig.Link.Cur_Add, 0x124);
-    EXPECT_EQ(rig.Link.Gang_Mask, 0x03) << "socket 2 still did its byte";
+    EXPECT_EQ(rig.Link.Gang_Mask(), 0x03) << "socket 2 still did its byte";
 }
 
 TEST(EEWriteByte, PollsUpTo4096Times)
@@ -302,7 +302,7 @@ TEST(EEWritePage, TheRunStillEndsAfterTheLastPage)
     rig.Link.Program_Range();
     EXPECT_EQ(rig.Link.Cur_Add, 0x2000);
     EXPECT_EQ(rig.Link.Quit_Flag, 1);
-    EXPECT_EQ(rig.Link.Gang_Mask, 1);
+    EXPECT_EQ(rig.Link.Gang_Mask(), 1);
     EXPECT_EQ(rig.Reads, 256 * 33) << "256 pages, one try each";
 }
 
@@ -365,7 +365,7 @@ TEST(EEProtection, SequencesAroundTheRunPerMode)
         rig.Port.Next_Byte = [] { return uint8_t(0xFF); };
         rig.Port.Clear();
         rig.Link.Program_Range();
-        EXPECT_EQ(rig.Link.Gang_Mask, 3);
+        EXPECT_EQ(rig.Link.Gang_Mask(), 3);
         return Decode(rig.Port.Log, 0x378);
     };
     auto find = [](const std::vector<TEvent>& events, const std::vector<TEvent>& part) {

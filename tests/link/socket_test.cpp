@@ -165,23 +165,30 @@ TEST(Socket, GangMaskAndFailureFlagsForEveryGangSize)
         TPortRig rig;
         rig.Open();
         rig.Sel.Family = 2;
-        rig.Sel.Gang_Size = gang;
-        for (int k = 1; k <= 5; ++k)
-            rig.Link.Socket_Fail[k] = 7;
+        // Every socket failed in the operation before.
+        rig.Sel.Gang_Size = 5;
         rig.Link.Read_Config();
-        EXPECT_EQ(rig.Link.Gang_Mask, (1 << gang) - 1) << gang;
-        for (int k = 1; k <= 5; ++k)
-            EXPECT_EQ(rig.Link.Socket_Fail[k], k <= gang ? 0 : 7) << gang << "/" << k;
+        for (int k = 1; k <= 5; ++k) {
+            rig.Link.Cur_Socket = k;
+            rig.Link.Mark_Socket_Failed(TResult_Kind::Not_Verified);
+        }
+        rig.Sel.Gang_Size = gang;
+        rig.Link.Read_Config();
+        EXPECT_EQ(rig.Link.Gang_Mask(), (1 << gang) - 1) << gang;
+        for (int k = 1; k <= 5; ++k) {
+            EXPECT_EQ(rig.Link.Socket_Fail(k), k > gang) << gang << "/" << k;
+            EXPECT_FALSE(rig.Link.Gang_State().Result(k).Failed()) << gang << "/" << k;
+        }
 
         // Each socket of the gang failing drops its bit and shows its text.
         for (int k = 1; k <= gang; ++k) {
             rig.Link.Cur_Socket = k;
             rig.Link.Mark_Socket_Failed(TResult_Kind::Not_Blank);
-            EXPECT_EQ(rig.Link.Socket_Fail[k], 1);
-            EXPECT_EQ(rig.Link.Gang_Mask, ((1 << gang) - 1) & ~((1 << k) - 1)) << gang << "/" << k;
+            EXPECT_TRUE(rig.Link.Socket_Fail(k));
+            EXPECT_EQ(rig.Link.Gang_Mask(), ((1 << gang) - 1) & ~((1 << k) - 1)) << gang << "/" << k;
             EXPECT_EQ(rig.Form.Socket_Text(k).Caption(), std::to_string(k) + "-Is Not Blank");
         }
-        EXPECT_EQ(rig.Link.Gang_Mask, 0);
+        EXPECT_EQ(rig.Link.Gang_Mask(), 0);
     }
 }
 
@@ -191,12 +198,14 @@ TEST(Socket, GangSizeOutsideOneToFiveLeavesTheMask)
         TPortRig rig;
         rig.Open();
         rig.Sel.Family = 2;
-        rig.Sel.Gang_Size = gang;
-        rig.Link.Gang_Mask = 0x15;
-        rig.Link.Socket_Fail[1] = 3;
+        rig.Sel.Gang_Size = 5;
         rig.Link.Read_Config();
-        EXPECT_EQ(rig.Link.Gang_Mask, 0x15);
-        EXPECT_EQ(rig.Link.Socket_Fail[1], gang > 0 ? 0 : 3);
+        rig.Link.Cur_Socket = 2;
+        rig.Link.Mark_Socket_Failed(TResult_Kind::Not_Blank);
+        rig.Sel.Gang_Size = gang;
+        rig.Link.Read_Config();
+        EXPECT_EQ(rig.Link.Gang_Mask(), 0x1D);
+        EXPECT_TRUE(rig.Link.Socket_Fail(2));
     }
 }
 
@@ -217,7 +226,7 @@ TEST(Socket, NoFamilyWritesNoLatch)
         rig.Link.Program_Range();
         for (const auto& e : Decode(rig.Port.Log, 0x378))
             EXPECT_NE(e.What, TEvent::Latch) << family << " " << e;
-        EXPECT_EQ(rig.Link.Gang_Mask, 0) << "a gang loop ends at once";
+        EXPECT_EQ(rig.Link.Gang_Mask(), 0) << "a gang loop ends at once";
         EXPECT_TRUE(rig.Host.Armings.empty());
     }
 }

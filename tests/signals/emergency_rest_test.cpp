@@ -1,6 +1,7 @@
 // The crash-time rest with two adapters open in one process: a fatal signal
 // rests both, each through its own port at its own base.
 #include "link/emergency_rest.h"
+#include "platform/crash_handlers.h"
 #include "link/latch_strobe.h"
 #include "link/latches.h"
 #include "trace_at_rest.h"
@@ -32,7 +33,7 @@ TEST(EmergencyRest, AFatalSignalRestsEveryArmedPort)
         sim::TSimAdapter b(at_278);
         a.Trace_To(first);
         b.Trace_To(second);
-        Install_Emergency_Rest_Handlers();
+        Install_Crash_Handlers(&Rest_Armed_Ports);
         // Both adapters with the programming voltage switched on.
         for (auto [port, base] : {std::pair<sim::TSimAdapter*, uint16_t>{&a, 0x378}, {&b, 0x278}}) {
             Arm_Emergency_Rest(*port, base);

@@ -32,10 +32,8 @@ bool TLifecycle::FormCloseQuery()
     if (Released)
         return true;
     // The stop request of a close is the stop button's.
-    Link.Quit_Flag = TDeviceWork::Stop_Request;
-    Link.Wait_Ms = 0;
+    Link.Request_Close();
     Host.DisarmTimer();
-    Link.Shutting_Down = true;
     Close_Pending = true;
     Host.ProcessMessages();
     if (Depth > 0 || Released)

@@ -6,7 +6,7 @@
 //
 // Prints "programming" on stdout once the run has passed address 0040, then
 // runs until a signal ends it.  The exit status is the event loop's.
-#include "session/adapter.h"
+#include "session/sim/simulated_adapter.h"
 #include "ui/main_form.h"
 #include "ui/signal_ends.h"
 
@@ -49,7 +49,7 @@ int main(int argc, char* argv[])
     for (int socket : {1, 2})
         options.Sockets.push_back({socket, false, "27C512", {}});
     std::string error;
-    const auto adapter = gang::session::TAdapter::Simulated(options, error);
+    const auto adapter = gang::session::TSimulatedAdapter::Make(options, error);
     if (!adapter) {
         std::fprintf(stderr, "signal_ends_driver: %s\n", error.c_str());
         return 2;

@@ -1,4 +1,4 @@
-#include "timer/thread_priority.h"
+#include "platform/thread_priority.h"
 
 #ifdef __linux__
 #include <cerrno>

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace gang::cli {
+namespace gang::session {
 
 struct TLotTally {
     std::string Lot;
@@ -44,9 +44,10 @@ std::string Tally_Line(const TLotTally& tally);
 // The whole summary of one lot and type, a line per figure.
 std::string Summary_Text(const TLotTally& tally);
 
-// The summary command: every lot (or only_lot) in the report file.  Lines
-// that do not parse as a record are counted and named by their number.
-// Returns the exit status.
-int Run_Summary(const std::string& path, const std::string& only_lot);
+// Every record of a report file into the summary; the numbers of the lines
+// that are no record go to unreadable.  False (error set) when the file
+// cannot be read.
+bool Read_Records(const std::string& path, TLotSummary& summary, std::vector<int>& unreadable,
+                  std::string& error);
 
-} // namespace gang::cli
+} // namespace gang::session

@@ -1,26 +1,11 @@
-#include "link/privilege.h"
+#include "platform/privilege.h"
 
-#include "link/linux_port.h"
 #include "link/port.h"
-#include "link/port_choice.h"
+#include "platform/posix/port_io.h"
+#include "platform/system_port.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
-
-#if defined(__linux__)
-#include <linux/capability.h>
-#include <sys/prctl.h>
-#include <sys/syscall.h>
-#endif
-
-#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
-#include <sys/io.h>
-#define GANG_HAVE_IOPERM 1
-#endif
 
 namespace gang {
 
@@ -60,28 +45,6 @@ bool Ppdev_Serves(uint16_t base, const std::string& root)
     return true;
 }
 
-// The value of --port (as "--port V" or "--port=V"), if given.
-std::optional<std::string> Port_Argument(int argc, char* argv[])
-{
-    const std::string option = "--port";
-    std::optional<std::string> value;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == option && i + 1 < argc)
-            value = argv[++i];
-        else if (arg.compare(0, option.size() + 1, option + "=") == 0)
-            value = arg.substr(option.size() + 1);
-    }
-    return value;
-}
-
-bool Has_Argument(int argc, char* argv[], const char* wanted)
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], wanted) == 0)
-            return true;
-    return false;
-}
 } // namespace
 
 void Take_Direct_Access(std::optional<uint16_t> chosen, const std::string& root)
@@ -131,20 +94,10 @@ bool Drop_Privileges(std::string& error)
     return true;
 }
 
-bool Take_Port_Access_And_Drop(int argc, char* argv[], const char* program)
+bool Take_Port_Access_And_Drop(bool direct, std::optional<uint16_t> chosen, const char* program)
 {
-    if (!Has_Argument(argc, argv, "--sim")) {
-        std::optional<uint16_t> chosen;
-        if (const auto text = Port_Argument(argc, argv)) {
-            const TPortChoiceResult choice = Parse_Port_Choice(*text);
-            if (choice.Ok && choice.Choice.Kind == TPortChoice::TKind::Base)
-                chosen = choice.Choice.Base;
-            if (choice.Ok && choice.Choice.Kind == TPortChoice::TKind::Device)
-                if (const auto port = Find_Parport_Index(choice.Choice.Device_Index))
-                    chosen = port->Base;
-        }
+    if (direct)
         Take_Direct_Access(chosen);
-    }
     std::string error;
     if (!Drop_Privileges(error)) {
         std::fprintf(stderr, "%s: cannot give up its privileges: %s\n", program, error.c_str());

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace gang::cli {
+namespace gang::session {
 
 struct TStepRecord {
     std::string Step; // "blank", "program", "verify" or "read"
@@ -59,7 +59,7 @@ struct TRunRecord {
 std::optional<TFileRecord> Describe_File(const std::string& path, const std::string& format);
 
 // The key of a result kind in the record ("passed", "not_blank",
-// "not_programmed", "not_verified", "left_out") and back.
+// "not_programmed", "not_verified", "stopped") and back.
 const char* Result_Kind_Key(TResult_Kind kind);
 std::optional<TResult_Kind> Result_Kind_Of_Key(const std::string& key);
 
@@ -70,4 +70,4 @@ std::string Record_Line(const TRunRecord& record);
 // cannot be written.
 bool Append_Record(const std::string& path, const TRunRecord& record, std::string& error_text);
 
-} // namespace gang::cli
+} // namespace gang::session

@@ -1,4 +1,4 @@
-#include "signals/stop_signals.h"
+#include "platform/stop_signals.h"
 
 #include <QSocketNotifier>
 

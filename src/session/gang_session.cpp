@@ -1,8 +1,8 @@
-#include "cli/gang_session.h"
+#include "session/gang_session.h"
 
 #include "session/adapter.h"
 
-namespace gang::cli {
+namespace gang::session {
 
 const char* Step_Name(TStep step)
 {
@@ -19,20 +19,30 @@ const char* Step_Name(TStep step)
     return "";
 }
 
-TGangSession::TGangSession(IPort& port, TBuffer& buffer, TProgress& progress)
-    : Report(progress), Host([this] { Link.ThreadedTimer1Timer(); }),
-      Link(port, Host, Report, Selection, buffer), Work(Link)
+std::vector<TStep> Program_Steps(bool blank_first, bool verify)
 {
+    std::vector<TStep> steps;
+    if (blank_first)
+        steps.push_back(TStep::Blank);
+    steps.push_back(TStep::Program);
+    if (verify)
+        steps.push_back(TStep::Verify);
+    return steps;
+}
+
+TGangSession::TGangSession(IPort& port, IHost& host, IReport& report, TBuffer& buffer)
+    : Link(port, host, report, Selection, buffer), Work(Link)
+{
+    Link.New_Run();
 }
 
 bool TGangSession::Find_Adapter(std::optional<uint16_t> chosen, bool calibrate)
 {
-    return session::Search(Link, chosen, calibrate);
+    return Search(Link, chosen, calibrate);
 }
 
 void TGangSession::Choose(const TDeviceType& type, int gang, int32_t vpp_code)
 {
-    Report.Gang = gang;
     Work.Choose(type, gang);
     if (vpp_code != Selection.Vpp_Code) {
         Selection.Vpp_Code = vpp_code;
@@ -44,10 +54,6 @@ void TGangSession::Run(TStep step)
 {
     if (Stop_Seen)
         return;
-    // A socket that failed a step sits out the later ones.
-    for (int s = 1; s <= Max_Gang_Size; ++s)
-        if (Report.Sockets[s].Failed())
-            Link.Leave_Out(s);
     switch (step) {
     case TStep::Blank:
         Work.Blank_ChkClick();
@@ -64,11 +70,15 @@ void TGangSession::Run(TStep step)
     }
 }
 
+void TGangSession::End_Run()
+{
+    if (Stop_Seen)
+        Link.Stop_Run();
+}
+
 void TGangSession::New_Run()
 {
-    for (TSocketState& socket : Report.Sockets)
-        socket = {};
-    Link.Clear_Results();
+    Link.New_Run();
 }
 
 void TGangSession::Stop()
@@ -82,4 +92,4 @@ void TGangSession::Rest()
     Link.Close_Down();
 }
 
-} // namespace gang::cli
+} // namespace gang::session

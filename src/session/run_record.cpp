@@ -1,6 +1,7 @@
-#include "cli/run_record.h"
+#include "session/run_record.h"
 
 #include "core/hex_text.h"
+#include "platform/system_file.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -10,17 +11,11 @@
 #include <QJsonObject>
 #include <QSysInfo>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 #include <utility>
 
-namespace gang::cli {
+namespace gang::session {
 
 namespace {
-
-constexpr mode_t Record_File_Mode = 0644;
 
 QString Q(const std::string& text)
 {
@@ -37,7 +32,7 @@ constexpr std::pair<TResult_Kind, const char*> Kind_Keys[] = {
     {TResult_Kind::Not_Blank, "not_blank"},
     {TResult_Kind::Not_Programmed, "not_programmed"},
     {TResult_Kind::Not_Verified, "not_verified"},
-    {TResult_Kind::Left_Out, "left_out"},
+    {TResult_Kind::Stopped, "stopped"},
 };
 
 } // namespace
@@ -120,27 +115,9 @@ std::string Record_Line(const TRunRecord& record)
 
 bool Append_Record(const std::string& path, const TRunRecord& record, std::string& error_text)
 {
-    // One write of the whole line (O_APPEND: never interleaved with another
-    // program's record), on the disk before the exit status is returned.
-    const std::string line = Record_Line(record) + "\n";
-    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, Record_File_Mode);
-    if (fd < 0) {
-        error_text = std::strerror(errno);
-        return false;
-    }
-    const ssize_t written = write(fd, line.data(), line.size());
-    bool ok = written == static_cast<ssize_t>(line.size());
-    if (!ok)
-        error_text = written < 0 ? std::strerror(errno) : "short write";
-    if (ok && fsync(fd) != 0) {
-        error_text = std::strerror(errno);
-        ok = false;
-    }
-    if (close(fd) != 0 && ok) {
-        error_text = std::strerror(errno);
-        ok = false;
-    }
-    return ok;
+    // One write of the whole line (never interleaved with another program's
+    // record), on the disk before the exit status is returned.
+    return Append_Durably(path, Record_Line(record) + "\n", error_text);
 }
 
-} // namespace gang::cli
+} // namespace gang::session

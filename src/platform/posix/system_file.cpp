@@ -1,19 +1,23 @@
-#include "files/posix_file.h"
-
-#include "files/file_errors.h"
+#include "platform/system_file.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace gang {
 
+ESystemError::ESystemError(int code)
+    : std::runtime_error("system call failed: " + std::to_string(code)), Code(code)
+{
+}
+
 namespace {
 
 [[noreturn]] void Raise_From_Errno(int err)
 {
-    throw EInOutError(In_Out_Error_Code(err));
+    throw ESystemError(err);
 }
 
 // Mode of a newly created file; the process umask still applies.
@@ -42,9 +46,9 @@ void Wait_From_Now_On(int fd)
 
 } // namespace
 
-TPosixFile TPosixFile::Open_For_Reading(const std::string& path)
+TSystemFile TSystemFile::Open_For_Reading(const std::string& path)
 {
-    TPosixFile file(Open_No_Wait(path, O_RDONLY));
+    TSystemFile file(Open_No_Wait(path, O_RDONLY));
     // Only a regular file has an end: a FIFO, a terminal or a device such as
     // /dev/zero could keep the reader going for ever.  Such a path is refused
     // like a directory.
@@ -52,32 +56,32 @@ TPosixFile TPosixFile::Open_For_Reading(const std::string& path)
     if (::fstat(file.Fd_, &st) < 0)
         Raise_From_Errno(errno);
     if (!S_ISREG(st.st_mode))
-        throw EInOutError(io_code::File_Access_Denied);
+        throw ESystemError(ESystemError::Not_A_Regular_File);
     Wait_From_Now_On(file.Fd_);
     return file;
 }
 
-TPosixFile TPosixFile::Create_For_Writing(const std::string& path)
+TSystemFile TSystemFile::Create_For_Writing(const std::string& path)
 {
     // A FIFO nobody reads fails here (ENXIO) instead of blocking.  Writes then
     // block as usual, so that a pipe with a slow reader takes every byte.
-    TPosixFile file(Open_No_Wait(path, O_WRONLY | O_CREAT | O_TRUNC, New_File_Mode));
+    TSystemFile file(Open_No_Wait(path, O_WRONLY | O_CREAT | O_TRUNC, New_File_Mode));
     Wait_From_Now_On(file.Fd_);
     return file;
 }
 
-TPosixFile::TPosixFile(TPosixFile&& other) noexcept : Fd_(other.Fd_)
+TSystemFile::TSystemFile(TSystemFile&& other) noexcept : Fd_(other.Fd_)
 {
     other.Fd_ = -1;
 }
 
-TPosixFile::~TPosixFile()
+TSystemFile::~TSystemFile()
 {
     if (Fd_ >= 0)
         ::close(Fd_);
 }
 
-std::size_t TPosixFile::Read(void* dst, std::size_t capacity)
+std::size_t TSystemFile::Read(void* dst, std::size_t capacity)
 {
     char* out = static_cast<char*>(dst);
     std::size_t done = 0;
@@ -95,7 +99,7 @@ std::size_t TPosixFile::Read(void* dst, std::size_t capacity)
     return done;
 }
 
-void TPosixFile::Write(const void* src, std::size_t size)
+void TSystemFile::Write(const void* src, std::size_t size)
 {
     const char* in = static_cast<const char*>(src);
     std::size_t done = 0;
@@ -114,13 +118,36 @@ void TPosixFile::Write(const void* src, std::size_t size)
     }
 }
 
-void TPosixFile::Close()
+void TSystemFile::Close()
 {
     int fd = Fd_;
     Fd_ = -1;
     // close() is not retried on EINTR: the descriptor is gone either way.
     if (::close(fd) < 0 && errno != EINTR)
         Raise_From_Errno(errno);
+}
+
+bool Append_Durably(const std::string& path, const std::string& bytes, std::string& error)
+{
+    constexpr mode_t Record_File_Mode = 0644;
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, Record_File_Mode);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const ssize_t written = write(fd, bytes.data(), bytes.size());
+    bool ok = written == static_cast<ssize_t>(bytes.size());
+    if (!ok)
+        error = written < 0 ? std::strerror(errno) : "short write";
+    if (ok && fsync(fd) != 0) {
+        error = std::strerror(errno);
+        ok = false;
+    }
+    if (close(fd) != 0 && ok) {
+        error = std::strerror(errno);
+        ok = false;
+    }
+    return ok;
 }
 
 } // namespace gang

@@ -29,10 +29,10 @@ bool Direct_Access_Taken(uint16_t first, uint16_t count);
 // kernel refused.
 bool Drop_Privileges(std::string& error);
 
-// The whole start-up step of a program over the real port: reads the --port
-// value from argv without Qt (none with --sim), takes the access, drops the
+// The whole start-up step of a program: with direct (the real port), takes
+// the access for the candidates and the chosen base; then drops the
 // privileges.  On failure prints why under the program's name and returns
 // false: the program must end.
-bool Take_Port_Access_And_Drop(int argc, char* argv[], const char* program);
+bool Take_Port_Access_And_Drop(bool direct, std::optional<uint16_t> chosen, const char* program);
 
 } // namespace gang

@@ -1,16 +1,15 @@
-// One headless session with the gang adapter: the same link and device work
-// the window drives, with a command line's host and report.  The session
-// searches as the window's start-up does, chooses the type and gang as the
-// device list and gang list do, and runs the window's own operations one
-// after another; a socket that failed a step sits out the later ones, as a
-// failed socket sits out the rest of a run in the window.
+// One session with the gang adapter for a front end that runs steps: the
+// same link and device work the main window drives, with the front end's
+// host and report.  The session searches as the window's start-up does,
+// chooses the type and gang as the device list and gang list do, and runs
+// the window's own operations one after another over one gang: a socket
+// that failed a step sits out the later ones (the gang's state carries it).
 #pragma once
 
-#include "cli/cli_host.h"
-#include "cli/cli_report.h"
 #include "core/buffer.h"
 #include "devices/catalogue.h"
 #include "devices/device_work.h"
+#include "link/host.h"
 #include "link/link.h"
 #include "link/port.h"
 #include "link/report.h"
@@ -19,16 +18,21 @@
 #include <optional>
 #include <vector>
 
-namespace gang::cli {
+namespace gang::session {
 
 enum class TStep { Blank, Program, Verify, Read };
 
 // "blank", "program", "verify", "read".
 const char* Step_Name(TStep step);
 
+// The steps of a program run: a blank check first when asked, the program,
+// then the verify unless it is left out.
+std::vector<TStep> Program_Steps(bool blank_first, bool verify);
+
 class TGangSession {
 public:
-    TGangSession(IPort& port, TBuffer& buffer, TProgress& progress);
+    // The host's timer ticks must reach Timer_Tick.
+    TGangSession(IPort& port, IHost& host, IReport& report, TBuffer& buffer);
     TGangSession(const TGangSession&) = delete;
     TGangSession& operator=(const TGangSession&) = delete;
 
@@ -42,33 +46,39 @@ public:
     // The type from the device list, then the gang size; then the voltage
     // as the Vpp button would leave it.
     void Choose(const TDeviceType& type, int gang, int32_t vpp_code);
+    int Gang() const { return Selection.Gang_Size; }
 
     // What a program run does about the EEPROMs' write protection.
     void Protection(TSdp_Mode mode) { Selection.Sdp = mode; }
 
-    // A new gang in the sockets: every socket's results cleared, so that
-    // each takes part again.
+    // A new gang in the sockets: every socket takes part again.
     void New_Run();
 
-    // Runs one operation over the gang.
+    // Runs one operation over the gang; nothing once stopped.
     void Run(TStep step);
+    // After the run's steps: when it was stopped, every socket that has not
+    // failed reads Stopped.
+    void End_Run();
+
+    // Socket k's result in the run (1-5).
+    const TSocket_Result& Result(int socket) const { return Link.Gang_State().Result(socket); }
 
     // The stop button: the operation in hand ends after its address, and no
     // further step runs.
     void Stop();
     bool Stopped() const { return Stop_Seen; }
 
+    // The host's timer tick (the link's ThreadedTimer1Timer).
+    void Timer_Tick() { Link.ThreadedTimer1Timer(); }
+
     // The close steps: latches reset, control lines at rest, port given back.
     void Rest();
 
-    TCliReport Report;
-
 private:
     TSelection Selection;
-    TCliHost Host;
     TLink Link;
     TDeviceWork Work;
     bool Stop_Seen = false;
 };
 
-} // namespace gang::cli
+} // namespace gang::session

@@ -2,7 +2,7 @@
 // them.
 #pragma once
 
-namespace gang::cli {
+namespace gang {
 
 constexpr int Exit_Passed = 0;        // every socket of the gang passed every step
 constexpr int Exit_Socket_Failed = 1; // at least one socket failed
@@ -11,4 +11,4 @@ constexpr int Exit_No_Adapter = 3;    // adapter not found
 constexpr int Exit_File_Error = 4;    // the file could not be read or written
 constexpr int Exit_Stopped = 130;     // stopped by SIGINT, SIGTERM or SIGHUP
 
-} // namespace gang::cli
+} // namespace gang

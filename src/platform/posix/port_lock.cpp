@@ -1,4 +1,4 @@
-#include "link/port_lock.h"
+#include "platform/port_lock.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -4,9 +4,18 @@
 // refused change leaves the thread as it was; the caller keeps its value.
 #pragma once
 
-#include "timer/threaded_timer.h"
-
 namespace gang {
+
+// The priorities a timer worker thread may be given.
+enum class TThreadPriority {
+    tpIdle,
+    tpLowest,
+    tpLower,
+    tpNormal,
+    tpHigher,
+    tpHighest,
+    tpTimeCritical
+};
 
 // Nice value for a priority: tpNormal is 0, tpTimeCritical the highest
 // priority the scheduler gives a normal thread (-20), tpIdle the lowest (19).

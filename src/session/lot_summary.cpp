@@ -1,7 +1,6 @@
-#include "cli/lot_summary.h"
+#include "session/lot_summary.h"
 
-#include "cli/exit_status.h"
-#include "cli/run_record.h"
+#include "session/run_record.h"
 #include "texts/result_text.h"
 
 #include <QDateTime>
@@ -10,9 +9,8 @@
 #include <QJsonDocument>
 
 #include <cstdio>
-#include <iostream>
 
-namespace gang::cli {
+namespace gang::session {
 
 namespace {
 
@@ -58,12 +56,15 @@ void TLotSummary::Add(const QJsonObject& record)
     const QJsonArray sockets = record["sockets"].toArray();
     for (const auto& value : sockets) {
         const QJsonObject socket = value.toObject();
+        const auto kind = Result_Kind_Of_Key(S(socket["kind"]));
+        // A socket that did not finish its step is neither good nor bad.
+        if (kind == TResult_Kind::Stopped)
+            continue;
         ++tally->Chips;
         if (socket["passed"].toBool()) {
             ++tally->Passed;
             continue;
         }
-        const auto kind = Result_Kind_Of_Key(S(socket["kind"]));
         ++tally->Failed_By_Kind[kind ? Result_Kind_Text(*kind) : "Failed"];
         if (socket.contains("address"))
             ++tally->Failing_Addresses[S(socket["address"])];
@@ -102,17 +103,14 @@ std::string Summary_Text(const TLotTally& tally)
     return text;
 }
 
-int Run_Summary(const std::string& path, const std::string& only_lot)
+bool Read_Records(const std::string& path, TLotSummary& summary, std::vector<int>& unreadable,
+                  std::string& error)
 {
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) {
-        std::cerr << "gang-adapter-cli: " << path << ": " << file.errorString().toStdString()
-                  << "\n";
-        return Exit_File_Error;
+        error = file.errorString().toStdString();
+        return false;
     }
-    TLotSummary summary;
-    summary.Only_Lot = only_lot;
-    std::vector<int> unreadable;
     int number = 0;
     while (!file.atEnd()) {
         const QByteArray line = file.readLine().trimmed();
@@ -126,16 +124,7 @@ int Run_Summary(const std::string& path, const std::string& only_lot)
         }
         summary.Add(document.object());
     }
-    for (const TLotTally& tally : summary.Tallies())
-        std::cout << Summary_Text(tally);
-    if (!unreadable.empty()) {
-        std::cout << unreadable.size() << (unreadable.size() == 1 ? " record" : " records")
-                  << " not read, line";
-        for (int n : unreadable)
-            std::cout << " " << n;
-        std::cout << "\n";
-    }
-    return Exit_Passed;
+    return true;
 }
 
-} // namespace gang::cli
+} // namespace gang::session

@@ -1,33 +1,29 @@
-#include "link/linux_port.h"
+#include "platform/posix/linux_port.h"
 
-#include "link/privilege.h"
+#include "platform/privilege.h"
+
+#include "platform/posix/port_io.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #if defined(__linux__)
-#include <linux/capability.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
-#include <sys/syscall.h>
 #define GANG_HAVE_PPDEV 1
 #endif
 
-#if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
-#include <sys/io.h>
-#define GANG_HAVE_IOPERM 1
-#endif
-
 namespace gang {
+
+std::unique_ptr<IPort> Open_System_Port()
+{
+    return std::make_unique<TLinuxPort>();
+}
 
 namespace {
 const char* const Proc_Dir = "proc/sys/dev/parport";

@@ -1,4 +1,4 @@
-// The parallel port on Linux, for the real adapter.
+// The parallel port on Linux, for the real adapter (Open_System_Port).
 //
 // The kernel lists its parallel ports under /proc/sys/dev/parport/parportN
 // (base-addr: the base address first) and offers each as /dev/parportN
@@ -26,7 +26,8 @@
 #pragma once
 
 #include "link/port.h"
-#include "link/port_lock.h"
+#include "platform/port_lock.h"
+#include "platform/system_port.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,19 +35,6 @@
 #include <vector>
 
 namespace gang {
-
-// One parallel port the kernel lists.
-struct TParport {
-    int Index = 0;     // the N of parportN
-    uint16_t Base = 0; // first number of its base-addr
-    std::string Node;  // <root>/dev/parportN (it may not exist)
-};
-
-// Every port under <root>/proc/sys/dev/parport, by index.
-std::vector<TParport> List_Parports(const std::string& root = "/");
-// The listed port with that base, or with that index.
-std::optional<TParport> Find_Parport_At(uint16_t base, const std::string& root = "/");
-std::optional<TParport> Find_Parport_Index(int index, const std::string& root = "/");
 
 // The first number of a base-addr file ("888\t1912\n" gives 888).
 std::optional<long> Parse_Base_Addr(const std::string& text);

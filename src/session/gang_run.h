@@ -1,0 +1,79 @@
+// A run as every front end makes it: the steps once over the gang, each
+// timed, and the sockets' outcomes read from the gang's state into the run
+// record.  A production station makes runs one after another, refilling
+// the gang before each, and counts them as one lot.
+#pragma once
+
+#include "devices/catalogue.h"
+#include "session/adapter.h"
+#include "session/gang_session.h"
+#include "session/lot_summary.h"
+#include "session/run_record.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gang::session {
+
+// What a front end shows of a run while it goes.
+class IRun_Progress {
+public:
+    virtual ~IRun_Progress() = default;
+    virtual void Step_Begins(TStep step, int32_t end_of_range, int gang) = 0;
+    virtual void Step_Ends() = 0;
+};
+
+// The text of a socket that passed every step ("1-Verified OK"), as the
+// front end shows it.
+using TPassed_Text = std::function<std::string(int socket)>;
+
+// The steps once over the gang into record (its steps, its sockets and the
+// stopped flag); true when every socket passed every step.
+bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t end_of_range,
+               IRun_Progress& progress, const TPassed_Text& passed_text, TRunRecord& record);
+
+// The exit status of a run: stopped, every socket passed, or one failed.
+int Run_Status(bool stopped, bool passed);
+
+// The record's end and status, appended to the report file when one is
+// named; false (error set) when it could not be written.
+bool Finish_Record(TRunRecord& record, int status, const std::string& report_path,
+                   std::string& error);
+
+// A production station: runs of one job over one adapter, one lot.
+class TStation {
+public:
+    // template_record holds what every run's record shares (command, type,
+    // gang, voltage, file, checksum).
+    TStation(TGangSession& session, TAdapter& adapter, const TDeviceType& type,
+             std::vector<TStep> steps, TRunRecord template_record, std::string report_path);
+
+    // The next run: a fresh gang, the steps, the record appended and
+    // counted.  Its record; Append_Error is set when it was not written.
+    const TRunRecord& Run_Next(int32_t end_of_range, IRun_Progress& progress,
+                               const TPassed_Text& passed_text);
+    const TRunRecord& Last() const { return Record; }
+    // The last run passed in every socket.
+    bool Last_Passed() const { return Passed; }
+    bool Every_Chip_Passed() const { return All_Passed; }
+    int Runs() const { return Sequence; }
+    const TLotSummary& Lot() const { return Summary; }
+    std::string Append_Error;
+
+private:
+    TGangSession& Session;
+    TAdapter& Adapter;
+    const TDeviceType& Type;
+    std::vector<TStep> Steps;
+    TRunRecord Template;
+    std::string Report_Path;
+    TRunRecord Record;
+    TLotSummary Summary;
+    int Sequence = 0;
+    bool Passed = true;
+    bool All_Passed = true;
+};
+
+} // namespace gang::session
