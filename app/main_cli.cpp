@@ -2,8 +2,8 @@
 // runs from a terminal or a script.
 #include "cli/cli_options.h"
 #include "cli/cli_program.h"
-#include "session/exit_status.h"
 #include "platform/privilege.h"
+#include "session/exit_status.h"
 #include "session/port_request.h"
 
 #include <QCoreApplication>

@@ -296,7 +296,8 @@ void TAdapterRun::Print_Sockets(const TRunRecord& record, bool station) const
     for (const session::TSocketRecord& socket : record.Sockets) {
         const int s = socket.Socket;
         const bool failed = socket.Failure && socket.Failure->Failed();
-        std::string line = socket.Failure ? Socket_Result_Detail(s, *socket.Failure) : socket.Result;
+        std::string line =
+            socket.Failure ? Socket_Result_Detail(s, *socket.Failure) : socket.Result;
         if (station) // "2 FAIL Not Programmed at 0100: expected A5, read AD"
             line = std::to_string(s) + (socket.Passed ? " PASS"
                                         : failed      ? " FAIL " + line.substr(2)

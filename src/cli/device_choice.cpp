@@ -17,8 +17,6 @@ std::string Upper(std::string text)
     return text;
 }
 
-constexpr int32_t Vpp_Codes[] = {Vpp_25V, Vpp_21V, Vpp_12V5, Vpp_12V, Vpp_5V};
-
 } // namespace
 
 const TDeviceType* Find_Type(const std::string& name)
@@ -55,10 +53,8 @@ int32_t Vpp_Code_Of(const std::string& text)
     std::string number = text;
     if (!number.empty() && (number.back() == 'V' || number.back() == 'v'))
         number.pop_back();
-    for (int32_t code : Vpp_Codes)
-        if (number == Voltage_Row(code)->Text)
-            return code;
-    return 0;
+    const TVoltage* row = Voltage_Row_Of_Text(number);
+    return row != nullptr ? row->Code : 0;
 }
 
 } // namespace gang::cli

@@ -120,8 +120,8 @@ struct TFormModel {
     TControl Device_5{"Device_5", "", false};
     TControl Edit{"Edit", "&Edit Buffer"};
     TControl Fill{"Fill", "&Fill Buffer"};
-    TControl Vpp_But{"Vpp_But", " Vpp = 12.5", true, true, 1}; // Tag: voltage code
-    TControl Scale{"Scale", "Large Buttons"};                  // Tag: 0 normal, 1 enlarged
+    TControl Vpp_But{"Vpp_But", Initial_Vpp_Caption, true, true, 1}; // Tag: voltage code
+    TControl Scale{"Scale", "Large Buttons"};                        // Tag: 0 normal, 1 enlarged
     TControl Start_Buf_Add{"Start_Buf_Add", "Start Of Buffer=0000"};
     TControl Start_Add{"Start_Add", "Start Of Eprom=0000"};
     TControl End_Add{"End_Add", "End Of Eprom=0000"};

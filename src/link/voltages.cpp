@@ -8,12 +8,11 @@ namespace gang {
 namespace {
 
 constexpr TVoltage Rows[] = {
-    {Vpp_25V, "25", latch::Vpp_Value_25V, latch::L3_High_Vpp, "Vpp = 25", Vpp_21V, true, false},
-    {Vpp_21V, "21", latch::Vpp_Value_21V, latch::L3_High_Vpp, "Vpp = 21", Vpp_12V5, true, false},
-    {Vpp_12V5, "12.5", latch::Vpp_Value_12V5, latch::L3_High_Vpp, "Vpp = 12.5", Vpp_25V, true,
-     false},
-    {Vpp_12V, "12", latch::Vpp_Value_Low, 0x00, "Vpp = 12", Vpp_12V, true, false},
-    {Vpp_5V, "5", latch::Vpp_Value_Low, 0x00, "Vpp = 5", Vpp_5V, false, true},
+    {Vpp_25V, "25", latch::Vpp_Value_25V, latch::L3_High_Vpp, "Vpp = 25", Vpp_21V, false},
+    {Vpp_21V, "21", latch::Vpp_Value_21V, latch::L3_High_Vpp, "Vpp = 21", Vpp_12V5, false},
+    {Vpp_12V5, "12.5", latch::Vpp_Value_12V5, latch::L3_High_Vpp, "Vpp = 12.5", Vpp_25V, false},
+    {Vpp_12V, "12", latch::Vpp_Value_Low, 0x00, "Vpp = 12", Vpp_12V, false},
+    {Vpp_5V, "5", latch::Vpp_Value_Low, 0x00, "Vpp = 5", Vpp_5V, true},
 };
 
 } // namespace
@@ -22,6 +21,14 @@ const TVoltage* Voltage_Row(int32_t code)
 {
     for (const TVoltage& row : Rows)
         if (row.Code == code)
+            return &row;
+    return nullptr;
+}
+
+const TVoltage* Voltage_Row_Of_Text(const std::string& text)
+{
+    for (const TVoltage& row : Rows)
+        if (text == row.Text)
             return &row;
     return nullptr;
 }

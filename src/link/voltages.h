@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace gang {
 
@@ -23,12 +24,13 @@ struct TVoltage {
     uint8_t Latch_3_Value; // Latch_3
     const char* Caption;   // "Vpp = 12.5"
     int32_t Next_On_Click; // the Vpp button steps 25 -> 21 -> 12.5 -> 25 V; others stay
-    bool For_Uv_Eprom;     // a UV EPROM family may take it
     bool For_Eeprom;       // an EEPROM family may take it (and takes nothing else)
 };
 
 // The row of a code; nullptr for an unknown code.
 const TVoltage* Voltage_Row(int32_t code);
+// The row whose Text is text ("12.5"); nullptr for none.
+const TVoltage* Voltage_Row_Of_Text(const std::string& text);
 
 // The latch values and caption of a voltage code.
 struct TVppSetting {

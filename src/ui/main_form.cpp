@@ -7,8 +7,10 @@
 #include "ui/hex_editor.h"
 #include "ui/scaling.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
@@ -207,6 +209,7 @@ TMainForm::TMainForm(IPort& port, QWidget* parent)
     ThreadedTimer1.OnTimer = [this](TThreadedTimer*) { ThreadedTimer1Timer(); };
     ThreadedTimer1.SetThreadPriority(TThreadPriority::tpTimeCritical);
     Report_.On_Window_Enabled = [this](bool enabled) { Host_.Hold_User_Input(!enabled); };
+    Host_.Closing = [this] { return Life_.Close_Requested(); };
 
     setAutoFillBackground(true);
     QPalette p = palette();
@@ -478,7 +481,12 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->accept();
     } else {
         // A handler is still unwinding: the window closes when it returns.
+        // A box or file dialog it waits in is closed, so that it does return
+        // (a stop signal must end the program whatever the window shows).
         event->ignore();
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+                dialog->reject();
     }
 }
 

@@ -48,6 +48,8 @@ void TQtHost::ShowError(const std::string& text)
 
 void TQtHost::Present(const TMessage& message)
 {
+    if (Closing && Closing())
+        return;
     if (Presenter)
         Presenter(message);
 }

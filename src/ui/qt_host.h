@@ -39,6 +39,9 @@ public:
 
     // Tests and the window replace the presenter (e.g. with a recorder).
     void Set_Presenter(TMessagePresenter presenter) { Presenter = std::move(presenter); }
+    // True once the window is closing: no box is shown any more (nobody
+    // waits for it, and a box would hold the close up).
+    std::function<bool()> Closing;
     void Set_Title(std::string title) { Title_ = std::move(title); }
     const std::string& Title() const { return Title_; }
 

@@ -20,11 +20,13 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
 #include <sstream>
 #include <string>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -200,8 +202,9 @@ TEST_F(CliProcess, SigintStopsTheRunAndLeavesTheAdapterAtRest)
 {
     Write_File(Path("image.hex"), ":0100000000FF\r\n:00000001FF\r\n");
     QProcess process;
-    process.start(GANG_CLI_PATH, {"--sim", "--trace", Path("trace.txt"), "program", "--type",
-                                  "27C512", "--report", Path("runs.jsonl"), Path("image.hex")});
+    process.start(GANG_CLI_PATH,
+                  {"--sim", "--trace", Path("trace.txt"), "program", "--type", "27C512", "--gang",
+                   "3", "--report", Path("runs.jsonl"), Path("image.hex")});
     ASSERT_TRUE(process.waitForStarted());
     // The first progress line, then a moment: the programming is under way.
     process.setReadChannel(QProcess::StandardError);
@@ -215,7 +218,17 @@ TEST_F(CliProcess, SigintStopsTheRunAndLeavesTheAdapterAtRest)
     ASSERT_TRUE(process.waitForFinished(5000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 130);
-    EXPECT_TRUE(Record(Path("runs.jsonl"))["stopped"].toBool());
+    const QJsonObject record = Record(Path("runs.jsonl"));
+    EXPECT_TRUE(record["stopped"].toBool());
+    // No chip of a stopped run reads as good: each did not finish.
+    ASSERT_EQ(record["sockets"].toArray().size(), 3);
+    for (const auto& value : record["sockets"].toArray()) {
+        const QJsonObject socket = value.toObject();
+        EXPECT_EQ(socket["kind"].toString(), "stopped");
+        EXPECT_FALSE(socket["passed"].toBool());
+        EXPECT_FALSE(socket["result"].toString().contains("OK"))
+            << socket["result"].toString().toStdString();
+    }
 
     gang::Expect_Trace_Ends_At_Rest(Path("trace.txt").toStdString(), 0x378);
 }
@@ -489,6 +502,37 @@ TEST_F(Capabilities, TheCommandLineRunsWithoutAny)
     Expect_No_Capability(
         copy, {"--sim", "--trace", QString::fromStdString(fifo), "blank", "--type", "28C64"},
         QProcessEnvironment::systemEnvironment());
+}
+
+// A stop signal ends the window whatever it shows: here the box of a port
+// the program may not open (nobody has no port access at all).
+TEST_F(Capabilities, SigtermEndsTheWindowUnderThePortErrorBox)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(Dir));
+    QProcess window;
+    window.setProcessEnvironment(env);
+    window.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--",
+                             GANG_WINDOW_PATH, "--port", "2A0"});
+    ASSERT_TRUE(window.waitForStarted());
+    // The search at start-up has tried the port and shows why it failed.
+    ASSERT_FALSE(window.waitForFinished(1500)) << window.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(window.processId()), SIGTERM);
+    EXPECT_TRUE(window.waitForFinished(2000)) << "the box held the window open";
+    if (window.state() != QProcess::NotRunning) {
+        window.kill();
+        window.waitForFinished(2000);
+    }
+    // Nothing holds the port's lock any more.
+    for (const std::string dir : {std::string("/run/lock"), Dir}) {
+        const std::string lock = dir + "/gang-adapter-02A0.lock";
+        const int fd = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << lock;
+        ::close(fd);
+    }
 }
 
 TEST_F(Capabilities, TheWindowRunsWithoutAny)

@@ -185,7 +185,8 @@ TEST(Socket, GangMaskAndFailureFlagsForEveryGangSize)
             rig.Link.Cur_Socket = k;
             rig.Link.Mark_Socket_Failed(TResult_Kind::Not_Blank);
             EXPECT_TRUE(rig.Link.Socket_Fail(k));
-            EXPECT_EQ(rig.Link.Gang_Mask(), ((1 << gang) - 1) & ~((1 << k) - 1)) << gang << "/" << k;
+            EXPECT_EQ(rig.Link.Gang_Mask(), ((1 << gang) - 1) & ~((1 << k) - 1))
+                << gang << "/" << k;
             EXPECT_EQ(rig.Form.Socket_Text(k).Caption(), std::to_string(k) + "-Is Not Blank");
         }
         EXPECT_EQ(rig.Link.Gang_Mask(), 0);

@@ -1,9 +1,9 @@
 // The crash-time rest with two adapters open in one process: a fatal signal
 // rests both, each through its own port at its own base.
 #include "link/emergency_rest.h"
-#include "platform/crash_handlers.h"
 #include "link/latch_strobe.h"
 #include "link/latches.h"
+#include "platform/crash_handlers.h"
 #include "trace_at_rest.h"
 
 #include <gtest/gtest.h>
