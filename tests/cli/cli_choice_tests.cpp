@@ -1,5 +1,7 @@
 // The command line's choices that scripts rely on: voltages a type allows,
-// the file format taken from the name or the content, the progress line.
+// the file format taken from the name or the content, offsets, the progress
+// line.
+#include "cli/cli_options.h"
 #include "cli/device_choice.h"
 #include "cli/image_file.h"
 #include "cli/progress.h"
@@ -49,6 +51,16 @@ TEST(CliChoice, FormatFromNameExtensionOrContent)
     EXPECT_EQ(Format_From_Content("00 11 22 33\n"), TFileType::Ascii_Hex);
     EXPECT_EQ(Format_From_Content(std::string("\x02\x00:\xff", 4)), TFileType::Binary);
     EXPECT_EQ(Format_From_Content(""), TFileType::Binary);
+}
+
+TEST(CliChoice, OffsetsInHexWithASign)
+{
+    EXPECT_EQ(Offset_Of("-8000"), -0x8000);
+    EXPECT_EQ(Offset_Of("0x1f0"), 0x1F0);
+    EXPECT_EQ(Offset_Of("+FFFFFFFF"), 0xFFFFFFFF);
+    for (const char* wrong : {"", "-", "0x", "80 00", "8G", "100000000"})
+        EXPECT_FALSE(Offset_Of(wrong)) << wrong;
+    EXPECT_EQ(Offset_Text(-0x8000), "-8000");
 }
 
 TEST(CliProgress, TheAddressInHandAndTheRangesEndWhenDone)
