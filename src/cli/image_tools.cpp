@@ -84,18 +84,19 @@ bool Check_Placement(const std::string& path, const TImageMap& image,
     const std::string where = placement.Offset != 0 ? "file addresses " : "";
     std::vector<std::string> outside;
     if (plan.Below_Count > 0)
-        outside.push_back(Count_Text(plan.Below_Count) + " below address 0" + with_offset + ": " +
-                          where + Ranges_Text(plan.Below));
+        outside.push_back(path + ": " + Count_Text(plan.Below_Count) + " below address 0" +
+                          with_offset + ": " + where + Ranges_Text(plan.Below));
     if (plan.Beyond_Count > 0)
-        outside.push_back(Count_Text(plan.Beyond_Count) + " beyond the end of the " + device +
-                          " (" + Address_Text(end) + ")" + with_offset + ", the first at " +
+        outside.push_back(path + ": " + Count_Text(plan.Beyond_Count) + " beyond the end of the " +
+                          device + " (" + Address_Text(end) + ")" + with_offset +
+                          ", the first at " +
                           Address_Text(plan.Beyond.front().First + placement.Offset) + ": " +
                           where + Ranges_Text(plan.Beyond));
     for (const std::string& line : outside) {
         if (!placement.Allow_Truncate)
-            Print_Error(path + ": " + line);
+            Print_Error(line);
         else if (!quiet)
-            Print_Warning(path + ": " + line + ", dropped");
+            Print_Warning(line + ", dropped");
     }
     if (!plan.Fits() && !placement.Allow_Truncate) {
         const int64_t lowest = image.Lowest();
