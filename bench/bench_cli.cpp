@@ -4,7 +4,10 @@
 //     time it drives, accesses x 1 us; the process holds the simulator too,
 //     so the simulator's share (the traced accesses replayed in this process
 //     into a fresh simulated adapter) is taken off to give the CLI's own
-//     CPU time (goal under 5 %);
+//     CPU time (goal under 2 %);
+//     A path given as the argument measures that gang-adapter-cli instead
+//     of the one built with the benchmark (an earlier build, for a figure
+//     before and after a change on the same machine);
 //   * port accesses per socket-byte, (gang 5 - gang 1) / (4 x 65536) so the
 //     search and the close cancel out, against the window's over the same
 //     simulator (same link and device work: the figures must be equal).
@@ -41,10 +44,12 @@ double Seconds(const timeval& time)
     return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
 }
 
+std::string Cli_Path = GANG_CLI_PATH;
+
 TChildRun Run_Cli(const std::vector<std::string>& arguments)
 {
     std::vector<char*> argv;
-    std::string program = GANG_CLI_PATH;
+    std::string program = Cli_Path;
     argv.push_back(program.data());
     std::vector<std::string> copy = arguments;
     for (std::string& argument : copy)
@@ -143,6 +148,8 @@ uint64_t Window_Verify_Accesses(int gang)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    if (argc > 1)
+        Cli_Path = argv[1];
     QTemporaryDir dir;
     const std::string image = dir.filePath("blank.bin").toStdString();
     std::ofstream(image, std::ios::binary) << std::string(Socket_Bytes, '\xFF');
@@ -162,13 +169,13 @@ int main(int argc, char* argv[])
     const double port_s = static_cast<double>(traced[5].size()) * 1e-6;
     const double sim_s = Simulator_Cpu_S(traced[5]);
 
-    std::printf("5 x 27C512 verify through gang-adapter-cli (1 us per port access)\n");
+    std::printf("5 x 27C512 verify through %s (1 us per port access)\n", Cli_Path.c_str());
     std::printf("  port accesses %zu, simulated port time %.3f s, simulator CPU %.3f s\n",
                 traced[5].size(), port_s, sim_s);
     for (int round = 1; round <= 3; ++round) {
         const TChildRun run = Run_Cli(Verify_Args(image, 5));
         std::printf("  run %d: process CPU %.3f s, CLI's own %.3f s = %.2f %% of port time "
-                    "(goal < 5 %%), wall %.3f s\n",
+                    "(goal < 2 %%), wall %.3f s\n",
                     round, run.Cpu_S, run.Cpu_S - sim_s, 100.0 * (run.Cpu_S - sim_s) / port_s,
                     run.Wall_S);
     }

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ ninja-build pkg-config
-  qt6-base-dev qt6-base-private-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-private-dev qt6-qpa-plugins libgl-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-dejavu-core fonts-liberation
   srecord binutils

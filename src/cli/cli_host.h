@@ -1,5 +1,6 @@
-// IHost without a window: message pumps through the core event loop, the
-// millisecond waits on a threaded timer whose ticks run on this thread, the
+// IHost without a window: message pumps through the core event loop (asleep
+// until the next event while a millisecond wait runs), the millisecond waits
+// on a threaded timer whose ticks run on this thread, the
 // local clock, and message boxes kept as texts for the program to print
 // (there is nobody to click OK).
 #pragma once

@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -22,17 +23,25 @@ struct TCommandRule {
     bool File;         // FILE required (and allowed)
     bool Gang;         // --gang allowed
     bool Program_Only; // --vpp, --blank-first, --no-verify, --sdp allowed
+    bool Placement;    // --offset, --allow-truncate allowed
+    // --even / --odd, -o required (and allowed)
+    bool Halves;
+    bool Output;
 };
 
 constexpr TCommandRule Command_Rules[] = {
-    {TCommand::Detect, "detect", false, false, false, false},
-    {TCommand::Types, "types", false, false, false, false},
-    {TCommand::Blank, "blank", true, false, true, false},
-    {TCommand::Program, "program", true, true, true, true},
-    {TCommand::Verify, "verify", true, true, true, false},
-    {TCommand::Read, "read", true, true, false, false},
-    {TCommand::Checksum, "checksum", true, true, false, false},
-    {TCommand::Summary, "summary", false, true, false, false},
+    {TCommand::Detect, "detect", false, false, false, false, false, false, false},
+    {TCommand::Types, "types", false, false, false, false, false, false, false},
+    {TCommand::Blank, "blank", true, false, true, false, false, false, false},
+    {TCommand::Program, "program", true, true, true, true, true, false, false},
+    {TCommand::Verify, "verify", true, true, true, false, true, false, false},
+    {TCommand::Read, "read", true, true, false, false, false, false, false},
+    {TCommand::Checksum, "checksum", true, true, false, false, true, false, false},
+    {TCommand::Summary, "summary", false, true, false, false, false, false, false},
+    {TCommand::Image_Info, "image info", false, true, false, false, true, false, false},
+    {TCommand::Image_Split, "image split", false, true, false, false, true, true, false},
+    {TCommand::Image_Merge, "image merge", false, false, false, false, false, true, true},
+    {TCommand::Image_Swap, "image swap", false, true, false, false, true, false, true},
 };
 
 constexpr std::pair<TSdp_Mode, const char*> Sdp_Names[] = {
@@ -57,7 +66,73 @@ std::string Allowed_Voltages(const TDeviceType& type)
     return text;
 }
 
+// --offset and --allow-truncate into the options, for a command whose rule
+// allows them; false with the error otherwise.
+bool Take_Placement(const QCommandLineParser& parser, const QCommandLineOption& offset,
+                    const QCommandLineOption& allow_truncate, const TCommandRule& rule,
+                    TCliOptions& options, std::string& error)
+{
+    for (const QCommandLineOption* option : {&offset, &allow_truncate})
+        if (parser.isSet(*option) && !rule.Placement) {
+            error = options.Command_Name + " takes no --" + option->names().first().toStdString();
+            return false;
+        }
+    if (parser.isSet(offset)) {
+        const std::string text = parser.value(offset).toStdString();
+        const std::optional<int64_t> value = Offset_Of(text);
+        if (!value) {
+            error =
+                "--offset wants a hex address, - in front to move down (-8000), not '" + text + "'";
+            return false;
+        }
+        options.Placement.Offset = *value;
+    }
+    options.Placement.Allow_Truncate = parser.isSet(allow_truncate);
+    // Without a device, image info shows the file as it is.
+    if (options.Command == TCommand::Image_Info && options.Type == nullptr &&
+        (parser.isSet(offset) || parser.isSet(allow_truncate))) {
+        error = "image info places the image with --type only";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
+
+std::optional<int64_t> Offset_Of(const std::string& text)
+{
+    constexpr int64_t Max_Offset = 0xFFFFFFFF;
+    std::size_t at = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        ++at;
+    if (text.compare(at, 2, "0x") == 0 || text.compare(at, 2, "0X") == 0)
+        at += 2;
+    if (at == text.size())
+        return std::nullopt;
+    int64_t value = 0;
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        const int digit = (c >= '0' && c <= '9')   ? c - '0'
+                          : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                          : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                                   : -1;
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + digit;
+        if (value > Max_Offset)
+            return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+std::string Offset_Text(int64_t offset)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%s%llX", offset < 0 ? "-" : "",
+                  static_cast<unsigned long long>(offset < 0 ? -offset : offset));
+    return text;
+}
 
 TCliParse Parse_Cli_Options(const QStringList& arguments)
 {
@@ -78,11 +153,17 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     const QCommandLineOption sdp("sdp", "", "MODE");
     const QCommandLineOption report("report", "", "FILE");
     const QCommandLineOption lot("lot", "", "L");
+    const QCommandLineOption offset("offset", "", "ADDR");
+    const QCommandLineOption allow_truncate("allow-truncate");
+    const QCommandLineOption even("even", "", "FILE");
+    const QCommandLineOption odd("odd", "", "FILE");
+    const QCommandLineOption output(QStringList{"o", "output"}, "", "FILE");
     const QCommandLineOption quiet("quiet");
     const QCommandLineOption help("help");
     const QCommandLineOption version("version");
-    parser.addOptions({port, sim, fast, type, gang, vpp, format, blank_first, no_verify, sdp,
-                       report, lot, quiet, help, version});
+    parser.addOptions({port,        sim,       fast,   type,   gang, vpp,    format,
+                       blank_first, no_verify, sdp,    report, lot,  offset, allow_truncate,
+                       even,        odd,       output, quiet,  help, version});
     for (const char* name : Sim_Value_Options)
         parser.addOption(QCommandLineOption(name, "", "VALUE"));
 
@@ -111,6 +192,14 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         return result;
     }
     options.Command_Name = positional.first().toStdString();
+    if (options.Command_Name == "image") {
+        if (positional.size() < 2) {
+            result.Error = "image wants info, split, merge or swap";
+            return result;
+        }
+        positional.removeFirst();
+        options.Command_Name += " " + positional.first().toStdString();
+    }
     const TCommandRule* rule = Find_Rule(options.Command_Name);
     if (rule == nullptr) {
         result.Error = "unknown command '" + options.Command_Name + "'";
@@ -217,6 +306,28 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         }
         options.Sdp = *mode;
     }
+    if (!Take_Placement(parser, offset, allow_truncate, *rule, options, result.Error))
+        return result;
+    for (const QCommandLineOption* option : {&even, &odd, &output}) {
+        const bool wanted = option == &output ? rule->Output : rule->Halves;
+        const std::string name =
+            option == &output ? "-o" : "--" + option->names().first().toStdString();
+        if (parser.isSet(*option) && !wanted) {
+            result.Error = options.Command_Name + " takes no " + name;
+            return result;
+        }
+        if (!parser.isSet(*option) && wanted) {
+            result.Error = options.Command_Name + " needs " + name + " FILE";
+            return result;
+        }
+    }
+    options.Even = parser.value(even).toStdString();
+    options.Odd = parser.value(odd).toStdString();
+    options.Output = parser.value(output).toStdString();
+    if (rule->Halves && options.Even == options.Odd) {
+        result.Error = "--even and --odd name the same file";
+        return result;
+    }
     options.Blank_First = parser.isSet(blank_first);
     options.No_Verify = parser.isSet(no_verify);
     options.Report = parser.value(report).toStdString();
@@ -269,10 +380,21 @@ const char* Cli_Usage_Text()
            "  types                     the device types and their voltages\n"
            "  blank    --type T [--gang N]\n"
            "  program  --type T [--gang N] [--vpp V] [--format F] [--blank-first]\n"
-           "           [--no-verify] [--sdp unlock|keep|lock] FILE\n"
-           "  verify   --type T [--gang N] [--format F] FILE\n"
+           "           [--no-verify] [--sdp unlock|keep|lock] [PLACEMENT] FILE\n"
+           "  verify   --type T [--gang N] [--format F] [PLACEMENT] FILE\n"
            "  read     --type T [--format F] FILE      socket 1 into FILE\n"
-           "  checksum --type T [--format F] FILE      the 16-bit checksum of the image\n"
+           "  checksum --type T [--format F] [PLACEMENT] FILE\n"
+           "                            the 16-bit checksum of the image\n"
+           "  image info [--format F] [--type T [PLACEMENT]] FILE\n"
+           "                            format, the ranges that hold data, size, and the\n"
+           "                            16-bit sum, CRC-32 and SHA-256 of the image (of\n"
+           "                            the device's range as loaded, with --type)\n"
+           "  image split [--format F] [PLACEMENT] FILE --even E --odd O\n"
+           "                            even and odd bytes into two binary files\n"
+           "  image merge [--format F] --even E --odd O -o OUT\n"
+           "                            the two halves back into one binary file\n"
+           "  image swap [--format F] [PLACEMENT] FILE -o OUT\n"
+           "                            each byte pair swapped, into a binary file\n"
            "  station program --lot L (program's options) FILE\n"
            "                            a production station: one gang per Enter, q ends;\n"
            "                            a tally after each run and the lot's summary\n"
@@ -291,9 +413,16 @@ const char* Cli_Usage_Text()
            "                            off and on again after programming\n"
            "  --report FILE             append one JSON line per run\n"
            "  --lot L                   the lot's name (station, summary)\n"
+           "  --even E  --odd O  -o OUT the image's even and odd bytes, the image written\n"
+           "                            (image split, merge, swap; binary files)\n"
            "  --quiet                   print nothing but errors\n"
            "  --help                    show this text\n"
            "  --version                 show the program version\n"
+           "PLACEMENT (where the file's bytes land):\n"
+           "  --offset ADDR             the file's address a goes to a + ADDR (hex; -8000\n"
+           "                            loads a file whose data starts at 8000 from 0)\n"
+           "  --allow-truncate          drop the bytes that fall outside the device (or\n"
+           "                            below 0) instead of stopping with status 2\n"
            "\n"
            "Exit status: 0 every socket passed, 1 a socket failed, 2 usage error,\n"
            "3 adapter not found, 4 file error, 130 stopped (Ctrl+C).\n";

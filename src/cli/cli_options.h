@@ -16,12 +16,38 @@
 
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace gang::cli {
 
-enum class TCommand { None, Detect, Types, Blank, Program, Verify, Read, Checksum, Summary };
+enum class TCommand {
+    None,
+    Detect,
+    Types,
+    Blank,
+    Program,
+    Verify,
+    Read,
+    Checksum,
+    Summary,
+    Image_Info,
+    Image_Split,
+    Image_Merge,
+    Image_Swap
+};
+
+// Where a file's bytes land in the device (--offset, --allow-truncate), for
+// every command that loads an image for a device.
+struct TImagePlacementOptions {
+    // The file's address a lands at device address a + Offset: -8000 loads
+    // a file whose data starts at 8000 from address 0.
+    int64_t Offset = 0;
+    // Bytes that land outside the device are dropped with a warning instead
+    // of ending the command.
+    bool Allow_Truncate = false;
+};
 
 struct TCliOptions {
     TCommand Command = TCommand::None;
@@ -44,6 +70,11 @@ struct TCliOptions {
     bool No_Verify = false;
     TSdp_Mode Sdp = TSdp_Mode::Unlock; // program: the EEPROMs' write protection
     std::string File;
+    TImagePlacementOptions Placement;
+    // image split and merge: the halves; merge and swap: the image written.
+    std::string Even;
+    std::string Odd;
+    std::string Output;
 
     // Output
     std::string Report;
@@ -60,6 +91,12 @@ struct TCliParse {
 
 // arguments includes the program name, as QCoreApplication::arguments().
 TCliParse Parse_Cli_Options(const QStringList& arguments);
+
+// An --offset value: hexadecimal, an optional sign, an optional 0x; at most
+// FFFFFFFF either way.  nullopt when it is none.
+std::optional<int64_t> Offset_Of(const std::string& text);
+// "-8000", "100".
+std::string Offset_Text(int64_t offset);
 
 // "unlock", "keep", "lock" and back.
 std::optional<TSdp_Mode> Sdp_Mode_Of(const std::string& name);

@@ -1,9 +1,11 @@
 #include "cli/cli_program.h"
 
 #include "cli/cli_host.h"
+#include "cli/cli_messages.h"
 #include "cli/cli_report.h"
 #include "cli/device_choice.h"
 #include "cli/image_file.h"
+#include "cli/image_tools.h"
 #include "cli/progress.h"
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
@@ -33,11 +35,6 @@ using session::TStep;
 
 namespace {
 
-void Print_Error(const std::string& text)
-{
-    std::cerr << "gang-adapter-cli: " << text << "\n";
-}
-
 int Print_Types()
 {
     std::cout << "TYPE     SIZE   FAMILY  VPP   ALLOWED\n";
@@ -59,27 +56,7 @@ int Print_Types()
 // is read) from its content.
 std::optional<TFileType> Resolve_Format(const TCliOptions& options, bool reading)
 {
-    if (options.Format)
-        return options.Format;
-    if (const auto by_extension = Format_From_Extension(options.File))
-        return by_extension;
-    if (reading)
-        return Format_From_Content(File_Head(options.File));
-    return std::nullopt;
-}
-
-// Runs a file command, turning the window's file errors into its error text.
-template <typename TAction> bool File_Action(TAction action)
-{
-    try {
-        action();
-        return true;
-    } catch (const EInOutError& e) {
-        Print_Error(Error_Box_Text(e.Message()));
-    } catch (const EConvertError& e) {
-        Print_Error(Error_Box_Text(e.Message()));
-    }
-    return false;
+    return cli::Resolve_Format(options.Format, options.File, reading);
 }
 
 std::vector<TStep> Steps_Of(const TCliOptions& options)
@@ -386,6 +363,9 @@ int Run_Cli(const TCliOptions& options, const session::TPortRequest& port)
         return Print_Types();
     if (options.Command == TCommand::Summary)
         return Run_Summary(options.File, options.Lot);
+    if (options.Command == TCommand::Image_Info || options.Command == TCommand::Image_Split ||
+        options.Command == TCommand::Image_Merge || options.Command == TCommand::Image_Swap)
+        return Run_Image_Command(options);
 
     TBuffer buffer;
     if (options.Type != nullptr)
@@ -402,8 +382,8 @@ int Run_Cli(const TCliOptions& options, const session::TPortRequest& port)
     }
     if (reads_file) {
         const TFileType format = *Resolve_Format(options, true);
-        if (!File_Action([&] { Load_Image(options.File, format, buffer); }))
-            return Exit_File_Error;
+        if (const int status = Load_Device_Image(options, format, buffer); status != Exit_Passed)
+            return status;
         checksum = Buffer_Check_Sum(buffer, 0, buffer.End_Of_Eprom);
         file = session::Describe_File(options.File, Format_Name(format));
     }

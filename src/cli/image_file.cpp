@@ -1,6 +1,7 @@
 #include "cli/image_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cctype>
 
@@ -95,12 +96,27 @@ std::string File_Head(const std::string& path)
     return file.read(Head_Size).toStdString();
 }
 
-void Load_Image(const std::string& path, TFileType type, TBuffer& buffer)
+std::optional<TFileType> Resolve_Format(std::optional<TFileType> named, const std::string& path,
+                                        bool reading)
 {
-    if (type == TFileType::Binary)
-        Load_Binary_File(path, buffer);
-    else
-        Load_Hex_File(path, buffer);
+    if (named)
+        return named;
+    if (const auto by_extension = Format_From_Extension(path))
+        return by_extension;
+    if (reading)
+        return Format_From_Content(File_Head(path));
+    return std::nullopt;
+}
+
+std::optional<TImageMap> Read_Image(const std::string& path, TFileType type, std::string& error)
+{
+    const QFileInfo info(QString::fromStdString(path));
+    if (type == TFileType::Binary && info.isFile() && info.size() > Max_Image_Bytes) {
+        error = path + " holds " + std::to_string(info.size()) +
+                " bytes, more than the largest image (16 MiB)";
+        return std::nullopt;
+    }
+    return Read_Image_File(path, type);
 }
 
 void Save_Image(const std::string& path, TFileType type, const TBuffer& buffer)

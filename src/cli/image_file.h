@@ -1,11 +1,12 @@
 // The image file of a command: its format (named, from the extension, or
-// from the content), and loading and saving it with the window's own
-// readers and writers.  Failures raise the window's file errors
-// (EInOutError, EConvertError); their text is the window's error box text.
+// from the content), reading it with the window's own reader (at the file's
+// own addresses) and saving the Buffer with the window's writers.  Failures raise the window's file
+// errors (EInOutError, EConvertError); their text is the window's error box text.
 #pragma once
 
 #include "core/buffer.h"
 #include "files/file_commands.h"
+#include "files/image_map.h"
 
 #include <optional>
 #include <string>
@@ -27,9 +28,20 @@ const char* Format_Name(TFileType type);
 // load then reports why).
 std::string File_Head(const std::string& path);
 
-// Loads into the Buffer (End_Of_Eprom set to the device's) as the window's
-// Load Buffer does for that file type.
-void Load_Image(const std::string& path, TFileType type, TBuffer& buffer);
+// The format of a file: named, else from the extension, else (for a file
+// that is read) from its content; nullopt for a file to be written whose
+// name does not tell.
+std::optional<TFileType> Resolve_Format(std::optional<TFileType> named, const std::string& path,
+                                        bool reading);
+
+// The largest image the image tools take, and the longest binary file read:
+// a 32 Mbit parallel EPROM is 4 MiB.
+constexpr int64_t Max_Image_Bytes = int64_t{16} * 1024 * 1024;
+
+// Reads the whole file as an image at its own addresses (image_map.h).  A
+// binary file longer than Max_Image_Bytes is refused with a message in
+// error (the file errors are raised as for a load).
+std::optional<TImageMap> Read_Image(const std::string& path, TFileType type, std::string& error);
 // Saves Buffer addresses 0 to End_Of_Eprom as the window's Save Buffer does.
 void Save_Image(const std::string& path, TFileType type, const TBuffer& buffer);
 

@@ -32,7 +32,10 @@ std::string Progress_Line(const std::string& operation, int32_t address, int32_t
                           double elapsed_s, const std::vector<bool>& failed)
 {
     const int percent = Percent(address, end);
-    std::string line = operation + "  " + IntToHex(address, 4) + "/" + IntToHex(end, 4) + "  " +
+    // The counter ends one past the range once every address is done: the
+    // line then shows the range's last address, at 100 %.
+    const int32_t shown = std::min(address, std::max(end, 0));
+    std::string line = operation + "  " + IntToHex(shown, 4) + "/" + IntToHex(end, 4) + "  " +
                        std::to_string(percent) + "%  " + Minutes_Seconds(elapsed_s);
     if (address > 0 && address <= end) {
         const double left = elapsed_s * static_cast<double>(end + 1 - address) / address;

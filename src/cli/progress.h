@@ -15,8 +15,9 @@ namespace gang::cli {
 
 enum class TProgressMode { Terminal, Lines, Quiet };
 
-// The line for one moment: operation, address / end, percent, elapsed and
-// estimated time left, and each socket's state (failed[s - 1]).
+// The line for one moment: operation, address in hand / end, percent,
+// elapsed and estimated time left, and each socket's state (failed[s - 1]).
+// address is end + 1 once the range is done: "1FFF/1FFF  100%".
 std::string Progress_Line(const std::string& operation, int32_t address, int32_t end,
                           double elapsed_s, const std::vector<bool>& failed);
 

@@ -71,14 +71,17 @@ uint32_t THexReader::Take_Group(std::size_t digits)
 
 void THexReader::Store(int64_t address, uint32_t value)
 {
-    if (address >= 0 && address < Buffer_Size)
-        Buffer_.Data[static_cast<std::size_t>(address)] = static_cast<uint8_t>(value);
+    if (Image_ != nullptr)
+        Image_->Put(address, static_cast<uint8_t>(value));
+    else if (address >= 0 && address < Buffer_Size)
+        Buffer_->Data[static_cast<std::size_t>(address)] = static_cast<uint8_t>(value);
 }
 
 void THexReader::Store_Record_Bytes(int32_t byte_count)
 {
     uint32_t start = static_cast<uint32_t>(Load_Address_) + Segment_Base_ + Linear_Base_;
-    Load_Address_ = start & static_cast<uint32_t>(Buffer_.End_Of_Eprom);
+    Load_Address_ =
+        Image_ != nullptr ? start : start & static_cast<uint32_t>(Buffer_->End_Of_Eprom);
     // Only the start is reduced: the bytes run on from there, possibly past
     // End_Of_Eprom, and past FFFF they are dropped by Store.
     for (int32_t i = 0; i < byte_count; ++i)
@@ -153,9 +156,10 @@ void THexReader::Take_Line(const std::string& line)
     }
 }
 
-void Read_Hex_Lines(TTextLineReader& lines, TBuffer& buffer)
+namespace {
+
+void Read_Lines(TTextLineReader& lines, THexReader& reader)
 {
-    THexReader reader(buffer);
     std::string line;
     line.reserve(Max_Line_Length);
     do {
@@ -164,10 +168,30 @@ void Read_Hex_Lines(TTextLineReader& lines, TBuffer& buffer)
     } while (!reader.End_Seen() && !lines.Eof());
 }
 
+} // namespace
+
+void Read_Hex_Lines(TTextLineReader& lines, TBuffer& buffer)
+{
+    THexReader reader(buffer);
+    Read_Lines(lines, reader);
+}
+
+void Read_Hex_Lines(TTextLineReader& lines, TImageMap& image)
+{
+    THexReader reader(image);
+    Read_Lines(lines, reader);
+}
+
 void Read_Hex_Text(const std::string& text, TBuffer& buffer)
 {
     TTextLineReader lines(String_Source(text));
     Read_Hex_Lines(lines, buffer);
+}
+
+void Read_Hex_Text(const std::string& text, TImageMap& image)
+{
+    TTextLineReader lines(String_Source(text));
+    Read_Hex_Lines(lines, image);
 }
 
 } // namespace gang

@@ -14,9 +14,15 @@
 // end of a 64 KiB device, or more than 65,536 bytes of plain pairs) is
 // dropped: such an address is past End_Of_Eprom for every device type, so
 // nothing the programmer uses could hold it.
+//
+// Read into an image map instead, the reader keeps every address as the file
+// gives it (the record's address plus the bases, modulo 2^32, not reduced)
+// and drops nothing, so that the command line can tell the user which bytes
+// lie outside the device.
 #pragma once
 
 #include "core/buffer.h"
+#include "files/image_map.h"
 #include "files/text_lines.h"
 
 #include <cstdint>
@@ -28,7 +34,9 @@ class THexReader {
 public:
     // The Buffer is written as lines are taken; its End_Of_Eprom gives the
     // address reduction.
-    explicit THexReader(TBuffer& buffer) : Buffer_(buffer) {}
+    explicit THexReader(TBuffer& buffer) : Buffer_(&buffer) {}
+    // The bytes go into the image at their own addresses.
+    explicit THexReader(TImageMap& image) : Image_(&image) {}
 
     // Handles one line (without its line end); only its first
     // Max_Line_Length characters are used.
@@ -50,7 +58,8 @@ private:
     void Take_S_Record(int type);
     void Take_Pairs();
 
-    TBuffer& Buffer_;
+    TBuffer* Buffer_ = nullptr;
+    TImageMap* Image_ = nullptr;
     const char* Line_ = nullptr; // rest of the current line
     std::size_t Left_ = 0;
 
@@ -66,5 +75,9 @@ void Read_Hex_Lines(TTextLineReader& lines, TBuffer& buffer);
 
 // The same over text held in memory.
 void Read_Hex_Text(const std::string& text, TBuffer& buffer);
+
+// The same into an image, addresses unreduced.
+void Read_Hex_Lines(TTextLineReader& lines, TImageMap& image);
+void Read_Hex_Text(const std::string& text, TImageMap& image);
 
 } // namespace gang

@@ -1,7 +1,10 @@
-// The command line's choices that scripts rely on: voltages a type allows
-// and the file format taken from the name or the content.
+// The command line's choices that scripts rely on: voltages a type allows,
+// the file format taken from the name or the content, offsets, the progress
+// line.
+#include "cli/cli_options.h"
 #include "cli/device_choice.h"
 #include "cli/image_file.h"
+#include "cli/progress.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +51,25 @@ TEST(CliChoice, FormatFromNameExtensionOrContent)
     EXPECT_EQ(Format_From_Content("00 11 22 33\n"), TFileType::Ascii_Hex);
     EXPECT_EQ(Format_From_Content(std::string("\x02\x00:\xff", 4)), TFileType::Binary);
     EXPECT_EQ(Format_From_Content(""), TFileType::Binary);
+}
+
+TEST(CliChoice, OffsetsInHexWithASign)
+{
+    EXPECT_EQ(Offset_Of("-8000"), -0x8000);
+    EXPECT_EQ(Offset_Of("0x1f0"), 0x1F0);
+    EXPECT_EQ(Offset_Of("+FFFFFFFF"), 0xFFFFFFFF);
+    for (const char* wrong : {"", "-", "0x", "80 00", "8G", "100000000"})
+        EXPECT_FALSE(Offset_Of(wrong)) << wrong;
+    EXPECT_EQ(Offset_Text(-0x8000), "-8000");
+}
+
+TEST(CliProgress, TheAddressInHandAndTheRangesEndWhenDone)
+{
+    EXPECT_EQ(Progress_Line("verify", 0x1000, 0x1FFF, 2.0, {false}),
+              "verify  1000/1FFF  50%  0:02 left 0:02  1 ok");
+    // Done: the counter stands one past the range.
+    EXPECT_EQ(Progress_Line("verify", 0x2000, 0x1FFF, 4.0, {false, true}),
+              "verify  1FFF/1FFF  100%  0:04  1 ok  2 failed");
 }
 
 } // namespace

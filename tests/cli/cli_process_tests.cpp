@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
+#include <random>
 #include <sstream>
 #include <string>
 #include <sys/file.h>
@@ -95,8 +96,9 @@ TEST_F(CliProcess, ProgramsAGangOfThreeAndRecordsTheRun)
     EXPECT_TRUE(record["start"].toString().endsWith('Z'));
     EXPECT_TRUE(record["end"].toString().endsWith('Z'));
     EXPECT_FALSE(record["stopped"].toBool());
-    // DE+AD+BE+EF + A5 + 12+34 = 0x423
-    EXPECT_EQ(record["checksum"].toString(), "0423");
+    // DE+AD+BE+EF + A5 + 12+34 = 0x423, and FF at the 1FF9 addresses the
+    // file leaves blank: 0x423 + 0x1FF9 x 0xFF = 0x1FDD2A.
+    EXPECT_EQ(record["checksum"].toString(), "DD2A");
 
     QFile image(Path("image.hex"));
     ASSERT_TRUE(image.open(QIODevice::ReadOnly));
@@ -155,7 +157,7 @@ TEST_F(CliProcess, AWriteProtectedEepromIsUnlockedUnlessKept)
     QFile::remove(Path("runs.jsonl"));
     const TCliResult kept = Run_Cli(locked + program + QStringList{"--sdp", "keep"});
     EXPECT_EQ(kept.Status, 1);
-    EXPECT_NE(kept.Out.find("2-Not Programmed at 001F: expected 00, read FF"), std::string::npos)
+    EXPECT_NE(kept.Out.find("2-Not Programmed at 0000: expected DE, read FF"), std::string::npos)
         << kept.Out;
     EXPECT_NE(kept.Err.find("socket 2: no write took: is the chip protected? try --sdp unlock"),
               std::string::npos)
@@ -179,6 +181,141 @@ TEST_F(CliProcess, EndsWithItsOwnStatusWhenNoAdapterOrNoFile)
     EXPECT_NE(usage.Err.find("Usage:"), std::string::npos);
 }
 
+// A ROM based at 8000: its Intel hex file loads into a 2716 at --offset
+// -8000; without it, the bytes past the end are an error naming them.  Most
+// bytes are FF, so that programming is quick.
+TEST_F(CliProcess, ANegativeOffsetLoadsARomBasedAt8000)
+{
+    std::string hex;
+    uint32_t sum = 0;
+    for (int address = 0x8000; address < 0x8800; address += 16) {
+        uint8_t record[20] = {16, static_cast<uint8_t>(address >> 8),
+                              static_cast<uint8_t>(address & 0xFF), 0};
+        for (int i = 0; i < 16; ++i) {
+            record[4 + i] =
+                i == 0 && address % 0x100 == 0 ? static_cast<uint8_t>(address >> 8) : 0xFF;
+            sum += record[4 + i];
+        }
+        uint8_t check = 0;
+        for (uint8_t byte : record)
+            check = static_cast<uint8_t>(check - byte);
+        hex +=
+            ":" +
+            QByteArray(reinterpret_cast<const char*>(record), 20).toHex().toUpper().toStdString() +
+            QByteArray(1, static_cast<char>(check)).toHex().toUpper().toStdString() + "\r\n";
+    }
+    Write_File(Path("rom.hex"), hex + ":00000001FF\r\n");
+
+    const TCliResult as_is = Run_Cli({"checksum", "--type", "2716", Path("rom.hex")});
+    EXPECT_EQ(as_is.Status, 2);
+    EXPECT_NE(as_is.Err.find("2048 bytes beyond the end of the 2716 (07FF), the first at "
+                             "8000: 8000-87FF"),
+              std::string::npos)
+        << as_is.Err;
+    EXPECT_NE(as_is.Err.find("--offset -8000 it fits"), std::string::npos) << as_is.Err;
+
+    const TCliResult sum_run =
+        Run_Cli({"checksum", "--type", "2716", "--offset", "-8000", Path("rom.hex")});
+    ASSERT_EQ(sum_run.Status, 0) << sum_run.Err;
+    char expected[24];
+    std::snprintf(expected, sizeof expected, "CheckSum=%04X\n", sum & 0xFFFF);
+    EXPECT_EQ(sum_run.Out, expected);
+    EXPECT_EQ(sum_run.Err, "") << "the image fills the device";
+
+    const TCliResult burnt = Run_Cli({"--sim", "--fast", "--socket", "1=2716", "program", "--type",
+                                      "2716", "--offset", "-8000", Path("rom.hex")});
+    EXPECT_EQ(burnt.Status, 0) << burnt.Err;
+    EXPECT_NE(burnt.Out.find("1- Verified OK"), std::string::npos) << burnt.Out;
+}
+
+// A file longer than the device stops with status 2 before the adapter is
+// touched, unless truncating; a shorter one is programmed, the rest left FF
+// and named once.
+TEST_F(CliProcess, AFileBiggerOrSmallerThanTheDeviceIsNamed)
+{
+    Write_File(Path("big.bin"), std::string(0x900, '\x5A'));
+    const QStringList program = {"--sim",   "--fast", "--trace", Path("trace.txt"),
+                                 "program", "--type", "2716"};
+    const TCliResult big = Run_Cli(program + QStringList{Path("big.bin")});
+    EXPECT_EQ(big.Status, 2);
+    EXPECT_NE(big.Err.find("256 bytes beyond the end of the 2716 (07FF), the first at 0800: "
+                           "0800-08FF"),
+              std::string::npos)
+        << big.Err;
+    EXPECT_FALSE(QFile::exists(Path("trace.txt"))) << "the adapter was touched";
+
+    const TCliResult cut =
+        Run_Cli({"checksum", "--type", "2716", "--allow-truncate", Path("big.bin")});
+    EXPECT_EQ(cut.Status, 0) << cut.Err;
+    EXPECT_EQ(cut.Out, "CheckSum=D000\n"); // 0x800 x 5A
+    EXPECT_NE(cut.Err.find("warning: " + Path("big.bin").toStdString() + ": 256 bytes beyond"),
+              std::string::npos)
+        << cut.Err;
+
+    Write_File(Path("small.bin"), std::string(0x10, '\x00'));
+    const TCliResult small = Run_Cli(program + QStringList{Path("small.bin")});
+    EXPECT_EQ(small.Status, 0) << small.Err;
+    EXPECT_NE(small.Out.find("1- Verified OK"), std::string::npos) << small.Out;
+    const std::string warning = "gang-adapter-cli: warning: " + Path("small.bin").toStdString() +
+                                " leaves 0010-07FF of the 2716 FF (2032 bytes)\n";
+    const auto at = small.Err.find(warning);
+    ASSERT_NE(at, std::string::npos) << small.Err;
+    EXPECT_EQ(small.Err.find("warning", at + warning.size()), std::string::npos) << small.Err;
+}
+
+TEST_F(CliProcess, ImageInfoNamesEachChecksum)
+{
+    Write_File(Path("check.bin"), "123456789");
+    const TCliResult info = Run_Cli({"image", "info", Path("check.bin")});
+    ASSERT_EQ(info.Status, 0) << info.Err;
+    for (const char* line :
+         {"format    bin\n", "data      0000-0008\n", "sum16     01DD ", "crc32     CBF43926 ",
+          "CRC-32/IEEE",
+          "sha256    15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225\n"})
+        EXPECT_NE(info.Out.find(line), std::string::npos) << line << "\n" << info.Out;
+}
+
+// A 16-bit board's image in even and odd bytes and back, byte for byte.
+TEST_F(CliProcess, SplitThenMergeGivesBackTheImage)
+{
+    std::mt19937 random(28);
+    std::string image(0x10000, '\0');
+    for (char& byte : image)
+        byte = static_cast<char>(random());
+    Write_File(Path("image.bin"), image);
+    const TCliResult split = Run_Cli({"image", "split", Path("image.bin"), "--even",
+                                      Path("even.bin"), "--odd", Path("odd.bin")});
+    ASSERT_EQ(split.Status, 0) << split.Err;
+    QFile even(Path("even.bin"));
+    ASSERT_TRUE(even.open(QIODevice::ReadOnly));
+    const QByteArray evens = even.readAll();
+    ASSERT_EQ(evens.size(), 0x8000);
+    EXPECT_EQ(evens[0x1234], image[0x2468]);
+
+    const TCliResult merge = Run_Cli({"image", "merge", "--even", Path("even.bin"), "--odd",
+                                      Path("odd.bin"), "-o", Path("merged.bin")});
+    ASSERT_EQ(merge.Status, 0) << merge.Err;
+    QFile merged(Path("merged.bin"));
+    ASSERT_TRUE(merged.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(merged.readAll().toStdString() == image);
+
+    const TCliResult swap = Run_Cli({"image", "swap", Path("image.bin"), "-o", Path("swap.bin")});
+    ASSERT_EQ(swap.Status, 0) << swap.Err;
+    QFile swapped(Path("swap.bin"));
+    ASSERT_TRUE(swapped.open(QIODevice::ReadOnly));
+    const QByteArray pairs = swapped.readAll();
+    ASSERT_EQ(pairs.size(), 0x10000);
+    EXPECT_EQ(pairs[0x100], image[0x101]);
+    EXPECT_EQ(pairs[0x101], image[0x100]);
+
+    Write_File(Path("short.bin"), image.substr(0, 0x7FFF));
+    const TCliResult unequal = Run_Cli({"image", "merge", "--even", Path("even.bin"), "--odd",
+                                        Path("short.bin"), "-o", Path("bad.bin")});
+    EXPECT_EQ(unequal.Status, 2);
+    EXPECT_NE(unequal.Err.find("the halves differ in length"), std::string::npos) << unequal.Err;
+    EXPECT_FALSE(QFile::exists(Path("bad.bin")));
+}
+
 TEST_F(CliProcess, ReadThenVerifyRoundTrip)
 {
     // A chip whose bit 2 at 0010 reads 0: the image read holds FB there.
@@ -200,11 +337,13 @@ TEST_F(CliProcess, ReadThenVerifyRoundTrip)
 
 TEST_F(CliProcess, SigintStopsTheRunAndLeavesTheAdapterAtRest)
 {
-    Write_File(Path("image.hex"), ":0100000000FF\r\n:00000001FF\r\n");
+    // 00 everywhere: every address takes pulses (an address left FF takes
+    // none), so the run is long.
+    Write_File(Path("image.bin"), std::string(0x10000, '\0'));
     QProcess process;
     process.start(GANG_CLI_PATH,
                   {"--sim", "--trace", Path("trace.txt"), "program", "--type", "27C512", "--gang",
-                   "3", "--report", Path("runs.jsonl"), Path("image.hex")});
+                   "3", "--report", Path("runs.jsonl"), Path("image.bin")});
     ASSERT_TRUE(process.waitForStarted());
     // The first progress line, then a moment: the programming is under way.
     process.setReadChannel(QProcess::StandardError);

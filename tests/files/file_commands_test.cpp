@@ -2,6 +2,7 @@
 // and the errors a failing open, read, write or close ends with.
 #include "file_test_support.h"
 #include "files/file_commands.h"
+#include "files/image_map.h"
 
 #include <cerrno>
 #include <chrono>
@@ -243,6 +244,51 @@ TEST(HexFile, FailedLoadKeepsWhatWasStoredBeforeTheBadGroup)
     EXPECT_EQ(b->Data[1], 0x22);
     EXPECT_EQ(b->Data[2], 0x33); // the byte before the bad group
     EXPECT_EQ(b->Data[3], 0x00);
+}
+
+// A ROM image based at 8000 for a 27C128 (3FFF): where its bytes land for
+// each offset, and what the Buffer then holds.
+TEST(ImagePlacement, TheOffsetMovesTheImageAndNamesWhatFallsOutside)
+{
+    TImageMap image;
+    for (int64_t a = 0x8000; a < 0x9000; ++a)
+        image.Put(a, static_cast<uint8_t>(a));
+    image.Put(0xBFFF, 0x5A);
+
+    const TPlacement as_is = Plan_Placement(image, 0, 0x3FFF);
+    EXPECT_EQ(as_is.Beyond, (std::vector<TAddressRange>{{0x8000, 0x8FFF}, {0xBFFF, 0xBFFF}}));
+    EXPECT_EQ(as_is.Beyond_Count, 0x1001);
+    EXPECT_FALSE(as_is.Fits());
+
+    const TPlacement moved = Plan_Placement(image, -0x8000, 0x3FFF);
+    EXPECT_TRUE(moved.Fits());
+    EXPECT_EQ(moved.Left_Blank, (std::vector<TAddressRange>{{0x1000, 0x3FFE}}));
+
+    // Moved 1000 too far on a 2764: the first 4 KiB land under address 0,
+    // BFFF past the end (at 2FFF).
+    const TPlacement too_far = Plan_Placement(image, -0x9000, 0x1FFF);
+    EXPECT_EQ(too_far.Below, (std::vector<TAddressRange>{{0x8000, 0x8FFF}}));
+    EXPECT_EQ(too_far.Beyond, (std::vector<TAddressRange>{{0xBFFF, 0xBFFF}}));
+    EXPECT_EQ(too_far.Left_Blank, (std::vector<TAddressRange>{{0, 0x1FFF}}));
+
+    auto b = test::Filled_Buffer(0x00, 0x3FFF);
+    Place_Image(image, -0x8000, *b);
+    EXPECT_EQ(b->Data[0x0000], 0x00);
+    EXPECT_EQ(b->Data[0x0FFF], 0xFF);
+    EXPECT_EQ(b->Data[0x0ABC], 0xBC);
+    EXPECT_EQ(b->Data[0x1000], 0xFF) << "a byte no file address lands on is left erased";
+    EXPECT_EQ(b->Data[0x3FFF], 0x5A);
+}
+
+// A binary file's byte n is at address n, however long the file is.
+TEST(ImagePlacement, ABinaryFileIsOneRangeFromZero)
+{
+    TTempDir dir;
+    test::Write_Whole_File(dir.File("fw.bin"), std::string(0x12345, '\x11'));
+    const TImageMap image = Read_Image_File(dir.File("fw.bin"), TFileType::Binary);
+    EXPECT_EQ(image.Ranges(), (std::vector<TAddressRange>{{0, 0x12344}}));
+    test::Write_Whole_File(dir.File("empty.bin"), "");
+    EXPECT_TRUE(Read_Image_File(dir.File("empty.bin"), TFileType::Binary).Empty());
 }
 
 } // namespace

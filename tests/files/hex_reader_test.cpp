@@ -230,5 +230,34 @@ TEST(HexReader, BytesPastTheBufferAreDropped)
     EXPECT_EQ(b->End_Of_Eprom, 0xFFFF);
 }
 
+// Into an image, nothing is reduced or dropped: the command line needs the
+// file's own addresses to say what lies outside the device.
+TEST(HexReader, AnImageKeepsTheFilesOwnAddresses)
+{
+    TImageMap image;
+    Read_Hex_Text(":020000040001F9\r\n"     // linear base 10000
+                  ":04FFFE00A1A2A3A400\r\n" // 1FFFE, running on past 1FFFF
+                  ":020000021000EC\r\n"     // segment base 10000 on top: 20000
+                  ":0100100077FF\r\n"       // 20010
+                  "S30600FF0000BB00\r\n"    // 00FF0000 plus both bases
+                  ":00000001FF\r\n",
+                  image);
+    EXPECT_EQ(image.Ranges(), (std::vector<TAddressRange>{
+                                  {0x1FFFE, 0x20001}, {0x20010, 0x20010}, {0x1010000, 0x1010000}}));
+    EXPECT_EQ(image.Byte_Count(), 6);
+    EXPECT_EQ(image.At(0x20001, 0), 0xA4);
+    EXPECT_EQ(image.At(0x20010, 0), 0x77);
+    EXPECT_EQ(image.Highest(), 0x1010000);
+    EXPECT_EQ(image.At(0x20002, 0xFF), 0xFF);
+
+    // More than 64 KiB of pairs: every byte is kept, from address 0 on.
+    TImageMap pairs;
+    std::string text;
+    for (int i = 0; i < 0x10010 / 16; ++i)
+        text += std::string(32, '5') + "\n";
+    Read_Hex_Text(text, pairs);
+    EXPECT_EQ(pairs.Ranges(), (std::vector<TAddressRange>{{0, 0x1000F}}));
+}
+
 } // namespace
 } // namespace gang
