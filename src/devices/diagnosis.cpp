@@ -100,7 +100,13 @@ TDiagnosis Diagnose_Socket(const std::vector<uint8_t>& expected, const std::vect
         diagnosis.No_Byte_Took = true;
         return diagnosis;
     }
-    diagnosis.Address_Line = Find_Address_Line(expected, actual, length, start);
+    // One value throughout cannot show which address it came from: that is
+    // the data lines' finding, not a line's.
+    const bool one_value =
+        std::all_of(actual.begin(), actual.begin() + static_cast<std::ptrdiff_t>(length),
+                    [&](uint8_t byte) { return byte == actual[0]; });
+    if (!one_value)
+        diagnosis.Address_Line = Find_Address_Line(expected, actual, length, start);
     if (!diagnosis.Address_Line)
         diagnosis.Bits = Find_Data_Bits(expected, actual, length);
     return diagnosis;

@@ -18,7 +18,9 @@
 //     through the held line holds, in the cells it reaches, what was
 //     written last (the bytes with the line at 1), or for a UV EPROM the
 //     bits both bytes cleared; then no line, or line k at 1 is named.
-//     When a line explains every byte, no data bit is claimed besides it.
+//     When a line explains every byte, no data bit is claimed besides it;
+//     bytes that all read one value name no line (any line "explains" an
+//     image that is that value nearly everywhere).
 //   * "No byte took" when every byte read is FF and some image byte is
 //     not; no line or bit is claimed then (an empty read explains itself).
 #pragma once

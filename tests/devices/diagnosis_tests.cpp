@@ -72,6 +72,16 @@ TEST(Diagnosis, AnAddressLineThatExplainsEveryByteIsNamedWithItsLevel)
     // One byte more that no line explains: no line is claimed.
     read[3] ^= 0x01;
     EXPECT_FALSE(Diagnose_Socket(image, read, 0).Address_Line);
+
+    // An image of 00 but for its first bytes, read as 00 throughout: A2 at 1
+    // would "explain" it, but the finding is the data lines reading 0.
+    std::vector<uint8_t> zeros(64, 0x00);
+    zeros[0] = 0x81;
+    const TDiagnosis flat = Diagnose_Socket(zeros, std::vector<uint8_t>(64, 0x00), 0);
+    EXPECT_FALSE(flat.Address_Line);
+    ASSERT_EQ(flat.Bits.size(), 2u);
+    EXPECT_EQ(flat.Bits[1].Bit, 7);
+    EXPECT_EQ(flat.Bits[1].Level, 0);
 }
 
 // A chip that took nothing reads FF in every bit: that alone is said.
