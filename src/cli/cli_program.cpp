@@ -9,10 +9,12 @@
 #include "cli/run_record.h"
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
+#include "devices/diagnosis.h"
 #include "files/file_errors.h"
 #include "link/families.h"
 #include "session/adapter.h"
 #include "signals/stop_signals.h"
+#include "texts/diagnosis_text.h"
 #include "texts/result_text.h"
 
 #include <QCoreApplication>
@@ -152,6 +154,10 @@ private:
     // The steps once over the gang, into Record; true when every socket
     // passed.  station: the sockets' lines in the station's form.
     bool Work_Once(TGangSession& session, const std::vector<TStep>& steps, int gang, bool station);
+    // After the steps: each socket that failed program or verify read once
+    // more over the range (the "diagnose" step) and diagnosed; index 1..gang.
+    // Nothing with --no-diagnose or when the run is stopped.
+    std::vector<std::optional<TDiagnosis>> Diagnose(TGangSession& session, int gang);
     // The production station: Work_Once per Enter until q, the end of the
     // input or a stop.
     int Station(TGangSession& session, session::TAdapter& adapter, const std::vector<TStep>& steps);
@@ -272,11 +278,13 @@ bool TAdapterRun::Work_Once(TGangSession& session, const std::vector<TStep>& ste
             {Step_Name(step),
              std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
     }
+    const std::vector<std::optional<TDiagnosis>> diagnoses = Diagnose(session, gang);
     const TFamily* family = Family_Row(Options.Type->Family);
     bool all_passed = true;
     for (int s = 1; s <= gang; ++s) {
         const TSocketState& state = session.Report.Sockets[s];
-        TSocketRecord socket{s, !state.Failed() && !session.Stopped(), state.Text, std::nullopt};
+        TSocketRecord socket{s, !state.Failed() && !session.Stopped(), state.Text, std::nullopt,
+                             diagnoses[static_cast<std::size_t>(s)]};
         if (state.Failed())
             socket.Failure = state.Result;
         all_passed = all_passed && !state.Failed();
@@ -284,6 +292,10 @@ bool TAdapterRun::Work_Once(TGangSession& session, const std::vector<TStep>& ste
         std::string line = state.Failed() ? Socket_Result_Detail(s, state.Result) : state.Text;
         if (station) // "2 FAIL Not Programmed at 0100: expected A5, read AD"
             line = std::to_string(s) + (state.Failed() ? " FAIL " + line.substr(2) : " PASS");
+        // The diagnosis under its socket's line, indented.
+        if (socket.Diagnosis)
+            for (const std::string& text : Diagnosis_Lines(*socket.Diagnosis))
+                line += "\n  " + text;
         if (!Options.Quiet || station)
             std::cout << line << "\n";
         else if (state.Failed())
@@ -297,6 +309,40 @@ bool TAdapterRun::Work_Once(TGangSession& session, const std::vector<TStep>& ste
     }
     Record.Stopped = session.Stopped();
     return all_passed;
+}
+
+std::vector<std::optional<TDiagnosis>> TAdapterRun::Diagnose(TGangSession& session, int gang)
+{
+    std::vector<std::optional<TDiagnosis>> found(static_cast<std::size_t>(gang) + 1);
+    if (Options.No_Diagnose || session.Stopped())
+        return found;
+    // A socket that failed its blank check, or was left out, is not read.
+    std::vector<int> failed;
+    for (int s = 1; s <= gang; ++s) {
+        const TResult_Kind kind = session.Report.Sockets[s].Result.Kind;
+        if (kind == TResult_Kind::Not_Programmed || kind == TResult_Kind::Not_Verified)
+            failed.push_back(s);
+    }
+    if (failed.empty())
+        return found;
+    const auto started = std::chrono::steady_clock::now();
+    const auto first = Buffer.Data.begin() + Buffer.Start_Of_Eprom;
+    const std::vector<uint8_t> image(first, Buffer.Data.begin() + Buffer.End_Of_Eprom + 1);
+    for (int s : failed) {
+        Progress.Begin("diagnose", Buffer.End_Of_Eprom, gang);
+        std::vector<uint8_t> bytes;
+        const bool whole = session.Read_Socket_Range(s, bytes);
+        Progress.Finish();
+        if (!whole)
+            break;
+        found[static_cast<std::size_t>(s)] = Diagnose_Socket(image, bytes, Buffer.Start_Of_Eprom);
+    }
+    Record.Steps.push_back(
+        {"diagnose",
+         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
+    if (session.Stopped())
+        return std::vector<std::optional<TDiagnosis>>(found.size());
+    return found;
 }
 
 int TAdapterRun::Station(TGangSession& session, session::TAdapter& adapter,

@@ -64,6 +64,13 @@ void TGangSession::Run(TStep step)
     }
 }
 
+bool TGangSession::Read_Socket_Range(int socket, std::vector<uint8_t>& bytes)
+{
+    if (Stop_Seen)
+        return false;
+    return Work.Read_Socket_Range(socket, bytes) && !Stop_Seen;
+}
+
 void TGangSession::New_Run()
 {
     for (TSocketState& socket : Report.Sockets)

@@ -53,6 +53,10 @@ public:
     // Runs one operation over the gang.
     void Run(TStep step);
 
+    // One socket read once more over the whole range, for its diagnosis.
+    // False when the run is stopped, before or during the read.
+    bool Read_Socket_Range(int socket, std::vector<uint8_t>& bytes);
+
     // The stop button: the operation in hand ends after its address, and no
     // further step runs.
     void Stop();
