@@ -14,7 +14,9 @@ bool TDeviceWork::Read_Socket_Range(int32_t socket, std::vector<uint8_t>& bytes)
     Report.Stop_Offered();
     Link.Read_Config();
     Link.Cur_Socket = socket;
-    bytes.reserve(static_cast<std::size_t>(Buffer.End_Of_Eprom - Buffer.Start_Of_Eprom + 1));
+    const int32_t first = Buffer.Start_Of_Eprom;
+    if (Buffer.End_Of_Eprom >= first)
+        bytes.reserve(static_cast<std::size_t>(Buffer.End_Of_Eprom) - first + 1);
     do {
         Link.Set_Address();
         Link.Read_Socket();
