@@ -21,6 +21,26 @@ void TChip::Erase()
     std::fill(Cells.begin(), Cells.end(), 0xFF);
 }
 
+uint32_t TChip::Pin_Address(uint32_t address) const
+{
+    const uint32_t line = 1u << Fault_Spec.Line;
+    if (Fault_Spec.Kind == TFaultKind::Address_Line_0)
+        return address & ~line;
+    if (Fault_Spec.Kind == TFaultKind::Address_Line_1)
+        return address | line;
+    return address;
+}
+
+uint8_t TChip::Pin_Data(uint8_t data) const
+{
+    const auto line = static_cast<uint8_t>(1u << Fault_Spec.Bit);
+    if (Fault_Spec.Kind == TFaultKind::Data_Line_0)
+        return static_cast<uint8_t>(data & ~line);
+    if (Fault_Spec.Kind == TFaultKind::Data_Line_1)
+        return static_cast<uint8_t>(data | line);
+    return data;
+}
+
 uint8_t TChip::Cell(uint32_t address) const
 {
     uint8_t value = Cells[address % Kind.Size];

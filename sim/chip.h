@@ -62,6 +62,12 @@ public:
     virtual void Erase();
     virtual void Set_Fast(bool fast) { Fast = fast; }
 
+    // What the chip's pins see through a socket with a line held at a level
+    // (the line faults): the address of a read or strobe, and the data
+    // lines, both ways.  Unchanged without such a fault.
+    uint32_t Pin_Address(uint32_t address) const;
+    uint8_t Pin_Data(uint8_t data) const;
+
     // The cells as stored, with permanently stuck-at-0 bits applied.
     uint8_t Cell(uint32_t address) const;
     void Set_Cell(uint32_t address, uint8_t value);

@@ -75,6 +75,8 @@ public:
     bool Direct_Access_Allowed(uint16_t port) const;
     uint8_t Bus_Byte(bool first_nibble, const TChipTime& now);
     void Update_Sockets(const TChipTime& now);
+    // The lines of socket index as the chip in it sees them.
+    TSocketLines Chip_Lines(int index) const;
     void End_Strobe(int index, const TChipTime& now);
     TChip& Chip_At(int socket) const;
     static int Index_Of(int socket);
@@ -172,6 +174,15 @@ uint8_t TSimAdapterImpl::Read(uint16_t port)
 
 // --------------------------------------------------------------- read path
 
+TSocketLines TSimAdapterImpl::Chip_Lines(int index) const
+{
+    const TChip& chip = *Chips[index];
+    TSocketLines lines = Decode_Socket(Latches, index + 1, chip.Type());
+    lines.Address = chip.Pin_Address(lines.Address);
+    lines.Data_In = chip.Pin_Data(lines.Data_In);
+    return lines;
+}
+
 uint8_t TSimAdapterImpl::Bus_Byte(bool first_nibble, const TChipTime& now)
 {
     if (!(Latches.Vpp & Vpp_Read_Mode))
@@ -181,7 +192,7 @@ uint8_t TSimAdapterImpl::Bus_Byte(bool first_nibble, const TChipTime& now)
     for (int i = 0; i < Socket_Count; ++i) {
         if (!Chips[i])
             continue;
-        const TSocketLines lines = Decode_Socket(Latches, i + 1, Chips[i]->Type());
+        const TSocketLines lines = Chip_Lines(i);
         if (!lines.Outputs_On)
             continue;
         ++drivers;
@@ -192,7 +203,8 @@ uint8_t TSimAdapterImpl::Bus_Byte(bool first_nibble, const TChipTime& now)
             if (first_nibble)
                 ++Wiring_Faults;
         }
-        value &= out; // several drivers: the low outputs win
+        // A held data line reads its level whatever the chip drives.
+        value &= Chips[i]->Pin_Data(out); // several drivers: the low outputs win
     }
     if (drivers > 1 && first_nibble)
         ++Conflicts;
@@ -207,7 +219,7 @@ void TSimAdapterImpl::Update_Sockets(const TChipTime& now)
         if (!Chips[i])
             continue;
         const TChip& chip = *Chips[i];
-        const TSocketLines lines = Decode_Socket(Latches, i + 1, chip.Type());
+        const TSocketLines lines = Chip_Lines(i);
         TStrobeTrack& track = Tracks[i];
         const bool eprom = chip.Type().Kind == TChipKind::Uv_Eprom;
         bool restart = false;
@@ -295,6 +307,10 @@ void TSimAdapter::Insert_Chip(int socket, const std::string& type_name, TFault f
         throw std::invalid_argument("fault bit " + std::to_string(fault.Bit) + " is not 0 to 7");
     if (fault.Address >= type->Size)
         throw std::invalid_argument("fault address is beyond the end of a " + type_name);
+    if ((fault.Kind == TFaultKind::Address_Line_0 || fault.Kind == TFaultKind::Address_Line_1) &&
+        (fault.Line > 15 || (1u << fault.Line) >= type->Size))
+        throw std::invalid_argument("address line A" + std::to_string(fault.Line) +
+                                    " is not a line of a " + type_name);
     const bool eeprom = type->Kind == TChipKind::Eeprom;
     if (!eeprom && (fault.Kind == TFaultKind::Write_Never_Completes ||
                     fault.Kind == TFaultKind::Page_Reads_Wrong))

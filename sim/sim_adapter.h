@@ -33,6 +33,14 @@
 //   Sdp_Locked     28C64 / 28C256 whose software data protection is on when
 //                  inserted (every 28C64 / 28C256 obeys the protection
 //                  commands; this one merely starts locked).
+// and per socket, a whole line between the adapter and the chip held at a
+// level (a bent pin, a broken trace, a short), whoever drives it:
+//   Data_Line_0/1  data line Bit reads 0 / 1 at every address, and the chip
+//                  sees it so when it is written.
+//   Address_Line_0/1  address line Line (within the chip's lines) is held
+//                  at 0 / 1: the chip sees every read and every strobe at
+//                  the address with that line forced, so writes through it
+//                  land in the cell of the forced address.
 #pragma once
 
 #include "link/port.h"
@@ -52,7 +60,11 @@ enum class TFaultKind {
     Slow_Pulses,           // UV EPROM needs far longer pulses than its type
     Write_Never_Completes, // EEPROM stays in DATA polling for ever
     Page_Reads_Wrong,      // EEPROM page reads back with bits flipped
-    Sdp_Locked             // 28C64 / 28C256 arrives with its write protection on
+    Sdp_Locked,            // 28C64 / 28C256 arrives with its write protection on
+    Data_Line_0,           // the socket's data line Bit is held at 0
+    Data_Line_1,           // the socket's data line Bit is held at 1
+    Address_Line_0,        // the socket's address line Line is held at 0
+    Address_Line_1         // the socket's address line Line is held at 1
 };
 
 struct TFault {
@@ -60,6 +72,7 @@ struct TFault {
     uint8_t Bit = 0;      // bit number 0..7 for the stuck faults
     uint32_t Address = 0; // chip address of the stuck bit / wrong page
     int Times = -1;       // -1 = always; n = the first n tries/reads at Address only
+    uint8_t Line = 0;     // address line 0..15 of the address line faults
 };
 
 // One program or write strobe as the chip saw it (recorded when it ends).

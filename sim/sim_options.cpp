@@ -69,8 +69,18 @@ bool Parse_Bit_At(const std::string& text, TFault& fault)
     return true;
 }
 
+// The number of address lines of a type: A0 up to the highest below its size.
+int Address_Lines(const TChipType& type)
+{
+    int lines = 0;
+    while ((1u << lines) < type.Size)
+        ++lines;
+    return lines;
+}
+
 // Fault names: stuck1:BIT@ADDR, stuck0:BIT@ADDR, slow, nocomplete,
-// pagewrong[:ADDR[@BIT]] (bit 0 by default), sdp.
+// pagewrong[:ADDR[@BIT]] (bit 0 by default), sdp, data0:BIT, data1:BIT,
+// addr0:LINE, addr1:LINE.
 std::string Parse_Fault(const std::string& text, const TChipType& type, TFault& fault)
 {
     const auto colon = text.find(':');
@@ -103,6 +113,20 @@ std::string Parse_Fault(const std::string& text, const TChipType& type, TFault& 
             fault.Address = static_cast<uint32_t>(address);
             fault.Bit = static_cast<uint8_t>(bit);
         }
+    } else if (name == "data0" || name == "data1") {
+        fault.Kind = name == "data0" ? TFaultKind::Data_Line_0 : TFaultKind::Data_Line_1;
+        unsigned long bit = 0;
+        if (!Parse_Unsigned(arg, 10, bit) || bit > 7)
+            return "fault '" + text + "' needs a data line from 0 to 7, e.g. " + name + ":5";
+        fault.Bit = static_cast<uint8_t>(bit);
+    } else if (name == "addr0" || name == "addr1") {
+        fault.Kind = name == "addr0" ? TFaultKind::Address_Line_0 : TFaultKind::Address_Line_1;
+        const int lines = Address_Lines(type);
+        unsigned long line = 0;
+        if (!Parse_Unsigned(arg, 10, line) || line >= static_cast<unsigned long>(lines))
+            return "fault '" + text + "' needs an address line of a " + type.Name + ", 0 to " +
+                   std::to_string(lines - 1);
+        fault.Line = static_cast<uint8_t>(line);
     } else if (name == "sdp" && arg.empty()) {
         if (!eeprom || type.Page_Size <= 1)
             return "fault 'sdp' needs a 28C64 or 28C256, not a " + std::string(type.Name);
@@ -241,6 +265,11 @@ const char* Sim_Usage_Text()
            "                              pagewrong[:ADDR[@BIT]]\n"
            "                                               EEPROM page reads back wrong\n"
            "                              sdp              28C64 / 28C256 write-protected\n"
+           "                              data0:BIT        data line BIT (0-7) reads 0\n"
+           "                              data1:BIT        data line BIT (0-7) reads 1\n"
+           "                              addr0:LINE       address line LINE (0-15, within\n"
+           "                                               the chip's) stuck at 0\n"
+           "                              addr1:LINE       address line LINE stuck at 1\n"
            "  --trace FILE              write every port access to FILE\n"
            "  --access-us N             simulated cost of one port access in us (default 1)\n"
            "  --fast                    chips program on any valid pulse\n"

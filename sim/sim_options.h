@@ -3,7 +3,8 @@
 //   --base BASE|none            port base of the simulated adapter (hex)
 //   --socket N=TYPE|empty[,FAULT]   (repeatable) chip in socket N (1..5)
 //        FAULT: stuck1:BIT@ADDR  stuck0:BIT@ADDR  (ADDR hex), slow,
-//               nocomplete, pagewrong:ADDR
+//               nocomplete, pagewrong:ADDR, sdp, data0:BIT, data1:BIT,
+//               addr0:LINE, addr1:LINE
 //   --trace FILE                trace every port access to FILE
 //   --access-us N               simulated cost of one port access in us
 //   --fast                      chips program on any valid pulse

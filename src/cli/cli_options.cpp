@@ -150,6 +150,7 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     const QCommandLineOption format("format", "", "F");
     const QCommandLineOption blank_first("blank-first");
     const QCommandLineOption no_verify("no-verify");
+    const QCommandLineOption no_diagnose("no-diagnose");
     const QCommandLineOption sdp("sdp", "", "MODE");
     const QCommandLineOption report("report", "", "FILE");
     const QCommandLineOption lot("lot", "", "L");
@@ -161,9 +162,9 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     const QCommandLineOption quiet("quiet");
     const QCommandLineOption help("help");
     const QCommandLineOption version("version");
-    parser.addOptions({port,        sim,       fast,   type,   gang, vpp,    format,
-                       blank_first, no_verify, sdp,    report, lot,  offset, allow_truncate,
-                       even,        odd,       output, quiet,  help, version});
+    parser.addOptions({port,        sim,       fast, type,   gang,  vpp,    format,
+                       blank_first, no_verify, sdp,  report, lot,   offset, allow_truncate,
+                       no_diagnose, even,      odd,  output, quiet, help,   version});
     for (const char* name : Sim_Value_Options)
         parser.addOption(QCommandLineOption(name, "", "VALUE"));
 
@@ -330,6 +331,12 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     }
     options.Blank_First = parser.isSet(blank_first);
     options.No_Verify = parser.isSet(no_verify);
+    options.No_Diagnose = parser.isSet(no_diagnose);
+    if (options.No_Diagnose && options.Command != TCommand::Program &&
+        options.Command != TCommand::Verify) {
+        result.Error = "--no-diagnose is for program and verify only";
+        return result;
+    }
     options.Report = parser.value(report).toStdString();
     options.Lot = parser.value(lot).toStdString();
     if (parser.isSet(lot) && !options.Station && options.Command != TCommand::Summary) {
@@ -380,8 +387,8 @@ const char* Cli_Usage_Text()
            "  types                     the device types and their voltages\n"
            "  blank    --type T [--gang N]\n"
            "  program  --type T [--gang N] [--vpp V] [--format F] [--blank-first]\n"
-           "           [--no-verify] [--sdp unlock|keep|lock] [PLACEMENT] FILE\n"
-           "  verify   --type T [--gang N] [--format F] [PLACEMENT] FILE\n"
+           "           [--no-verify] [--sdp unlock|keep|lock] [--no-diagnose] [PLACEMENT] FILE\n"
+           "  verify   --type T [--gang N] [--format F] [--no-diagnose] [PLACEMENT] FILE\n"
            "  read     --type T [--format F] FILE      socket 1 into FILE\n"
            "  checksum --type T [--format F] [PLACEMENT] FILE\n"
            "                            the 16-bit checksum of the image\n"
@@ -408,6 +415,9 @@ const char* Cli_Usage_Text()
            "                            from the content)\n"
            "  --blank-first             blank check first; a socket not blank is skipped\n"
            "  --no-verify               no verify after programming\n"
+           "  --no-diagnose             no second read of a socket that failed program or\n"
+           "                            verify (it tells a bad bit from a dead data line,\n"
+           "                            a stuck address line or a chip that took nothing)\n"
            "  --sdp unlock|keep|lock    28C64/28C256 write protection: switch it off before\n"
            "                            programming (default), send nothing, or switch it\n"
            "                            off and on again after programming\n"

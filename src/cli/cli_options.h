@@ -68,6 +68,8 @@ struct TCliOptions {
     std::optional<TFileType> Format;
     bool Blank_First = false;
     bool No_Verify = false;
+    // program, verify: no read of a failed socket to tell why it failed.
+    bool No_Diagnose = false;
     TSdp_Mode Sdp = TSdp_Mode::Unlock; // program: the EEPROMs' write protection
     std::string File;
     TImagePlacementOptions Placement;

@@ -9,6 +9,7 @@
 #include "cli/progress.h"
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
+#include "devices/diagnosis.h"
 #include "files/file_errors.h"
 #include "link/families.h"
 #include "platform/console.h"
@@ -20,6 +21,7 @@
 #include "session/lot_summary.h"
 #include "session/run_record.h"
 #include "session/sim/simulated_adapter.h"
+#include "texts/diagnosis_text.h"
 #include "texts/result_text.h"
 
 #include <QCoreApplication>
@@ -153,6 +155,12 @@ private:
     // or a stop.
     int Station(TCliSession& cli, session::TAdapter& adapter, const std::vector<TStep>& steps);
     void Finish_Record(int status);
+    // Program and verify read each socket that failed them once more.
+    bool Diagnoses() const
+    {
+        return !Options.No_Diagnose &&
+               (Options.Command == TCommand::Program || Options.Command == TCommand::Verify);
+    }
     session::TPassed_Text Passed_Text(const TCliReport& report) const
     {
         return [&report](int socket) { return report.Text[socket]; };
@@ -247,8 +255,8 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
         Record.Sdp = Sdp_Mode_Name(Options.Sdp);
     if (Options.Station)
         return Station(cli, adapter, steps);
-    const bool all_passed = session::Run_Steps(session, steps, Buffer.End_Of_Eprom, Step_Progress,
-                                               Passed_Text(cli.Report), Record);
+    const bool all_passed = session::Run_Steps(session, steps, Buffer.End_Of_Eprom, Diagnoses(),
+                                               Step_Progress, Passed_Text(cli.Report), Record);
     Print_Sockets(Record, false);
     session.Rest();
     if (session.Stopped()) {
@@ -279,6 +287,10 @@ void TAdapterRun::Print_Sockets(const TRunRecord& record, bool station) const
             line = std::to_string(s) + (socket.Passed ? " PASS"
                                         : failed      ? " FAIL " + line.substr(2)
                                                       : " " + line.substr(2));
+        // The diagnosis under its socket's line, indented.
+        if (socket.Diagnosis)
+            for (const std::string& text : Diagnosis_Lines(*socket.Diagnosis))
+                line += "\n  " + text;
         if (!Options.Quiet || station)
             std::cout << line << "\n";
         else if (failed)
@@ -298,7 +310,8 @@ int TAdapterRun::Station(TCliSession& cli, session::TAdapter& adapter,
     session::TGangSession& session = cli.Session;
     TRunRecord lot_record = Record;
     lot_record.Lot = Options.Lot;
-    session::TStation station(session, adapter, *Options.Type, steps, lot_record, Options.Report);
+    session::TStation station(session, adapter, *Options.Type, steps, Diagnoses(), lot_record,
+                              Options.Report);
     for (;;) {
         std::cerr << "Lot " << Options.Lot << ", run " << station.Runs() + 1 << ": insert "
                   << Options.Gang << " x " << Options.Type->Type_Name

@@ -12,6 +12,9 @@
 //   checksum.cpp         Make_Check_Sum, Chk_Sum_ButClick
 //   gang_operations.cpp  Blank_ChkClick, Program_EpromClick,
 //                        Verify_EpromClick, Move_EpromClick
+//   socket_dump.cpp      Read_Socket_Range
+//
+// The diagnosis of the bytes read is pure data work in diagnosis.h.
 //
 // The catalogue itself is plain data in catalogue.h.
 #pragma once
@@ -26,6 +29,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace gang {
 
@@ -70,6 +74,11 @@ public:
     void Program_EpromClick();
     void Verify_EpromClick();
     void Move_EpromClick();
+    // One socket (1..5) read over the whole range, Start_Of_Eprom first,
+    // into bytes, as a run of its own (busy state, stop button, the adapter
+    // at rest at its end).  False when a stop request ended it (bytes then
+    // hold what was read), or no type is chosen.
+    bool Read_Socket_Range(int32_t socket, std::vector<uint8_t>& bytes);
 
     // ---- Shared texts and helpers ----------------------------------------------
     static constexpr const char* No_Device_Text = "No Device Was Selected.";

@@ -1,17 +1,66 @@
 #include "session/gang_run.h"
 
+#include "devices/diagnosis.h"
 #include "session/exit_status.h"
 #include "texts/result_text.h"
 
 #include <QJsonDocument>
 
 #include <chrono>
+#include <optional>
 #include <utility>
 
 namespace gang::session {
 
+namespace {
+
+double Seconds_Since(std::chrono::steady_clock::time_point started)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
+
+bool Needs_Diagnosis(const TSocket_Result& result)
+{
+    return result.Kind == TResult_Kind::Not_Programmed || result.Kind == TResult_Kind::Not_Verified;
+}
+
+// Each socket (1..gang) that failed program or verify read and diagnosed;
+// nothing for the others, and nothing at all when a stop cut the reads.
+std::vector<std::optional<TDiagnosis>> Diagnose_Failed(TGangSession& session, int32_t end_of_range,
+                                                       IRun_Progress& progress, TRunRecord& record)
+{
+    const int gang = session.Gang();
+    std::vector<std::optional<TDiagnosis>> found(static_cast<std::size_t>(gang) + 1);
+    std::vector<int> failed;
+    for (int s = 1; s <= gang; ++s)
+        if (Needs_Diagnosis(session.Result(s)))
+            failed.push_back(s);
+    if (failed.empty() || session.Stopped())
+        return found;
+    const auto started = std::chrono::steady_clock::now();
+    const TBuffer& buffer = session.Image();
+    const std::vector<uint8_t> image(buffer.Data.begin() + buffer.Start_Of_Eprom,
+                                     buffer.Data.begin() + end_of_range + 1);
+    for (int s : failed) {
+        progress.Step_Begins(TStep::Diagnose, end_of_range, gang);
+        std::vector<uint8_t> bytes;
+        const bool whole = session.Read_Socket_Range(s, bytes);
+        progress.Step_Ends();
+        if (!whole)
+            break;
+        found[static_cast<std::size_t>(s)] = Diagnose_Socket(image, bytes, buffer.Start_Of_Eprom);
+    }
+    record.Steps.push_back({Step_Name(TStep::Diagnose), Seconds_Since(started)});
+    if (session.Stopped())
+        return std::vector<std::optional<TDiagnosis>>(found.size());
+    return found;
+}
+
+} // namespace
+
 bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t end_of_range,
-               IRun_Progress& progress, const TPassed_Text& passed_text, TRunRecord& record)
+               bool diagnose, IRun_Progress& progress, const TPassed_Text& passed_text,
+               TRunRecord& record)
 {
     const int gang = session.Gang();
     for (TStep step : steps) {
@@ -21,15 +70,17 @@ bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t e
         const auto started = std::chrono::steady_clock::now();
         session.Run(step);
         progress.Step_Ends();
-        record.Steps.push_back(
-            {Step_Name(step),
-             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
+        record.Steps.push_back({Step_Name(step), Seconds_Since(started)});
     }
+    std::vector<std::optional<TDiagnosis>> diagnoses(static_cast<std::size_t>(gang) + 1);
+    if (diagnose)
+        diagnoses = Diagnose_Failed(session, end_of_range, progress, record);
     session.End_Run();
     bool all_passed = true;
     for (int s = 1; s <= gang; ++s) {
         const TSocket_Result& result = session.Result(s);
-        TSocketRecord socket{s, result.Passed(), "", std::nullopt};
+        TSocketRecord socket{s, result.Passed(), "", std::nullopt,
+                             diagnoses[static_cast<std::size_t>(s)]};
         if (result.Passed()) {
             socket.Result = passed_text(s);
         } else {
@@ -65,8 +116,9 @@ bool Finish_Record(TRunRecord& record, int status, const std::string& report_pat
 }
 
 TStation::TStation(TGangSession& session, TAdapter& adapter, const TDeviceType& type,
-                   std::vector<TStep> steps, TRunRecord template_record, std::string report_path)
-    : Session(session), Adapter(adapter), Type(type), Steps(std::move(steps)),
+                   std::vector<TStep> steps, bool diagnose, TRunRecord template_record,
+                   std::string report_path)
+    : Session(session), Adapter(adapter), Type(type), Steps(std::move(steps)), Diagnose(diagnose),
       Template(std::move(template_record)), Report_Path(std::move(report_path))
 {
 }
@@ -80,7 +132,7 @@ const TRunRecord& TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
     Record = Template;
     Record.Sequence = Sequence;
     Record.Start = QDateTime::currentDateTimeUtc();
-    Passed = Run_Steps(Session, Steps, end_of_range, progress, passed_text, Record);
+    Passed = Run_Steps(Session, Steps, end_of_range, Diagnose, progress, passed_text, Record);
     All_Passed = All_Passed && Passed;
     Append_Error.clear();
     Finish_Record(Record, Run_Status(Session.Stopped(), Passed), Report_Path, Append_Error);

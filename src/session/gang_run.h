@@ -10,6 +10,8 @@
 #include "session/lot_summary.h"
 #include "session/run_record.h"
 
+#include "core/buffer.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -30,9 +32,13 @@ public:
 using TPassed_Text = std::function<std::string(int socket)>;
 
 // The steps once over the gang into record (its steps, its sockets and the
-// stopped flag); true when every socket passed every step.
+// stopped flag); true when every socket passed every step.  With diagnose,
+// each socket that failed program or verify is then read once more over the
+// range and what its bytes say goes into its record (a "diagnose" step);
+// not after a stop.
 bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t end_of_range,
-               IRun_Progress& progress, const TPassed_Text& passed_text, TRunRecord& record);
+               bool diagnose, IRun_Progress& progress, const TPassed_Text& passed_text,
+               TRunRecord& record);
 
 // The exit status of a run: stopped, every socket passed, or one failed.
 int Run_Status(bool stopped, bool passed);
@@ -48,7 +54,8 @@ public:
     // template_record holds what every run's record shares (command, type,
     // gang, voltage, file, checksum).
     TStation(TGangSession& session, TAdapter& adapter, const TDeviceType& type,
-             std::vector<TStep> steps, TRunRecord template_record, std::string report_path);
+             std::vector<TStep> steps, bool diagnose, TRunRecord template_record,
+             std::string report_path);
 
     // The next run: a fresh gang, the steps, the record appended and
     // counted.  Its record; Append_Error is set when it was not written.
@@ -67,6 +74,7 @@ private:
     TAdapter& Adapter;
     const TDeviceType& Type;
     std::vector<TStep> Steps;
+    bool Diagnose;
     TRunRecord Template;
     std::string Report_Path;
     TRunRecord Record;

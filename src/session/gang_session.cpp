@@ -15,6 +15,8 @@ const char* Step_Name(TStep step)
         return "verify";
     case TStep::Read:
         return "read";
+    case TStep::Diagnose:
+        return "diagnose";
     }
     return "";
 }
@@ -67,6 +69,8 @@ void TGangSession::Run(TStep step)
     case TStep::Read:
         Work.Move_EpromClick();
         break;
+    case TStep::Diagnose:
+        break; // socket by socket: Read_Socket_Range
     }
 }
 
@@ -74,6 +78,13 @@ void TGangSession::End_Run()
 {
     if (Stop_Seen)
         Link.Stop_Run();
+}
+
+bool TGangSession::Read_Socket_Range(int socket, std::vector<uint8_t>& bytes)
+{
+    if (Stop_Seen)
+        return false;
+    return Work.Read_Socket_Range(socket, bytes) && !Stop_Seen;
 }
 
 void TGangSession::New_Run()

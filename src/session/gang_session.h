@@ -20,9 +20,11 @@
 
 namespace gang::session {
 
-enum class TStep { Blank, Program, Verify, Read };
+// Diagnose: each socket that failed program or verify read once more, after
+// the other steps.
+enum class TStep { Blank, Program, Verify, Read, Diagnose };
 
-// "blank", "program", "verify", "read".
+// "blank", "program", "verify", "read", "diagnose".
 const char* Step_Name(TStep step);
 
 // The steps of a program run: a blank check first when asked, the program,
@@ -60,8 +62,15 @@ public:
     // failed reads Stopped.
     void End_Run();
 
+    // The Buffer the steps program and compare with.
+    const TBuffer& Image() const { return Link.Buffer; }
+
     // Socket k's result in the run (1-5).
     const TSocket_Result& Result(int socket) const { return Link.Gang_State().Result(socket); }
+
+    // One socket read once more over the whole range, for its diagnosis.
+    // False when the run is stopped, before or during the read.
+    bool Read_Socket_Range(int socket, std::vector<uint8_t>& bytes);
 
     // The stop button: the operation in hand ends after its address, and no
     // further step runs.

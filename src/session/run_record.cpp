@@ -2,6 +2,7 @@
 
 #include "core/hex_text.h"
 #include "platform/system_file.h"
+#include "texts/diagnosis_text.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -34,6 +35,34 @@ constexpr std::pair<TResult_Kind, const char*> Kind_Keys[] = {
     {TResult_Kind::Not_Verified, "not_verified"},
     {TResult_Kind::Stopped, "stopped"},
 };
+
+// "diagnosis": the findings as data, and the lines the user read.
+QJsonObject Diagnosis_Object(const TDiagnosis& diagnosis)
+{
+    QJsonObject object;
+    object["differences"] = static_cast<qint64>(diagnosis.Differences);
+    QJsonArray first;
+    for (const TByte_Difference& difference : diagnosis.First)
+        first.append(QJsonObject{{"address", Q(IntToHex(difference.Address, 4))},
+                                 {"expected", Q(IntToHex(difference.Expected, 2))},
+                                 {"actual", Q(IntToHex(difference.Actual, 2))}});
+    object["first"] = first;
+    QJsonArray bits;
+    for (const TStuck_Data_Bit& bit : diagnosis.Bits)
+        bits.append(QJsonObject{
+            {"bit", bit.Bit}, {"stuck_at", bit.Level}, {"count", static_cast<qint64>(bit.Count)}});
+    object["bits"] = bits;
+    if (diagnosis.Address_Line)
+        object["address_line"] = QJsonObject{{"line", diagnosis.Address_Line->Line},
+                                             {"stuck_at", diagnosis.Address_Line->Level}};
+    if (diagnosis.No_Byte_Took)
+        object["no_byte_took"] = true;
+    QJsonArray text;
+    for (const std::string& line : Diagnosis_Lines(diagnosis))
+        text.append(Q(line));
+    object["text"] = text;
+    return object;
+}
 
 } // namespace
 
@@ -105,6 +134,8 @@ std::string Record_Line(const TRunRecord& record)
             entry["expected"] = Q(IntToHex(socket.Failure->Expected, 2));
             entry["actual"] = Q(IntToHex(socket.Failure->Actual, 2));
         }
+        if (socket.Diagnosis)
+            entry["diagnosis"] = Diagnosis_Object(*socket.Diagnosis);
         sockets.append(entry);
     }
     object["sockets"] = sockets;

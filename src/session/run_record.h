@@ -3,6 +3,7 @@
 // a batch in one file and read it line by line.
 #pragma once
 
+#include "devices/diagnosis.h"
 #include "link/report.h"
 
 #include <QDateTime>
@@ -15,7 +16,7 @@
 namespace gang::session {
 
 struct TStepRecord {
-    std::string Step; // "blank", "program", "verify" or "read"
+    std::string Step; // "blank", "program", "verify", "read" or "diagnose"
     double Seconds = 0;
 };
 
@@ -26,6 +27,8 @@ struct TSocketRecord {
     // Where and how it failed first: the device address, the byte expected
     // and the byte read there.
     std::optional<TSocket_Result> Failure;
+    // A socket that failed program or verify, read once more over the range.
+    std::optional<TDiagnosis> Diagnosis;
 };
 
 struct TFileRecord {

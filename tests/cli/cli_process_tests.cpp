@@ -163,7 +163,76 @@ TEST_F(CliProcess, AWriteProtectedEepromIsUnlockedUnlessKept)
               std::string::npos)
         << kept.Err;
     EXPECT_EQ(kept.Err.find("socket 1:"), std::string::npos) << kept.Err;
-    EXPECT_EQ(Record(Path("runs.jsonl"))["sdp"].toString(), "keep");
+    // Read once more, the protected chip shows that nothing reached it.
+    EXPECT_NE(kept.Out.find("read FF\n  no byte took\n  7 bytes differ\n"), std::string::npos)
+        << kept.Out;
+    const QJsonObject record = Record(Path("runs.jsonl"));
+    EXPECT_EQ(record["sdp"].toString(), "keep");
+    EXPECT_TRUE(record["sockets"][1].toObject()["diagnosis"].toObject()["no_byte_took"].toBool());
+}
+
+// Two sockets with a line held at a level, each read once more after the
+// run: D5 held high fails the first byte with a 0 there and is named with
+// the bytes that show it; A7 held low programs every byte (they land in the
+// lower half) and fails verify, and the line explains every byte read.
+TEST_F(CliProcess, AFailedSocketIsReadAgainAndItsHeldLineNamed)
+{
+    std::string image(0x2000, '\xFF');
+    image.replace(0, 4, "\xDE\xAD\xBE\xEF");
+    image[0x100] = '\xA5';
+    image[0x200] = '\x12';
+    Write_File(Path("image.bin"), image);
+    const QStringList run = {"--sim",
+                             "--fast",
+                             "--socket",
+                             "2=27C64,data1:5",
+                             "--socket",
+                             "3=27C64,addr0:7",
+                             "program",
+                             "--type",
+                             "27C64",
+                             "--gang",
+                             "3",
+                             "--report",
+                             Path("runs.jsonl"),
+                             Path("image.bin")};
+    const TCliResult diagnosed = Run_Cli(run);
+    EXPECT_EQ(diagnosed.Status, 1) << diagnosed.Err;
+    EXPECT_NE(diagnosed.Out.find("1- Verified OK\n2-Not Programmed at 0000: expected DE, read FE\n"
+                                 "  bit 5 stuck at 1 in 2 of 6 differences\n"
+                                 "  6 bytes differ\n"
+                                 "  0000: expected DE, read FE\n"),
+              std::string::npos)
+        << diagnosed.Out;
+    EXPECT_NE(diagnosed.Out.find("3-Didn't Verify at 0080: expected FF, read DE\n"
+                                 "  address line A7 stuck at 0 explains all 6 differences\n"),
+              std::string::npos)
+        << diagnosed.Out;
+
+    const QJsonObject record = Record(Path("runs.jsonl"));
+    const QJsonArray steps = record["steps"].toArray();
+    ASSERT_EQ(steps.size(), 3);
+    EXPECT_EQ(steps[2].toObject()["step"].toString(), "diagnose");
+    EXPECT_GE(steps[2].toObject()["seconds"].toDouble(), 0.0);
+    const QJsonArray sockets = record["sockets"].toArray();
+    ASSERT_EQ(sockets.size(), 3);
+    EXPECT_FALSE(sockets[0].toObject().contains("diagnosis")); // a chip that passed
+    const QJsonObject bit = sockets[1].toObject()["diagnosis"].toObject();
+    EXPECT_EQ(bit["differences"].toInt(), 6);
+    EXPECT_EQ(bit["first"][0].toObject(),
+              (QJsonObject{{"address", "0000"}, {"expected", "DE"}, {"actual", "FE"}}));
+    EXPECT_EQ(bit["bits"].toArray(),
+              (QJsonArray{QJsonObject{{"bit", 5}, {"stuck_at", 1}, {"count", 2}}}));
+    EXPECT_FALSE(bit.contains("address_line"));
+    EXPECT_EQ(bit["text"][0].toString(), "bit 5 stuck at 1 in 2 of 6 differences");
+    const QJsonObject line = sockets[2].toObject()["diagnosis"].toObject();
+    EXPECT_EQ(line["address_line"].toObject(), (QJsonObject{{"line", 7}, {"stuck_at", 0}}));
+
+    QFile::remove(Path("runs.jsonl"));
+    const TCliResult plain = Run_Cli(run + QStringList{"--no-diagnose"});
+    EXPECT_EQ(plain.Status, 1);
+    EXPECT_EQ(plain.Out.find("stuck"), std::string::npos) << plain.Out;
+    EXPECT_EQ(Record(Path("runs.jsonl"))["steps"].toArray().size(), 2);
 }
 
 TEST_F(CliProcess, EndsWithItsOwnStatusWhenNoAdapterOrNoFile)
@@ -389,7 +458,10 @@ TEST_F(CliProcess, StationCountsALotAndEndsOnQOrCtrlC)
     ASSERT_TRUE(station.waitForFinished(120000));
     const std::string out = station.readAllStandardOutput().toStdString();
     EXPECT_EQ(station.exitCode(), 1) << out;
-    EXPECT_NE(out.find("1 PASS\n2 FAIL Not Programmed at 0100: expected A5, read AD\n3 PASS\n"),
+    EXPECT_NE(out.find("1 PASS\n2 FAIL Not Programmed at 0100: expected A5, read AD\n"
+                       "  bit 3 stuck at 1 in 1 of 1 difference\n"
+                       "  1 byte differs\n"
+                       "  0100: expected A5, read AD\n3 PASS\n"),
               std::string::npos)
         << out;
     EXPECT_NE(out.find("lot L2412: 6 of 9 chips passed (66.7 %), 3 runs"), std::string::npos)

@@ -1,5 +1,6 @@
 // Failing sockets on the simulated adapter: stuck bits, EEPROMs that never
 // finish, pages that read back wrong, and a gang that fails as a whole.
+#include "devices/diagnosis.h"
 #include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
@@ -199,6 +200,32 @@ TEST(GangFaults, LastPageGetsItsRetriesLikeAnyOther)
     rig.Expect_Clean_Run();
     rig.Work.Verify_EpromClick();
     EXPECT_EQ(rig.Socket_Text(1), "1- Verified OK   ");
+}
+
+// A chip that holds the image, in a socket whose A7 is held low: read over
+// the range, socket 2 alone shows every upper half as its lower half, and
+// its diagnosis names the line.
+TEST(GangFaults, ASocketReadOverTheRangeShowsItsHeldAddressLine)
+{
+    TSimRig rig;
+    rig.Select("27C64", 3, TFault{TFaultKind::Address_Line_0, 0, 0, -1, 7}, 2);
+    rig.Fill_Random();
+    for (uint32_t a = 0; a <= 0x1FFF; ++a)
+        rig.Sim.Set_Chip_Byte(2, a, rig.Buffer.Data[a]);
+
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(rig.Work.Read_Socket_Range(2, bytes));
+    ASSERT_EQ(bytes.size(), 0x2000u);
+    for (uint32_t a = 0; a <= 0x1FFF; ++a)
+        ASSERT_EQ(bytes[a], rig.Buffer.Data[a & ~0x80u]) << a;
+    EXPECT_TRUE(rig.Sim.At_Rest());
+    EXPECT_EQ(rig.Sim.Bus_Conflicts(), 0u);
+
+    const std::vector<uint8_t> image(rig.Buffer.Data.begin(), rig.Buffer.Data.begin() + 0x2000);
+    const TDiagnosis diagnosis = Diagnose_Socket(image, bytes, 0);
+    ASSERT_TRUE(diagnosis.Address_Line);
+    EXPECT_EQ(diagnosis.Address_Line->Line, 7);
+    EXPECT_EQ(diagnosis.Address_Line->Level, 0);
 }
 
 } // namespace

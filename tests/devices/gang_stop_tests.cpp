@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 namespace gang::test {
 namespace {
 
@@ -56,6 +59,29 @@ TEST(GangStop, StopMidPageEndsTheEepromRunAfterThatPage)
     EXPECT_EQ(rig.Sim.Chip_Byte(1, static_cast<uint32_t>(page + 32)), 0xFF);
     EXPECT_TRUE(rig.Form.Form.Enabled());
     rig.Expect_Clean_Run();
+}
+
+// The read of one failed socket for its diagnosis stops as any run does.
+TEST(GangStop, StopEndsTheReadOfOneSocketAfterTheAddressInHand)
+{
+    struct TStop_At : TRecordedReport {
+        std::function<void(int32_t)> At;
+        void Counter(int32_t address) override
+        {
+            if (At)
+                At(address);
+        }
+    } out;
+    TSimRig rig(true, 1, {}, &out);
+    out.At = [&](int32_t address) {
+        if (address == 0x1000)
+            rig.Work.Quit_Func_ButClick();
+    };
+    rig.Select("27C64", 2);
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(rig.Work.Read_Socket_Range(2, bytes));
+    EXPECT_EQ(bytes.size(), 0x1001u);
+    EXPECT_TRUE(rig.Sim.At_Rest());
 }
 
 TEST(GangStop, StopRequestWhileIdleDoesNotShortenTheNextRun)

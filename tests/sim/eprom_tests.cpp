@@ -255,5 +255,33 @@ TEST_F(SimEprom, FaultsStuckBitsAndSlowChip)
     EXPECT_EQ(Pulse_2_5(0x7F, 0xB3, 5000), 0x00);
 }
 
+// A held line is the socket's, not the chip's: it acts on program pulses and
+// reads alike.
+TEST_F(SimEprom, HeldSocketLinesActOnPulsesAndReads)
+{
+    Sim.Insert_Chip(1, "27C32", {TFaultKind::Address_Line_0, 0, 0, -1, 7});
+    Sim.Insert_Chip(2, "27C32", {TFaultKind::Data_Line_1, 5});
+    Sim.Set_Fast_Chips(true);
+    Program_Config(0xBF, 0x00, 0xFF, 0xB3);
+
+    // 0085 with A7 held low: the pulse programs cell 0005, and 0085 reads it.
+    Address(0x00, 0x85);
+    Bus.Latch(Data_Code, 0x00);
+    EXPECT_EQ(Pulse_2_5(0xF7, 0xB3, 1000), 0x00);
+    EXPECT_EQ(Sim.Chip_Byte(1, 0x05), 0x00);
+    EXPECT_EQ(Sim.Chip_Byte(1, 0x85), 0xFF);
+
+    // D5 held high: the chip is never given a 0 there, nor read with one.
+    Address(0x00, 0x10);
+    EXPECT_EQ(Pulse_2_5(0xFE, 0xB3, 1000), 0x20);
+    EXPECT_EQ(Sim.Chip_Byte(2, 0x10), 0x20);
+    Sim.Set_Chip_Byte(2, 0x11, 0x00);
+    Address(0x00, 0x11);
+    EXPECT_EQ(Read_Back(0xFE, 0xB3), 0x20);
+
+    EXPECT_THROW(Sim.Insert_Chip(3, "27C32", {TFaultKind::Address_Line_1, 0, 0, -1, 12}),
+                 std::invalid_argument); // a 4K part has A0 to A11
+}
+
 } // namespace
 } // namespace gang::sim::test

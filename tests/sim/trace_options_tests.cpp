@@ -80,7 +80,8 @@ TEST(SimOptions, GoodOptions)
 
     const auto faults = Parse_Sim_Options(
         {"--socket", "1=2764,slow", "--socket", "3=28C16,nocomplete", "--socket",
-         "4=28C64,pagewrong:40@2", "--socket", "5=27C64,stuck0:7@0", "--socket", "2=28C256,sdp"});
+         "4=28C64,pagewrong:40@2", "--socket", "5=27C64,stuck0:7@0", "--socket", "2=28C256,sdp",
+         "--socket", "1=27C64,data1:5", "--socket", "1=27C512,addr0:15"});
     ASSERT_TRUE(faults.Ok) << faults.Error;
     EXPECT_EQ(faults.Options.Sockets[0].Fault.Kind, TFaultKind::Slow_Pulses);
     EXPECT_EQ(faults.Options.Sockets[1].Fault.Kind, TFaultKind::Write_Never_Completes);
@@ -89,6 +90,10 @@ TEST(SimOptions, GoodOptions)
     EXPECT_EQ(faults.Options.Sockets[2].Fault.Bit, 2);
     EXPECT_EQ(faults.Options.Sockets[3].Fault.Kind, TFaultKind::Stuck_At_0);
     EXPECT_EQ(faults.Options.Sockets[4].Fault.Kind, TFaultKind::Sdp_Locked);
+    EXPECT_EQ(faults.Options.Sockets[5].Fault.Kind, TFaultKind::Data_Line_1);
+    EXPECT_EQ(faults.Options.Sockets[5].Fault.Bit, 5);
+    EXPECT_EQ(faults.Options.Sockets[6].Fault.Kind, TFaultKind::Address_Line_0);
+    EXPECT_EQ(faults.Options.Sockets[6].Fault.Line, 15);
 }
 
 TEST(SimOptions, BadOptionsNameTheCause)
@@ -111,6 +116,9 @@ TEST(SimOptions, BadOptionsNameTheCause)
         {"--socket", "1=2716,stuck1:1@800"}, // beyond a 2K part
         {"--socket", "1=2716,stuck1"},
         {"--socket", "1=2716,melted"},
+        {"--socket", "1=27C64,data0:8"},  // no data line D8
+        {"--socket", "1=27C64,addr1:13"}, // A13 is not a pin of an 8K part
+        {"--socket", "1=27C64,addr1"},
         {"--access-us", "-1"},
         {"--access-us", "fast"},
         {"--trace", ""},
