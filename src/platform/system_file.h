@@ -51,4 +51,11 @@ private:
 // error, when any of it fails.
 bool Append_Durably(const std::string& path, const std::string& bytes, std::string& error);
 
+// Replaces the file at path with bytes so that a crash at any moment leaves
+// the old file or the new one, never a mix: a temporary file beside it is
+// written and put on the disk, renamed over path, and the folder's entry
+// put on the disk.  False, with the system's reason in error, on a failure
+// (the old file is then left as it was).
+bool Replace_Durably(const std::string& path, const std::string& bytes, std::string& error);
+
 } // namespace gang

@@ -100,6 +100,9 @@ std::string Record_Line(const TRunRecord& record)
         object["lot"] = Q(record.Lot);
         object["sequence"] = record.Sequence;
     }
+    object["front_end"] = Q(record.Front_End);
+    if (!record.Job_Path.empty())
+        object["job"] = QJsonObject{{"path", Q(record.Job_Path)}, {"sha256", Q(record.Job_Sha256)}};
     object["start"] = Utc_Text(record.Start);
     object["end"] = Utc_Text(record.End);
     object["host"] = QSysInfo::machineHostName();
@@ -119,6 +122,12 @@ std::string Record_Line(const TRunRecord& record)
     }
     if (record.Checksum)
         object["checksum"] = Q(IntToHex(*record.Checksum, 4));
+    if (record.Serial)
+        object["serial"] = QJsonObject{{"at", Q(IntToHex(record.Serial->At, 4))},
+                                       {"size", record.Serial->Size},
+                                       {"format", Q(record.Serial->Format)},
+                                       {"first", static_cast<qint64>(record.Serial->First)},
+                                       {"last", static_cast<qint64>(record.Serial->Last)}};
     QJsonArray steps;
     for (const TStepRecord& step : record.Steps)
         steps.append(QJsonObject{{"step", Q(step.Step)}, {"seconds", step.Seconds}});
@@ -136,6 +145,10 @@ std::string Record_Line(const TRunRecord& record)
         }
         if (socket.Diagnosis)
             entry["diagnosis"] = Diagnosis_Object(*socket.Diagnosis);
+        if (socket.Serial)
+            entry["serial"] = static_cast<qint64>(*socket.Serial);
+        if (socket.Checksum)
+            entry["checksum"] = Q(IntToHex(*socket.Checksum, 4));
         sockets.append(entry);
     }
     object["sockets"] = sockets;

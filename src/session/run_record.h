@@ -29,6 +29,20 @@ struct TSocketRecord {
     std::optional<TSocket_Result> Failure;
     // A socket that failed program or verify, read once more over the range.
     std::optional<TDiagnosis> Diagnosis;
+    // A serialized run: the socket's serial number and the 16-bit sum of its
+    // own bytes over the range.
+    std::optional<uint64_t> Serial;
+    std::optional<uint16_t> Checksum;
+};
+
+// The serial numbers of a run: where they sit in the image, how they are
+// written, the first and last handed out.
+struct TSerialRecord {
+    int32_t At = 0;
+    int Size = 0;
+    std::string Format; // "le", "be", "bcd", "dec", "hex"
+    uint64_t First = 0;
+    uint64_t Last = 0;
 };
 
 struct TFileRecord {
@@ -42,6 +56,10 @@ struct TRunRecord {
     // A production station's run: its lot and its place in it (1, 2, ...).
     std::string Lot;
     int Sequence = 0;
+    std::string Front_End = "cli"; // "cli" or "window"
+    // The job file the run was made from, and its SHA-256 (lower-case hex).
+    std::string Job_Path;
+    std::string Job_Sha256;
     QDateTime Start;
     QDateTime End;
     std::string Command;
@@ -52,6 +70,7 @@ struct TRunRecord {
     std::string Sdp;     // program of a write-protectable type: "unlock", "keep", "lock"
     std::optional<TFileRecord> File;
     std::optional<uint16_t> Checksum;
+    std::optional<TSerialRecord> Serial;
     std::vector<TStepRecord> Steps;
     std::vector<TSocketRecord> Sockets;
     bool Stopped = false;

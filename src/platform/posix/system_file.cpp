@@ -1,6 +1,7 @@
 #include "platform/system_file.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -148,6 +149,63 @@ bool Append_Durably(const std::string& path, const std::string& bytes, std::stri
         ok = false;
     }
     return ok;
+}
+
+bool Replace_Durably(const std::string& path, const std::string& bytes, std::string& error)
+{
+    constexpr mode_t State_File_Mode = 0644;
+    const std::string temporary = path + ".tmp";
+    const auto fail = [&error](const char* what) {
+        error = std::string(what) + ": " + std::strerror(errno);
+        return false;
+    };
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, State_File_Mode);
+    if (fd < 0)
+        return fail(temporary.c_str());
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : ENOSPC;
+            close(fd);
+            unlink(temporary.c_str());
+            errno = err;
+            return fail(temporary.c_str());
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (fsync(fd) != 0) {
+        const int err = errno;
+        close(fd);
+        unlink(temporary.c_str());
+        errno = err;
+        return fail(temporary.c_str());
+    }
+    if (close(fd) != 0) {
+        unlink(temporary.c_str());
+        return fail(temporary.c_str());
+    }
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        unlink(temporary.c_str());
+        errno = err;
+        return fail(path.c_str());
+    }
+    // The rename is durable once the folder's entry is on the disk.
+    const std::string::size_type slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return fail(folder.c_str());
+    const bool synced = fsync(dir) == 0;
+    const int err = errno;
+    close(dir);
+    errno = err;
+    return synced || fail(folder.c_str());
 }
 
 } // namespace gang

@@ -1,0 +1,72 @@
+// A job: everything a production station needs, set up once by an engineer
+// (`gang-adapter-cli job new`) and run by operators all day from the
+// command-line station or the operator window.  One JSON object in a file,
+// with the image it names fixed by its SHA-256: a station refuses an image
+// that changed since the job was made.
+#pragma once
+
+#include "core/buffer.h"
+#include "devices/catalogue.h"
+#include "link/report.h"
+#include "session/serial.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace gang::session {
+
+struct TJob {
+    int Version = 1;
+    // The job file itself; its SHA-256 (lower-case hex) when read.
+    std::string Path;
+    std::string Sha256;
+
+    // The image: its path as written (relative to the job file's folder
+    // when relative), format name ("binary", "intel", "motorola", "ascii"),
+    // size and SHA-256 (lower-case hex).
+    std::string Image_Path;
+    std::string Image_Format;
+    int64_t Image_Size = 0;
+    std::string Image_Sha256;
+    // The image's placement: the file's address a goes to device address
+    // a + Offset; bytes outside the device dropped when Allow_Truncate.
+    int32_t Offset = 0;
+    bool Allow_Truncate = false;
+
+    // The work.
+    const TDeviceType* Type = nullptr;
+    int Gang = 1;
+    int32_t Vpp_Code = 0;
+    TSdp_Mode Sdp = TSdp_Mode::Unlock;
+    bool Blank_First = false;
+    bool Verify = true;
+    bool Diagnose = true;
+    std::optional<TSerialSettings> Serial;
+
+    // The lot ("" when the station names it), the socket insertions after
+    // which a socket is to be changed (0: no limit), and the records file as
+    // written ("" for the job's name with .jsonl, beside the job file).
+    std::string Lot;
+    int Socket_Limit = 0;
+    std::string Report;
+};
+
+// The job file read and checked: valid JSON, a known version, every
+// setting valid.  False with the user's error text.
+bool Read_Job(const std::string& path, TJob& job, std::string& error);
+
+// The job as the text of its file.
+std::string Job_Text(const TJob& job);
+
+// The image path and the records path as the station opens them (relative
+// ones taken from the job file's folder).
+std::string Job_Image_Path(const TJob& job);
+std::string Job_Records_Path(const TJob& job);
+
+// The job's image loaded into the Buffer for its type and placement, after
+// checking that it is there and that its SHA-256 is the job's.  False with
+// the user's error text ("the image changed since the job was made: ...").
+bool Load_Job_Image(const TJob& job, TBuffer& buffer, std::string& error);
+
+} // namespace gang::session
