@@ -2,6 +2,7 @@
 
 #include "cli/device_choice.h"
 #include "cli/image_file.h"
+#include "core/hex_text.h"
 #include "devices/device_rules.h"
 
 #include <QCommandLineParser>
@@ -97,6 +98,89 @@ bool Take_Placement(const QCommandLineParser& parser, const QCommandLineOption& 
     return true;
 }
 
+// The serial options into the options: program (and station program) with
+// a state file, verify with a start value; false with the error otherwise.
+bool Take_Serial(const QCommandLineParser& parser, const std::vector<QCommandLineOption>& all,
+                 TCliOptions& options, std::string& error)
+{
+    const auto value = [&parser, &all](int k) { return parser.value(all[k]).toStdString(); };
+    const auto set = [&parser, &all](int k) { return parser.isSet(all[k]); };
+    enum { At, Size, Format, Start, Step, State, Failed };
+    bool any = false;
+    for (const QCommandLineOption& option : all)
+        any = any || parser.isSet(option);
+    if (!any)
+        return true;
+    if (options.Command != TCommand::Program && options.Command != TCommand::Verify) {
+        error = "the serial options are for program, station program and verify only";
+        return false;
+    }
+    if (!set(At) || !set(Size)) {
+        error = "a serial number needs --serial-at and --serial-size";
+        return false;
+    }
+    session::TSerialSettings serial;
+    bool ok = false;
+    serial.At = QString::fromStdString(value(At)).toInt(&ok, 16);
+    const int32_t end = options.Type != nullptr ? options.Type->End_Of_Eprom() : 0;
+    serial.Size = QString::fromStdString(value(Size)).toInt();
+    if (!ok || serial.At < 0 || serial.Size < 1 || serial.Size > 8 ||
+        serial.At + serial.Size - 1 > end) {
+        error = "--serial-at " + value(At) + " --serial-size " + value(Size) +
+                ": the serial must be 1 to 8 bytes inside the device (0000-" + IntToHex(end, 4) +
+                ")";
+        return false;
+    }
+    if (set(Format)) {
+        const auto format = session::Serial_Format_Of(value(Format));
+        if (!format) {
+            error = "--serial-format wants le, be, bcd, dec or hex, not '" + value(Format) + "'";
+            return false;
+        }
+        serial.Format = *format;
+    }
+    for (int k : {Start, Step}) {
+        if (!set(k))
+            continue;
+        const uint64_t number = QString::fromStdString(value(k)).toULongLong(&ok, 10);
+        if (!ok || (k == Step && number == 0)) {
+            error = "--" + all[k].names().first().toStdString() + " wants a decimal number" +
+                    (k == Step ? " above 0" : "") + ", not '" + value(k) + "'";
+            return false;
+        }
+        (k == Start ? serial.Start : serial.Step) = number;
+    }
+    if (set(Failed)) {
+        const auto failed = session::Serial_Failed_Of(value(Failed));
+        if (!failed) {
+            error = "--serial-failed wants skip or reuse, not '" + value(Failed) + "'";
+            return false;
+        }
+        serial.Failed = *failed;
+    }
+    serial.State_Path = value(State);
+    // Programmed serials are counted in a state file, so that no serial is
+    // given twice; a verify checks the chips from a start value.
+    if (options.Command == TCommand::Program && serial.State_Path.empty()) {
+        error = "program with a serial number needs --serial-state FILE";
+        return false;
+    }
+    if (options.Command == TCommand::Verify && !set(Start)) {
+        error = "verify with a serial number needs --serial-start, the first chip's serial";
+        return false;
+    }
+    const uint64_t largest = session::Largest_Serial(serial.Format, serial.Size);
+    if (serial.Start > largest) {
+        error = "serial " + std::to_string(serial.Start) + " does not fit " +
+                std::to_string(serial.Size) + " byte(s) of " +
+                session::Serial_Format_Name(serial.Format) + ": the largest that fits is " +
+                std::to_string(largest);
+        return false;
+    }
+    options.Serial = serial;
+    return true;
+}
+
 } // namespace
 
 std::optional<int64_t> Offset_Of(const std::string& text)
@@ -159,12 +243,18 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     const QCommandLineOption even("even", "", "FILE");
     const QCommandLineOption odd("odd", "", "FILE");
     const QCommandLineOption output(QStringList{"o", "output"}, "", "FILE");
+    const std::vector<QCommandLineOption> serial = {
+        {"serial-at", "", "ADDR"},     {"serial-size", "", "N"}, {"serial-format", "", "F"},
+        {"serial-start", "", "N"},     {"serial-step", "", "S"}, {"serial-state", "", "FILE"},
+        {"serial-failed", "", "WHAT"},
+    };
     const QCommandLineOption quiet("quiet");
     const QCommandLineOption help("help");
     const QCommandLineOption version("version");
     parser.addOptions({port,        sim,       fast, type,   gang,  vpp,    format,
                        blank_first, no_verify, sdp,  report, lot,   offset, allow_truncate,
                        no_diagnose, even,      odd,  output, quiet, help,   version});
+    parser.addOptions(QList<QCommandLineOption>(serial.begin(), serial.end()));
     for (const char* name : Sim_Value_Options)
         parser.addOption(QCommandLineOption(name, "", "VALUE"));
 
@@ -347,6 +437,8 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         result.Error = "station needs --lot";
         return result;
     }
+    if (!Take_Serial(parser, serial, options, result.Error))
+        return result;
     options.Quiet = parser.isSet(quiet);
     result.Ok = true;
     return result;
@@ -387,8 +479,10 @@ const char* Cli_Usage_Text()
            "  types                     the device types and their voltages\n"
            "  blank    --type T [--gang N]\n"
            "  program  --type T [--gang N] [--vpp V] [--format F] [--blank-first]\n"
-           "           [--no-verify] [--sdp unlock|keep|lock] [--no-diagnose] [PLACEMENT] FILE\n"
-           "  verify   --type T [--gang N] [--format F] [--no-diagnose] [PLACEMENT] FILE\n"
+           "           [--no-verify] [--sdp unlock|keep|lock] [--no-diagnose] [PLACEMENT]\n"
+           "           [SERIAL] FILE\n"
+           "  verify   --type T [--gang N] [--format F] [--no-diagnose] [PLACEMENT]\n"
+           "           [SERIAL] FILE\n"
            "  read     --type T [--format F] FILE      socket 1 into FILE\n"
            "  checksum --type T [--format F] [PLACEMENT] FILE\n"
            "                            the 16-bit checksum of the image\n"
@@ -433,6 +527,19 @@ const char* Cli_Usage_Text()
            "                            loads a file whose data starts at 8000 from 0)\n"
            "  --allow-truncate          drop the bytes that fall outside the device (or\n"
            "                            below 0) instead of stopping with status 2\n"
+           "SERIAL (a number of its own in each chip):\n"
+           "  --serial-at ADDR          where its bytes start (hex, inside the device)\n"
+           "  --serial-size N           how many bytes (1-8)\n"
+           "  --serial-format le|be|bcd|dec|hex\n"
+           "                            binary little or big endian, packed BCD, or ASCII\n"
+           "                            decimal or hex digits (default le)\n"
+           "  --serial-start N          the first serial (decimal; verify: socket 1's)\n"
+           "  --serial-step S           from chip to chip (default 1)\n"
+           "  --serial-state FILE       the next serial, kept safe across runs (program);\n"
+           "                            once it exists it wins over --serial-start\n"
+           "  --serial-failed skip|reuse\n"
+           "                            a failed chip's serial: never again (default), or\n"
+           "                            to the next chip\n"
            "\n"
            "Exit status: 0 every socket passed, 1 a socket failed, 2 usage error,\n"
            "3 adapter not found, 4 file error, 130 stopped (Ctrl+C).\n";

@@ -12,6 +12,7 @@
 
 #include "devices/catalogue.h"
 #include "files/file_commands.h"
+#include "session/serial.h"
 #include "sim/sim_options.h"
 
 #include <QStringList>
@@ -73,6 +74,8 @@ struct TCliOptions {
     TSdp_Mode Sdp = TSdp_Mode::Unlock; // program: the EEPROMs' write protection
     std::string File;
     TImagePlacementOptions Placement;
+    // program, station program, verify: each socket's own serial number.
+    std::optional<session::TSerialSettings> Serial;
     // image split and merge: the halves; merge and swap: the image written.
     std::string Even;
     std::string Odd;

@@ -155,6 +155,15 @@ private:
     // or a stop.
     int Station(TCliSession& cli, session::TAdapter& adapter, const std::vector<TStep>& steps);
     void Finish_Record(int status);
+    // "next serial 1005 from serial.json" when the state file was there
+    // (it wins over --serial-start); always true.
+    bool Say_Next_Serial(const session::TSerialState& state) const
+    {
+        if (state.From_File())
+            std::cerr << "next serial " << state.Next() << " from " << Options.Serial->State_Path
+                      << std::endl;
+        return true;
+    }
     // Program and verify read each socket that failed them once more.
     bool Diagnoses() const
     {
@@ -255,8 +264,41 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
         Record.Sdp = Sdp_Mode_Name(Options.Sdp);
     if (Options.Station)
         return Station(cli, adapter, steps);
-    const bool all_passed = session::Run_Steps(session, steps, Buffer.End_Of_Eprom, Diagnoses(),
-                                               Step_Progress, Passed_Text(cli.Report), Record);
+    // Each socket's serial: reserved in the state file before the program
+    // run (a crash leaves a gap, never a serial given twice), counted from
+    // the start value for a verify.
+    std::optional<session::TRun_Serials> serials;
+    session::TSerialState serial_state;
+    if (Options.Serial) {
+        serials = session::TRun_Serials{*Options.Serial, {}};
+        std::string error;
+        if (Options.Command == TCommand::Program) {
+            if (!serial_state.Open(*Options.Serial, error) || !Say_Next_Serial(serial_state) ||
+                !serial_state.Reserve(gang, serials->Grant, error)) {
+                Print_Error(error);
+                session.Rest();
+                return Exit_Usage;
+            }
+        } else {
+            serials->Grant = session::Serials_From_Start(*Options.Serial, gang);
+        }
+        if (!session.Give_Serials(serials->Settings, serials->Grant, error)) {
+            Print_Error(error);
+            session.Rest();
+            return Exit_Usage;
+        }
+    }
+    const bool all_passed =
+        session::Run_Steps(session, steps, Buffer.End_Of_Eprom, Diagnoses(), Step_Progress,
+                           Passed_Text(cli.Report), Record, serials ? &*serials : nullptr);
+    if (serials && Options.Command == TCommand::Program) {
+        std::vector<bool> failed(serials->Grant.By_Socket.size(), false);
+        for (std::size_t s = 1; s < failed.size(); ++s)
+            failed[s] = session.Result(static_cast<int>(s)).Failed();
+        std::string error;
+        if (!serial_state.Settle(serials->Grant, failed, error))
+            Print_Error(error);
+    }
     Print_Sockets(Record, false);
     session.Rest();
     if (session.Stopped()) {
@@ -287,6 +329,10 @@ void TAdapterRun::Print_Sockets(const TRunRecord& record, bool station) const
             line = std::to_string(s) + (socket.Passed ? " PASS"
                                         : failed      ? " FAIL " + line.substr(2)
                                                       : " " + line.substr(2));
+        // "1 PASS  serial 1000", "3 FAIL ...  serial 1002 (void)": a chip
+        // that did not pass never counts with its serial.
+        if (socket.Serial)
+            line += "  serial " + std::to_string(*socket.Serial) + (socket.Passed ? "" : " (void)");
         // The diagnosis under its socket's line, indented.
         if (socket.Diagnosis)
             for (const std::string& text : Diagnosis_Lines(*socket.Diagnosis))
@@ -312,6 +358,14 @@ int TAdapterRun::Station(TCliSession& cli, session::TAdapter& adapter,
     lot_record.Lot = Options.Lot;
     session::TStation station(session, adapter, *Options.Type, steps, Diagnoses(), lot_record,
                               Options.Report);
+    if (Options.Serial) {
+        std::string error;
+        if (!station.Use_Serials(*Options.Serial, error) || !Say_Next_Serial(*station.Serials())) {
+            Print_Error(error);
+            session.Rest();
+            return Exit_File_Error;
+        }
+    }
     for (;;) {
         std::cerr << "Lot " << Options.Lot << ", run " << station.Runs() + 1 << ": insert "
                   << Options.Gang << " x " << Options.Type->Type_Name
@@ -319,8 +373,15 @@ int TAdapterRun::Station(TCliSession& cli, session::TAdapter& adapter,
         std::string answer;
         if (!Read_Answer(session, answer) || answer == "q")
             break;
-        const TRunRecord& record =
+        const TRunRecord* run =
             station.Run_Next(Buffer.End_Of_Eprom, Step_Progress, Passed_Text(cli.Report));
+        if (run == nullptr) {
+            // The next serials cannot be had: nothing was programmed.
+            Print_Error(station.Serial_Error);
+            session.Rest();
+            return Exit_Usage;
+        }
+        const TRunRecord& record = *run;
         Print_Sockets(record, true);
         if (!station.Append_Error.empty())
             Print_Error(Options.Report + ": " + station.Append_Error);

@@ -1,10 +1,10 @@
 #include "cli/image_tools.h"
 
 #include "cli/cli_messages.h"
-#include "session/exit_status.h"
 #include "cli/image_file.h"
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
+#include "session/exit_status.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>

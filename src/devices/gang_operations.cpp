@@ -49,7 +49,8 @@ void TDeviceWork::Read_Gang(uint8_t (*expected)(uint8_t buffer_byte), TResult_Ki
 {
     Link.Gang_Loop(1, [this, expected, failure] {
         Link.Read_Socket();
-        const uint8_t wanted = expected(Buffer.Data[static_cast<std::size_t>(Link.Cur_Add)]);
+        // The socket's own byte (its serial) where it has one.
+        const uint8_t wanted = expected(Link.Expected_Byte(Link.Cur_Add));
         if (Link.Read_Value != wanted) {
             Link.Note_Miss(Link.Cur_Add, wanted);
             Link.Mark_Socket_Failed(failure);

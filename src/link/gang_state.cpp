@@ -1,5 +1,7 @@
 #include "link/gang_state.h"
 
+#include <utility>
+
 namespace gang {
 
 void TGangState::Begin(int32_t gang_size)
@@ -21,6 +23,14 @@ void TGangState::New_Run()
     for (TSocketRecord& socket : Sockets)
         socket = {};
     Carry_Failures = true;
+}
+
+void TGangState::Set_Own_Bytes(int32_t socket, int32_t at, std::vector<uint8_t> bytes)
+{
+    if (!Valid(socket))
+        return;
+    Sockets[socket].Own_At = at;
+    Sockets[socket].Own_Bytes = std::move(bytes);
 }
 
 void TGangState::Single_Steps()

@@ -7,7 +7,9 @@
 #include "link/address_map.h"
 #include "link/report.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace gang {
 
@@ -19,9 +21,26 @@ public:
     // carried: a socket that failed an earlier step keeps its result and
     // sits the operation out.
     void Begin(int32_t gang_size);
-    // A new gang in the sockets: every record cleared, and failures are
-    // carried from step to step of its run from now on.
+    // A new gang in the sockets: every record cleared (its own bytes too),
+    // and failures are carried from step to step of its run from now on.
     void New_Run();
+
+    // Socket k's own bytes from address at on (a serial number): they take
+    // the place of the image's bytes there for that socket alone, in every
+    // step of the run.
+    void Set_Own_Bytes(int32_t socket, int32_t at, std::vector<uint8_t> bytes);
+    // The socket's own byte at address, or nullptr where the image's byte
+    // counts.
+    const uint8_t* Own_Byte(int32_t socket, int32_t address) const
+    {
+        if (!Valid(socket))
+            return nullptr;
+        const TSocketRecord& record = Sockets[socket];
+        const int32_t offset = address - record.Own_At;
+        if (offset < 0 || offset >= static_cast<int32_t>(record.Own_Bytes.size()))
+            return nullptr;
+        return &record.Own_Bytes[static_cast<std::size_t>(offset)];
+    }
     // Each operation of the window stands alone: a failure lasts to the
     // next operation's start.  The default.
     void Single_Steps();
@@ -50,6 +69,8 @@ private:
         bool In_Gang = false; // within the gang size of the last start
         bool Taking_Part = false;
         TSocket_Result Result;
+        int32_t Own_At = 0;
+        std::vector<uint8_t> Own_Bytes;
     };
     static bool Valid(int32_t socket) { return socket >= 1 && socket <= Max_Gang_Size; }
     TSocketRecord Sockets[Max_Gang_Size + 1]; // index 1..5

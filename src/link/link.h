@@ -34,6 +34,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace gang {
@@ -244,6 +245,15 @@ public:
     // A new gang in the sockets, run through several steps: a socket that
     // fails one step sits out the later ones.
     void New_Run() { Gang.New_Run(); }
+    // Socket k's own bytes (its serial number) from address at on, in place
+    // of the Buffer's there, for the steps of the run.
+    void Set_Own_Bytes(int32_t socket, int32_t at, std::vector<uint8_t> bytes)
+    {
+        Gang.Set_Own_Bytes(socket, at, std::move(bytes));
+    }
+    // The byte Cur_Socket is to hold at a device address: its own byte where
+    // it has one, else the Buffer's.
+    uint8_t Expected_Byte(int32_t address) const { return Buffer_Byte(address); }
     // The run ended before its steps were done: each socket that has not
     // failed reads Stopped (with no address where a stop between steps left
     // none).
@@ -272,7 +282,8 @@ private:
     void Nibble_Wait() const;
     // True when the chosen family has configuration tables (1-6 and 8).
     bool Family_Known() const;
-    // Buffer byte of a device address (the Buffer index equals the address).
+    // The byte of a device address for Cur_Socket: the Buffer's (the Buffer
+    // index equals the address) unless the socket has its own there.
     uint8_t Buffer_Byte(int32_t address) const;
     // Data poll of the EEPROM families: Read_Bus until it returns expected or
     // 4096 reads have been made, pumping messages after each read.

@@ -40,7 +40,10 @@ bool TLink::Family_Writes_With(void (TLink::*write)()) const
 
 uint8_t TLink::Buffer_Byte(int32_t address) const
 {
-    return Buffer.Data[static_cast<uint32_t>(address) & (Buffer_Size - 1)];
+    const uint32_t index = static_cast<uint32_t>(address) & (Buffer_Size - 1);
+    if (const uint8_t* own = Gang.Own_Byte(Cur_Socket, static_cast<int32_t>(index)))
+        return *own;
+    return Buffer.Data[index];
 }
 
 void TLink::Program_Range()

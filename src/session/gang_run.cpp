@@ -6,6 +6,7 @@
 
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <utility>
@@ -39,9 +40,9 @@ std::vector<std::optional<TDiagnosis>> Diagnose_Failed(TGangSession& session, in
         return found;
     const auto started = std::chrono::steady_clock::now();
     const TBuffer& buffer = session.Image();
-    const std::vector<uint8_t> image(buffer.Data.begin() + buffer.Start_Of_Eprom,
-                                     buffer.Data.begin() + end_of_range + 1);
     for (int s : failed) {
+        // The socket's own image: its serial in place.
+        const std::vector<uint8_t> image = session.Socket_Image(s, end_of_range);
         progress.Step_Begins(TStep::Diagnose, end_of_range, gang);
         std::vector<uint8_t> bytes;
         const bool whole = session.Read_Socket_Range(s, bytes);
@@ -58,9 +59,19 @@ std::vector<std::optional<TDiagnosis>> Diagnose_Failed(TGangSession& session, in
 
 } // namespace
 
+TSerialGrant Serials_From_Start(const TSerialSettings& settings, int gang)
+{
+    TSerialGrant grant;
+    grant.By_Socket.assign(static_cast<std::size_t>(gang) + 1, std::nullopt);
+    for (int s = 1; s <= gang; ++s)
+        grant.By_Socket[static_cast<std::size_t>(s)] =
+            settings.Start + static_cast<uint64_t>(s - 1) * settings.Step;
+    return grant;
+}
+
 bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t end_of_range,
                bool diagnose, IRun_Progress& progress, const TPassed_Text& passed_text,
-               TRunRecord& record)
+               TRunRecord& record, const TRun_Serials* serials)
 {
     const int gang = session.Gang();
     for (TStep step : steps) {
@@ -88,7 +99,27 @@ bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t e
             socket.Failure = result;
         }
         all_passed = all_passed && result.Passed();
+        if (serials != nullptr && static_cast<std::size_t>(s) < serials->Grant.By_Socket.size()) {
+            socket.Serial = serials->Grant.By_Socket[static_cast<std::size_t>(s)];
+            uint16_t sum = 0;
+            for (uint8_t byte : session.Socket_Image(s, end_of_range))
+                sum = static_cast<uint16_t>(sum + byte);
+            socket.Checksum = sum;
+        }
         record.Sockets.push_back(socket);
+    }
+    if (serials != nullptr) {
+        TSerialRecord serial{serials->Settings.At, serials->Settings.Size,
+                             Serial_Format_Name(serials->Settings.Format), 0, 0};
+        bool first = true;
+        for (const auto& given : serials->Grant.By_Socket) {
+            if (!given)
+                continue;
+            serial.First = first ? *given : std::min(serial.First, *given);
+            serial.Last = first ? *given : std::max(serial.Last, *given);
+            first = false;
+        }
+        record.Serial = serial;
     }
     record.Stopped = session.Stopped();
     return all_passed;
@@ -123,21 +154,51 @@ TStation::TStation(TGangSession& session, TAdapter& adapter, const TDeviceType& 
 {
 }
 
-const TRunRecord& TStation::Run_Next(int32_t end_of_range, IRun_Progress& progress,
+bool TStation::Use_Serials(const TSerialSettings& settings, std::string& error)
+{
+    if (!Serial_State.Open(settings, error))
+        return false;
+    Serial_Settings = settings;
+    return true;
+}
+
+const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progress,
                                      const TPassed_Text& passed_text)
 {
-    ++Sequence;
+    Serial_Error.clear();
+    Append_Error.clear();
     Adapter.Refill(Type);
     Session.New_Run();
+    std::optional<TRun_Serials> serials;
+    if (Serial_Settings) {
+        // On the disk before the first chip sees one of them.
+        serials = TRun_Serials{*Serial_Settings, {}};
+        if (!Serial_State.Reserve(Session.Gang(), serials->Grant, Serial_Error) ||
+            !Session.Give_Serials(serials->Settings, serials->Grant, Serial_Error))
+            return nullptr;
+    }
+    ++Sequence;
     Record = Template;
     Record.Sequence = Sequence;
     Record.Start = QDateTime::currentDateTimeUtc();
-    Passed = Run_Steps(Session, Steps, end_of_range, Diagnose, progress, passed_text, Record);
+    Passed = Run_Steps(Session, Steps, end_of_range, Diagnose, progress, passed_text, Record,
+                       serials ? &*serials : nullptr);
+    if (serials) {
+        // A failed chip's serial goes back only with reuse; a stopped chip
+        // may hold it already, so its serial is never handed out again.
+        std::vector<bool> failed(serials->Grant.By_Socket.size(), false);
+        for (std::size_t s = 1; s < failed.size(); ++s)
+            failed[s] = Session.Result(static_cast<int>(s)).Failed();
+        if (!Serial_State.Settle(serials->Grant, failed, Serial_Error))
+            Append_Error = Serial_Error;
+    }
     All_Passed = All_Passed && Passed;
-    Append_Error.clear();
-    Finish_Record(Record, Run_Status(Session.Stopped(), Passed), Report_Path, Append_Error);
+    std::string append_error;
+    Finish_Record(Record, Run_Status(Session.Stopped(), Passed), Report_Path, append_error);
+    if (!append_error.empty())
+        Append_Error = append_error;
     Summary.Add(QJsonDocument::fromJson(QByteArray::fromStdString(Record_Line(Record))).object());
-    return Record;
+    return &Record;
 }
 
 } // namespace gang::session

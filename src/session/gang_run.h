@@ -9,11 +9,13 @@
 #include "session/gang_session.h"
 #include "session/lot_summary.h"
 #include "session/run_record.h"
+#include "session/serial.h"
 
 #include "core/buffer.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,14 +33,26 @@ public:
 // front end shows it.
 using TPassed_Text = std::function<std::string(int socket)>;
 
+// The serials of a run: the settings and each socket's serial.
+struct TRun_Serials {
+    TSerialSettings Settings;
+    TSerialGrant Grant;
+};
+
+// The serials of a run without a state file (a verify of chips programmed
+// with them): socket k gets start + (k - 1) * step.
+TSerialGrant Serials_From_Start(const TSerialSettings& settings, int gang);
+
 // The steps once over the gang into record (its steps, its sockets and the
-// stopped flag); true when every socket passed every step.  With diagnose,
+// stopped flag); true when every socket passed every step.  With serials,
+// each socket's serial is in its own bytes (TGangSession::Give_Serials) and
+// goes into the record with the sum of its own bytes.  With diagnose,
 // each socket that failed program or verify is then read once more over the
 // range and what its bytes say goes into its record (a "diagnose" step);
 // not after a stop.
 bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t end_of_range,
                bool diagnose, IRun_Progress& progress, const TPassed_Text& passed_text,
-               TRunRecord& record);
+               TRunRecord& record, const TRun_Serials* serials = nullptr);
 
 // The exit status of a run: stopped, every socket passed, or one failed.
 int Run_Status(bool stopped, bool passed);
@@ -57,10 +71,18 @@ public:
              std::vector<TStep> steps, bool diagnose, TRunRecord template_record,
              std::string report_path);
 
-    // The next run: a fresh gang, the steps, the record appended and
-    // counted.  Its record; Append_Error is set when it was not written.
-    const TRunRecord& Run_Next(int32_t end_of_range, IRun_Progress& progress,
+    // A serialized station: the state file opened (created from the start
+    // value when missing).  False with the user's error text.
+    bool Use_Serials(const TSerialSettings& settings, std::string& error);
+    const TSerialState* Serials() const { return Serial_Settings ? &Serial_State : nullptr; }
+
+    // The next run: a fresh gang, its serials reserved, the steps, the
+    // record appended and counted.  Its record; Append_Error is set when it
+    // was not written.  nullptr, with Serial_Error set, when the serials
+    // could not be reserved: no run was made.
+    const TRunRecord* Run_Next(int32_t end_of_range, IRun_Progress& progress,
                                const TPassed_Text& passed_text);
+    std::string Serial_Error;
     const TRunRecord& Last() const { return Record; }
     // The last run passed in every socket.
     bool Last_Passed() const { return Passed; }
@@ -79,6 +101,8 @@ private:
     std::string Report_Path;
     TRunRecord Record;
     TLotSummary Summary;
+    std::optional<TSerialSettings> Serial_Settings;
+    TSerialState Serial_State;
     int Sequence = 0;
     bool Passed = true;
     bool All_Passed = true;

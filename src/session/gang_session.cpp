@@ -87,6 +87,37 @@ bool TGangSession::Read_Socket_Range(int socket, std::vector<uint8_t>& bytes)
     return Work.Read_Socket_Range(socket, bytes) && !Stop_Seen;
 }
 
+bool TGangSession::Give_Serials(const TSerialSettings& settings, const TSerialGrant& grant,
+                                std::string& error)
+{
+    for (std::size_t s = 1; s < grant.By_Socket.size(); ++s) {
+        if (!grant.By_Socket[s])
+            continue;
+        const auto bytes = Serial_Bytes(*grant.By_Socket[s], settings.Format, settings.Size);
+        if (!bytes) {
+            error = "serial " + std::to_string(*grant.By_Socket[s]) + " does not fit " +
+                    std::to_string(settings.Size) + " byte(s) of " +
+                    Serial_Format_Name(settings.Format) + ": the largest that fits is " +
+                    std::to_string(Largest_Serial(settings.Format, settings.Size));
+            return false;
+        }
+        Link.Set_Own_Bytes(static_cast<int32_t>(s), settings.At, *bytes);
+    }
+    return true;
+}
+
+std::vector<uint8_t> TGangSession::Socket_Image(int socket, int32_t end) const
+{
+    const TBuffer& buffer = Link.Buffer;
+    std::vector<uint8_t> bytes;
+    for (int32_t address = buffer.Start_Of_Eprom; address <= end && address < Buffer_Size;
+         ++address) {
+        const uint8_t* own = Link.Gang_State().Own_Byte(socket, address);
+        bytes.push_back(own != nullptr ? *own : buffer.Data[static_cast<std::size_t>(address)]);
+    }
+    return bytes;
+}
+
 void TGangSession::New_Run()
 {
     Link.New_Run();

@@ -13,9 +13,11 @@
 #include "link/link.h"
 #include "link/port.h"
 #include "link/report.h"
+#include "session/serial.h"
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace gang::session {
@@ -64,6 +66,14 @@ public:
 
     // The Buffer the steps program and compare with.
     const TBuffer& Image() const { return Link.Buffer; }
+
+    // Each socket's serial number written into its own bytes for the run's
+    // steps (after New_Run); false (error set) when one does not fit.
+    bool Give_Serials(const TSerialSettings& settings, const TSerialGrant& grant,
+                      std::string& error);
+    // The bytes socket k is to hold from the start of the range to end: the
+    // Buffer's, with its own bytes in their place.
+    std::vector<uint8_t> Socket_Image(int socket, int32_t end) const;
 
     // Socket k's result in the run (1-5).
     const TSocket_Result& Result(int socket) const { return Link.Gang_State().Result(socket); }

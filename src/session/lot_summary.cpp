@@ -1,6 +1,7 @@
 #include "session/lot_summary.h"
 
 #include "session/run_record.h"
+#include "session/serial.h"
 #include "texts/result_text.h"
 
 #include <QDateTime>
@@ -63,6 +64,8 @@ void TLotSummary::Add(const QJsonObject& record)
         ++tally->Chips;
         if (socket["passed"].toBool()) {
             ++tally->Passed;
+            if (socket["serial"].isDouble())
+                tally->Serials.push_back(static_cast<uint64_t>(socket["serial"].toDouble()));
             continue;
         }
         ++tally->Failed_By_Kind[kind ? Result_Kind_Text(*kind) : "Failed"];
@@ -97,6 +100,8 @@ std::string Summary_Text(const TLotTally& tally)
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f s", tally.Seconds);
     text += std::string("  time     ") + seconds + "\n";
+    if (!tally.Serials.empty())
+        text += "  serials  " + Serial_Ranges(tally.Serials) + "\n";
     for (const auto& [address, count] : tally.Failing_Addresses)
         if (count > 1)
             text += "  address " + address + " failed " + std::to_string(count) + " times\n";

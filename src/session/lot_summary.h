@@ -7,6 +7,7 @@
 
 #include <QJsonObject>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
@@ -24,6 +25,7 @@ struct TLotTally {
     std::map<std::string, int> Failed_By_Kind; // "Not Programmed" -> count
     double Seconds = 0;
     std::map<std::string, int> Failing_Addresses; // "0100" -> count
+    std::vector<uint64_t> Serials;                // of the chips that passed
 };
 
 class TLotSummary {

@@ -1,36 +1,254 @@
 #include "session/serial.h"
 
+#include "platform/system_file.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <utility>
+
 namespace gang::session {
 
-// Placeholders until the serial numbers land.
-const char* Serial_Format_Name(TSerialFormat)
+namespace {
+
+constexpr std::pair<TSerialFormat, const char*> Format_Names[] = {
+    {TSerialFormat::Le, "le"},   {TSerialFormat::Be, "be"},   {TSerialFormat::Bcd, "bcd"},
+    {TSerialFormat::Dec, "dec"}, {TSerialFormat::Hex, "hex"},
+};
+
+constexpr int State_Version = 1;
+
+// base^digits - 1, saturated at the largest 64-bit value.
+uint64_t Largest_Of_Digits(uint64_t base, int digits)
 {
+    uint64_t largest = 1;
+    for (int i = 0; i < digits; ++i) {
+        if (largest > UINT64_MAX / base)
+            return UINT64_MAX;
+        largest *= base;
+    }
+    return largest - 1;
+}
+
+// The digits of value in base, most significant first, count of them.
+std::vector<uint8_t> Digits(uint64_t value, uint64_t base, int count)
+{
+    std::vector<uint8_t> digits(static_cast<std::size_t>(count));
+    for (int i = count - 1; i >= 0; --i) {
+        digits[static_cast<std::size_t>(i)] = static_cast<uint8_t>(value % base);
+        value /= base;
+    }
+    return digits;
+}
+
+} // namespace
+
+const char* Serial_Format_Name(TSerialFormat format)
+{
+    for (const auto& [known, name] : Format_Names)
+        if (known == format)
+            return name;
     return "";
 }
 
-std::optional<TSerialFormat> Serial_Format_Of(const std::string&)
+std::optional<TSerialFormat> Serial_Format_Of(const std::string& name)
 {
+    for (const auto& [format, known] : Format_Names)
+        if (name == known)
+            return format;
     return std::nullopt;
 }
 
-const char* Serial_Failed_Name(TSerialFailed)
+const char* Serial_Failed_Name(TSerialFailed failed)
 {
-    return "";
+    return failed == TSerialFailed::Reuse ? "reuse" : "skip";
 }
 
-std::optional<TSerialFailed> Serial_Failed_Of(const std::string&)
+std::optional<TSerialFailed> Serial_Failed_Of(const std::string& name)
 {
+    if (name == "skip")
+        return TSerialFailed::Skip;
+    if (name == "reuse")
+        return TSerialFailed::Reuse;
     return std::nullopt;
 }
 
-uint64_t Largest_Serial(TSerialFormat, int)
+uint64_t Largest_Serial(TSerialFormat format, int size)
 {
+    if (size < 1 || size > 8)
+        return 0;
+    switch (format) {
+    case TSerialFormat::Le:
+    case TSerialFormat::Be:
+        return Largest_Of_Digits(256, size);
+    case TSerialFormat::Bcd:
+        return Largest_Of_Digits(10, 2 * size);
+    case TSerialFormat::Dec:
+        return Largest_Of_Digits(10, size);
+    case TSerialFormat::Hex:
+        return Largest_Of_Digits(16, size);
+    }
     return 0;
 }
 
-std::optional<std::vector<uint8_t>> Serial_Bytes(uint64_t, TSerialFormat, int)
+std::optional<std::vector<uint8_t>> Serial_Bytes(uint64_t value, TSerialFormat format, int size)
 {
-    return std::nullopt;
+    if (size < 1 || size > 8 || value > Largest_Serial(format, size))
+        return std::nullopt;
+    std::vector<uint8_t> bytes;
+    switch (format) {
+    case TSerialFormat::Be:
+        bytes = Digits(value, 256, size);
+        break;
+    case TSerialFormat::Le:
+        bytes = Digits(value, 256, size);
+        std::reverse(bytes.begin(), bytes.end());
+        break;
+    case TSerialFormat::Bcd: {
+        const std::vector<uint8_t> digits = Digits(value, 10, 2 * size);
+        for (std::size_t i = 0; i < digits.size(); i += 2)
+            bytes.push_back(static_cast<uint8_t>(digits[i] << 4 | digits[i + 1]));
+        break;
+    }
+    case TSerialFormat::Dec:
+        for (uint8_t digit : Digits(value, 10, size))
+            bytes.push_back(static_cast<uint8_t>('0' + digit));
+        break;
+    case TSerialFormat::Hex:
+        for (uint8_t digit : Digits(value, 16, size))
+            bytes.push_back(static_cast<uint8_t>(digit < 10 ? '0' + digit : 'A' + digit - 10));
+        break;
+    }
+    return bytes;
+}
+
+bool TSerialState::Open(const TSerialSettings& settings, std::string& error)
+{
+    Settings = settings;
+    Returned.clear();
+    QFile file(QString::fromStdString(settings.State_Path));
+    Was_There = file.exists();
+    if (!Was_There) {
+        Next_Serial = settings.Start;
+        return Write(error);
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = settings.State_Path + ": " + file.errorString().toStdString();
+        return false;
+    }
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    const QJsonObject state = document.object();
+    const std::string refused = settings.State_Path + ": not a serial state file of this program";
+    bool next_read = false;
+    Next_Serial = state["next"].toString().toULongLong(&next_read);
+    if (!document.isObject() || state["version"].toInt() != State_Version || !next_read) {
+        error = refused;
+        return false;
+    }
+    for (const QJsonValue& serial : state["returned"].toArray()) {
+        bool number = false;
+        Returned.push_back(serial.toString().toULongLong(&number));
+        if (!number) {
+            error = refused;
+            return false;
+        }
+    }
+    std::sort(Returned.begin(), Returned.end());
+    return true;
+}
+
+uint64_t TSerialState::Next() const
+{
+    return Returned.empty() ? Next_Serial : Returned.front();
+}
+
+bool TSerialState::Reserve(int gang, TSerialGrant& grant, std::string& error)
+{
+    const uint64_t largest = Largest_Serial(Settings.Format, Settings.Size);
+    std::vector<uint64_t> returned = Returned;
+    uint64_t next = Next_Serial;
+    TSerialGrant granted;
+    granted.By_Socket.assign(static_cast<std::size_t>(gang) + 1, std::nullopt);
+    for (int s = 1; s <= gang; ++s) {
+        uint64_t serial = next;
+        if (!returned.empty()) {
+            serial = returned.front();
+            returned.erase(returned.begin());
+        } else {
+            next += Settings.Step;
+        }
+        if (serial > largest) {
+            error = "serial " + std::to_string(serial) + " does not fit " +
+                    std::to_string(Settings.Size) + " byte(s) of " +
+                    Serial_Format_Name(Settings.Format) + ": the largest that fits is " +
+                    std::to_string(largest);
+            return false;
+        }
+        granted.By_Socket[static_cast<std::size_t>(s)] = serial;
+    }
+    const uint64_t old_next = Next_Serial;
+    std::vector<uint64_t> old_returned = std::move(Returned);
+    Next_Serial = next;
+    Returned = std::move(returned);
+    if (!Write(error)) {
+        Next_Serial = old_next;
+        Returned = std::move(old_returned);
+        return false;
+    }
+    grant = std::move(granted);
+    return true;
+}
+
+bool TSerialState::Settle(const TSerialGrant& grant, const std::vector<bool>& failed,
+                          std::string& error)
+{
+    if (Settings.Failed != TSerialFailed::Reuse)
+        return true;
+    bool changed = false;
+    for (std::size_t s = 1; s < grant.By_Socket.size() && s < failed.size(); ++s) {
+        if (failed[s] && grant.By_Socket[s]) {
+            Returned.push_back(*grant.By_Socket[s]);
+            changed = true;
+        }
+    }
+    std::sort(Returned.begin(), Returned.end());
+    return !changed || Write(error);
+}
+
+bool TSerialState::Write(std::string& error) const
+{
+    // The numbers as decimal text: a JSON number would lose the low digits
+    // of a serial beyond 2^53.
+    QJsonArray returned;
+    for (uint64_t serial : Returned)
+        returned.append(QString::number(serial));
+    const QJsonObject state{
+        {"version", State_Version}, {"next", QString::number(Next_Serial)}, {"returned", returned}};
+    const std::string text = QJsonDocument(state).toJson().toStdString();
+    if (Replace_Durably(Settings.State_Path, text, error))
+        return true;
+    error = Settings.State_Path + ": " + error;
+    return false;
+}
+
+std::string Serial_Ranges(std::vector<uint64_t> serials)
+{
+    std::sort(serials.begin(), serials.end());
+    serials.erase(std::unique(serials.begin(), serials.end()), serials.end());
+    std::string text;
+    for (std::size_t i = 0; i < serials.size();) {
+        std::size_t j = i;
+        while (j + 1 < serials.size() && serials[j + 1] == serials[j] + 1)
+            ++j;
+        text += (text.empty() ? "" : ", ") + std::to_string(serials[i]);
+        if (j > i)
+            text += "-" + std::to_string(serials[j]);
+        i = j + 1;
+    }
+    return text;
 }
 
 } // namespace gang::session

@@ -38,4 +38,43 @@ uint64_t Largest_Serial(TSerialFormat format, int size);
 // fit.
 std::optional<std::vector<uint8_t>> Serial_Bytes(uint64_t value, TSerialFormat format, int size);
 
+// The serials a run hands out, socket by socket (index 1..gang; 0 unused).
+struct TSerialGrant {
+    std::vector<std::optional<uint64_t>> By_Socket;
+};
+
+// The state file of a station's serials: the next serial never handed out
+// and, with Reuse, the serials of failed chips waiting to be handed out
+// again.  Every change reaches the disk before it is used: a serial is
+// reserved before its run starts, so a crash leaves a gap, never a
+// duplicate.
+class TSerialState {
+public:
+    // Reads the state file, or creates it from settings.Start when there is
+    // none.  False with the user's error text.
+    bool Open(const TSerialSettings& settings, std::string& error);
+    // True when the file was there already (it wins over the start value).
+    bool From_File() const { return Was_There; }
+    // The serial the next chip gets.
+    uint64_t Next() const;
+
+    // Reserves a serial for each of gang sockets and puts the state on the
+    // disk; false (error set, nothing reserved) when it cannot be written or
+    // a serial does not fit the settings' size.
+    bool Reserve(int gang, TSerialGrant& grant, std::string& error);
+    // After the run: with Reuse, the serials of the sockets that failed are
+    // handed out again (the state put on the disk).  failed: index 1..gang.
+    bool Settle(const TSerialGrant& grant, const std::vector<bool>& failed, std::string& error);
+
+private:
+    bool Write(std::string& error) const;
+    TSerialSettings Settings;
+    uint64_t Next_Serial = 0;
+    std::vector<uint64_t> Returned; // ascending
+    bool Was_There = false;
+};
+
+// "1000-1001, 1003-1006": sorted serials as ranges.
+std::string Serial_Ranges(std::vector<uint64_t> serials);
+
 } // namespace gang::session

@@ -514,6 +514,90 @@ TEST_F(CliProcess, StationCountsALotAndEndsOnQOrCtrlC)
     gang::Expect_Trace_Ends_At_Rest(Path("trace.txt").toStdString(), 0x378);
 }
 
+// A serialized station killed in the middle of its second run: started
+// again, it hands out serials after every one reserved before the kill.
+TEST_F(CliProcess, ASerialIsNeverGivenTwiceAcrossAKill)
+{
+    std::string image(0x2000, '\xFF');
+    std::fill(image.begin(), image.begin() + 0x200, '\0');
+    Write_File(Path("image.bin"), image);
+    const QStringList station = {"--sim",
+                                 "station",
+                                 "program",
+                                 "--type",
+                                 "27C64",
+                                 "--gang",
+                                 "2",
+                                 "--lot",
+                                 "L7",
+                                 "--serial-at",
+                                 "1FF0",
+                                 "--serial-size",
+                                 "4",
+                                 "--serial-format",
+                                 "le",
+                                 "--serial-start",
+                                 "1000",
+                                 "--serial-state",
+                                 Path("serial.json"),
+                                 "--report",
+                                 Path("runs.jsonl"),
+                                 Path("image.bin")};
+    // A start that does not fit is refused before anything is programmed.
+    QStringList too_large = station;
+    too_large[too_large.indexOf("4")] = "1";
+    const TCliResult refused = Run_Cli(too_large);
+    EXPECT_EQ(refused.Status, 2);
+    EXPECT_NE(refused.Err.find("serial 1000 does not fit 1 byte(s) of le: the largest that fits is "
+                               "255"),
+              std::string::npos)
+        << refused.Err;
+
+    QProcess killed;
+    killed.start(GANG_CLI_PATH, station);
+    killed.setReadChannel(QProcess::StandardError);
+    std::string err;
+    for (const char* prompt : {"run 1:", "run 2:"}) {
+        while (err.find(prompt) == std::string::npos) {
+            ASSERT_TRUE(killed.waitForReadyRead(60000)) << err;
+            err += killed.readAllStandardError().toStdString();
+        }
+        killed.write("\n");
+    }
+    while (err.find("program  0000", err.find("run 2:")) == std::string::npos) {
+        ASSERT_TRUE(killed.waitForReadyRead(60000)) << err;
+        err += killed.readAllStandardError().toStdString();
+    }
+    ::kill(static_cast<pid_t>(killed.processId()), SIGKILL);
+    ASSERT_TRUE(killed.waitForFinished(5000));
+    const std::string first = killed.readAllStandardOutput().toStdString();
+    EXPECT_NE(first.find("1 PASS  serial 1000\n2 PASS  serial 1001\n"), std::string::npos) << first;
+
+    QProcess again;
+    again.start(GANG_CLI_PATH, station);
+    again.write("\nq\n");
+    again.closeWriteChannel();
+    ASSERT_TRUE(again.waitForFinished(60000));
+    const std::string out = again.readAllStandardOutput().toStdString();
+    EXPECT_EQ(again.exitCode(), 0) << out;
+    EXPECT_NE(again.readAllStandardError().toStdString().find("next serial 1004 from "),
+              std::string::npos);
+    EXPECT_NE(out.find("1 PASS  serial 1004\n2 PASS  serial 1005\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("serials  1004-1005"), std::string::npos) << out;
+    // Each socket's record: its serial and the sum of its own bytes.
+    std::ifstream records(Path("runs.jsonl").toStdString());
+    std::string line;
+    QJsonObject last;
+    while (std::getline(records, line))
+        last = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+    const QJsonArray sockets = last["sockets"].toArray();
+    ASSERT_EQ(sockets.size(), 2);
+    EXPECT_EQ(sockets[1].toObject()["serial"].toInt(), 1005);
+    EXPECT_NE(sockets[0].toObject()["checksum"], sockets[1].toObject()["checksum"]);
+    EXPECT_EQ(last["serial"].toObject()["first"].toInt(), 1004);
+    EXPECT_EQ(last["serial"].toObject()["format"].toString(), "le");
+}
+
 // The real programs over /dev/parport0 of a fake system tree, its base
 // given per test (the lock files under /run/lock are real and shared by
 // tests that run at the same time).

@@ -14,8 +14,12 @@ void TScriptedHost::ProcessMessages()
     Clock_Us += Us_Per_Pump;
     if (Port != nullptr)
         Port->Log.push_back({Op::Pump, 0, 0});
-    if (Armed_Interval >= 0 && ++Pumps_Since_Arm >= Tick_After_Pumps && Link != nullptr)
-        Link->ThreadedTimer1Timer();
+    if (Armed_Interval >= 0 && ++Pumps_Since_Arm >= Tick_After_Pumps) {
+        if (Link != nullptr)
+            Link->ThreadedTimer1Timer();
+        else if (On_Tick)
+            On_Tick();
+    }
     if (On_Pump)
         On_Pump(pump);
 }

@@ -22,6 +22,7 @@ class TRecordingPort;
 class TScriptedHost : public IHost {
 public:
     TLink* Link = nullptr;          // timer ticks go to its ThreadedTimer1Timer
+    std::function<void()> On_Tick;  // or here, for a link the host cannot see
     TRecordingPort* Port = nullptr; // when set, every pump is logged there
 
     long Pumps = 0;

@@ -1,0 +1,145 @@
+// Serial numbers: the bytes of each format, and a serialized station over
+// the simulated adapter whose chips are read back.
+#include "support/device_type.h"
+#include "support/scripted_host.h"
+#include "support/sim_rig.h"
+
+#include "link/voltages.h"
+#include "session/gang_run.h"
+#include "session/serial.h"
+#include "session/sim/simulated_adapter.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace gang::test {
+namespace {
+
+using session::TSerialFormat;
+
+TEST(Serial, EachFormatsBytesAndTheLargestThatFits)
+{
+    using TBytes = std::vector<uint8_t>;
+    EXPECT_EQ(*session::Serial_Bytes(1000, TSerialFormat::Le, 4), (TBytes{0xE8, 0x03, 0, 0}));
+    EXPECT_EQ(*session::Serial_Bytes(1000, TSerialFormat::Be, 4), (TBytes{0, 0, 0x03, 0xE8}));
+    EXPECT_EQ(*session::Serial_Bytes(1234567, TSerialFormat::Bcd, 4),
+              (TBytes{0x01, 0x23, 0x45, 0x67}));
+    EXPECT_EQ(*session::Serial_Bytes(1000, TSerialFormat::Dec, 6),
+              (TBytes{'0', '0', '1', '0', '0', '0'}));
+    EXPECT_EQ(*session::Serial_Bytes(0xBEEF, TSerialFormat::Hex, 6),
+              (TBytes{'0', '0', 'B', 'E', 'E', 'F'}));
+    EXPECT_EQ(*session::Serial_Bytes(UINT64_MAX, TSerialFormat::Le, 8), TBytes(8, 0xFF));
+    // One past the largest of each does not fit.
+    const struct {
+        TSerialFormat Format;
+        int Size;
+        uint64_t Largest;
+    } limits[] = {{TSerialFormat::Le, 1, 255},
+                  {TSerialFormat::Be, 3, 0xFFFFFF},
+                  {TSerialFormat::Bcd, 2, 9999},
+                  {TSerialFormat::Dec, 3, 999},
+                  {TSerialFormat::Hex, 2, 255}};
+    for (const auto& l : limits) {
+        EXPECT_EQ(session::Largest_Serial(l.Format, l.Size), l.Largest);
+        EXPECT_TRUE(session::Serial_Bytes(l.Largest, l.Format, l.Size));
+        EXPECT_FALSE(session::Serial_Bytes(l.Largest + 1, l.Format, l.Size));
+    }
+    EXPECT_EQ(session::Serial_Ranges({1006, 1000, 1001, 1003, 1004, 1005}), "1000-1001, 1003-1006");
+}
+
+struct TNo_Progress : session::IRun_Progress {
+    void Step_Begins(session::TStep, int32_t, int) override {}
+    void Step_Ends() override {}
+};
+
+// A station of five 27C64 with socket 3 stuck (bit 3 of address 0 reads 1),
+// serials of 4 bytes at 1FF0: two runs.  The serial each passing chip holds,
+// read back from it, and the state file's next serial.
+struct TSerialStation {
+    QTemporaryDir Dir;
+    std::vector<uint64_t> Passed_Serials;
+    std::vector<uint64_t> Run_2_Serials; // socket 1 to 5
+    std::string State;
+
+    explicit TSerialStation(session::TSerialFailed failed) { Run(failed); }
+
+    void Run(session::TSerialFailed failed)
+    {
+        sim::TSimOptions options;
+        options.Sockets.push_back({3, false, "27C64", {sim::TFaultKind::Stuck_At_1, 3, 0, -1, 0}});
+        std::string error;
+        const auto adapter = session::TSimulatedAdapter::Make(options, error);
+        ASSERT_TRUE(adapter) << error;
+        adapter->Sim().Set_Fast_Chips(true);
+        TScriptedHost host;
+        adapter->Sim().Set_Clock([&host] { return static_cast<double>(host.Clock_Us); });
+        TRecordedReport report;
+        TBuffer buffer;
+        buffer.Data.fill(0xFF);
+        buffer.Data[0] = 0x00;
+        session::TGangSession gang(adapter->Port(), host, report, buffer);
+        host.On_Tick = [&gang] { gang.Timer_Tick(); };
+        ASSERT_TRUE(gang.Find_Adapter(std::nullopt, true));
+        const TDeviceType& type = Type_Named("27C64");
+        gang.Choose(type, 5, Default_Vpp_Code(type.Family, type.Vpp_Code));
+        adapter->Fresh_Chips(type);
+
+        session::TSerialSettings serial;
+        serial.At = 0x1FF0;
+        serial.Size = 4;
+        serial.Format = TSerialFormat::Le;
+        serial.Start = 1000;
+        serial.State_Path = Dir.filePath("serial.json").toStdString();
+        serial.Failed = failed;
+        session::TStation station(gang, *adapter, type, session::Program_Steps(false, true), false,
+                                  {}, "");
+        ASSERT_TRUE(station.Use_Serials(serial, error)) << error;
+        TNo_Progress progress;
+        for (int run = 1; run <= 2; ++run) {
+            const session::TRunRecord* record =
+                station.Run_Next(buffer.End_Of_Eprom, progress, [](int) { return std::string(); });
+            ASSERT_NE(record, nullptr) << station.Serial_Error;
+            for (const session::TSocketRecord& socket : record->Sockets) {
+                ASSERT_TRUE(socket.Serial);
+                EXPECT_EQ(socket.Passed, socket.Socket != 3);
+                if (run == 2)
+                    Run_2_Serials.push_back(*socket.Serial);
+                if (!socket.Passed)
+                    continue;
+                uint64_t held = 0; // the chip's own bytes, little endian
+                for (int i = 3; i >= 0; --i)
+                    held = held << 8 | adapter->Sim().Chip_Byte(socket.Socket,
+                                                                static_cast<uint32_t>(0x1FF0 + i));
+                EXPECT_EQ(held, *socket.Serial) << "socket " << socket.Socket;
+                Passed_Serials.push_back(held);
+            }
+        }
+        gang.Rest();
+        EXPECT_TRUE(adapter->Sim().At_Rest());
+        QFile file(QString::fromStdString(serial.State_Path));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        State = QJsonDocument::fromJson(file.readAll()).object()["next"].toString().toStdString();
+    }
+};
+
+TEST(Serial, AStationSkipsAFailedChipsSerialOrHandsItToTheNextChip)
+{
+    const TSerialStation skip(session::TSerialFailed::Skip);
+    EXPECT_EQ(skip.Passed_Serials,
+              (std::vector<uint64_t>{1000, 1001, 1003, 1004, 1005, 1006, 1008, 1009}));
+    EXPECT_EQ(skip.State, "1010");
+
+    const TSerialStation reuse(session::TSerialFailed::Reuse);
+    EXPECT_EQ(reuse.Run_2_Serials, (std::vector<uint64_t>{1002, 1005, 1006, 1007, 1008}));
+    EXPECT_EQ(reuse.State, "1009");
+}
+
+} // namespace
+} // namespace gang::test
