@@ -169,12 +169,8 @@ bool Take_Serial(const QCommandLineParser& parser, const std::vector<QCommandLin
         error = "verify with a serial number needs --serial-start, the first chip's serial";
         return false;
     }
-    const uint64_t largest = session::Largest_Serial(serial.Format, serial.Size);
-    if (serial.Start > largest) {
-        error = "serial " + std::to_string(serial.Start) + " does not fit " +
-                std::to_string(serial.Size) + " byte(s) of " +
-                session::Serial_Format_Name(serial.Format) + ": the largest that fits is " +
-                std::to_string(largest);
+    if (serial.Start > session::Largest_Serial(serial.Format, serial.Size)) {
+        error = session::Serial_Too_Large(serial.Start, serial.Format, serial.Size);
         return false;
     }
     options.Serial = serial;

@@ -95,10 +95,7 @@ bool TGangSession::Give_Serials(const TSerialSettings& settings, const TSerialGr
             continue;
         const auto bytes = Serial_Bytes(*grant.By_Socket[s], settings.Format, settings.Size);
         if (!bytes) {
-            error = "serial " + std::to_string(*grant.By_Socket[s]) + " does not fit " +
-                    std::to_string(settings.Size) + " byte(s) of " +
-                    Serial_Format_Name(settings.Format) + ": the largest that fits is " +
-                    std::to_string(Largest_Serial(settings.Format, settings.Size));
+            error = Serial_Too_Large(*grant.By_Socket[s], settings.Format, settings.Size);
             return false;
         }
         Link.Set_Own_Bytes(static_cast<int32_t>(s), settings.At, *bytes);

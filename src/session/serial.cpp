@@ -94,6 +94,13 @@ uint64_t Largest_Serial(TSerialFormat format, int size)
     return 0;
 }
 
+std::string Serial_Too_Large(uint64_t value, TSerialFormat format, int size)
+{
+    return "serial " + std::to_string(value) + " does not fit " + std::to_string(size) +
+           " byte(s) of " + Serial_Format_Name(format) + ": the largest that fits is " +
+           std::to_string(Largest_Serial(format, size));
+}
+
 std::optional<std::vector<uint8_t>> Serial_Bytes(uint64_t value, TSerialFormat format, int size)
 {
     if (size < 1 || size > 8 || value > Largest_Serial(format, size))
@@ -148,7 +155,7 @@ bool TSerialState::Open(const TSerialSettings& settings, std::string& error)
         error = refused;
         return false;
     }
-    for (const QJsonValue& serial : state["returned"].toArray()) {
+    for (const auto& serial : state["returned"].toArray()) {
         bool number = false;
         Returned.push_back(serial.toString().toULongLong(&number));
         if (!number) {
@@ -181,10 +188,7 @@ bool TSerialState::Reserve(int gang, TSerialGrant& grant, std::string& error)
             next += Settings.Step;
         }
         if (serial > largest) {
-            error = "serial " + std::to_string(serial) + " does not fit " +
-                    std::to_string(Settings.Size) + " byte(s) of " +
-                    Serial_Format_Name(Settings.Format) + ": the largest that fits is " +
-                    std::to_string(largest);
+            error = Serial_Too_Large(serial, Settings.Format, Settings.Size);
             return false;
         }
         granted.By_Socket[static_cast<std::size_t>(s)] = serial;

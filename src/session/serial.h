@@ -34,6 +34,9 @@ std::optional<TSerialFailed> Serial_Failed_Of(const std::string& name);
 
 // The largest serial that fits size bytes of that format.
 uint64_t Largest_Serial(TSerialFormat format, int size);
+// "serial 300 does not fit 1 byte(s) of le: the largest that fits is 255"
+std::string Serial_Too_Large(uint64_t value, TSerialFormat format, int size);
+
 // The bytes of value in that format, size of them; nullopt when it does not
 // fit.
 std::optional<std::vector<uint8_t>> Serial_Bytes(uint64_t value, TSerialFormat format, int size);

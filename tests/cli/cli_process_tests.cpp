@@ -61,6 +61,24 @@ protected:
         std::ofstream(path.toStdString(), std::ios::binary) << text;
     }
 
+    // A station answered Enter twice: returns once the second run programs
+    // (its progress on stderr, collected into err).
+    static void Enter_Until_Run_2_Programs(QProcess& station, std::string& err)
+    {
+        station.setReadChannel(QProcess::StandardError);
+        for (const char* prompt : {"run 1:", "run 2:"}) {
+            while (err.find(prompt) == std::string::npos) {
+                ASSERT_TRUE(station.waitForReadyRead(60000)) << err;
+                err += station.readAllStandardError().toStdString();
+            }
+            station.write("\n");
+        }
+        while (err.find("program  0000", err.find("run 2:")) == std::string::npos) {
+            ASSERT_TRUE(station.waitForReadyRead(60000)) << err;
+            err += station.readAllStandardError().toStdString();
+        }
+    }
+
     // The report's only line as a JSON object.
     QJsonObject Record(const QString& path) const
     {
@@ -490,17 +508,7 @@ TEST_F(CliProcess, StationCountsALotAndEndsOnQOrCtrlC)
                    "--lot", "L2", "--report", Path("stopped.jsonl"), Path("image.bin")});
     stopped.setReadChannel(QProcess::StandardError);
     std::string err;
-    for (const char* prompt : {"run 1:", "run 2:"}) {
-        while (err.find(prompt) == std::string::npos) {
-            ASSERT_TRUE(stopped.waitForReadyRead(60000)) << err;
-            err += stopped.readAllStandardError().toStdString();
-        }
-        stopped.write("\n");
-    }
-    while (err.find("program  0000", err.find("run 2:")) == std::string::npos) {
-        ASSERT_TRUE(stopped.waitForReadyRead(60000)) << err;
-        err += stopped.readAllStandardError().toStdString();
-    }
+    Enter_Until_Run_2_Programs(stopped, err);
     ::kill(static_cast<pid_t>(stopped.processId()), SIGINT);
     ASSERT_TRUE(stopped.waitForFinished(5000));
     EXPECT_EQ(stopped.exitCode(), 130);
@@ -557,17 +565,7 @@ TEST_F(CliProcess, ASerialIsNeverGivenTwiceAcrossAKill)
     killed.start(GANG_CLI_PATH, station);
     killed.setReadChannel(QProcess::StandardError);
     std::string err;
-    for (const char* prompt : {"run 1:", "run 2:"}) {
-        while (err.find(prompt) == std::string::npos) {
-            ASSERT_TRUE(killed.waitForReadyRead(60000)) << err;
-            err += killed.readAllStandardError().toStdString();
-        }
-        killed.write("\n");
-    }
-    while (err.find("program  0000", err.find("run 2:")) == std::string::npos) {
-        ASSERT_TRUE(killed.waitForReadyRead(60000)) << err;
-        err += killed.readAllStandardError().toStdString();
-    }
+    Enter_Until_Run_2_Programs(killed, err);
     ::kill(static_cast<pid_t>(killed.processId()), SIGKILL);
     ASSERT_TRUE(killed.waitForFinished(5000));
     const std::string first = killed.readAllStandardOutput().toStdString();
