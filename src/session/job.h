@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace gang::session {
 
@@ -23,7 +24,7 @@ struct TJob {
     std::string Sha256;
 
     // The image: its path as written (relative to the job file's folder
-    // when relative), format name ("binary", "intel", "motorola", "ascii"),
+    // when relative), format name ("bin", "intel", "motorola", "ascii"),
     // size and SHA-256 (lower-case hex).
     std::string Image_Path;
     std::string Image_Format;
@@ -68,5 +69,21 @@ std::string Job_Records_Path(const TJob& job);
 // checking that it is there and that its SHA-256 is the job's.  False with
 // the user's error text ("the image changed since the job was made: ...").
 bool Load_Job_Image(const TJob& job, TBuffer& buffer, std::string& error);
+// The same, with what the user should read even when it loads (bytes
+// outside the device dropped, with allow_truncate) in warnings.
+bool Load_Job_Image(const TJob& job, TBuffer& buffer, std::string& error,
+                    std::vector<std::string>& warnings);
+
+// The serial state path as the station opens it; "" without a serial.
+std::string Job_Serial_State_Path(const TJob& job);
+
+// A path given on the command line (relative to the working folder) as a
+// job at job_path writes it: relative to the job file's folder; an absolute
+// path stays as it is.
+std::string Job_Path_From(const std::string& job_path, const std::string& path);
+
+// The job in words, one setting a line ("type      27C256"), as
+// `gang-adapter-cli job show` prints it.
+std::string Job_Description(const TJob& job);
 
 } // namespace gang::session
