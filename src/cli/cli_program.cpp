@@ -390,6 +390,11 @@ int Run_Job_New(const TCliOptions& options)
                     " does not fit a job (at most 7FFFFFFF either way)");
         return Exit_Usage;
     }
+    if (QFileInfo(QString::fromStdString(options.Output)) ==
+        QFileInfo(QString::fromStdString(options.File))) {
+        Print_Error("-o " + options.Output + " is the image: the job would replace it");
+        return Exit_Usage;
+    }
     TBuffer buffer;
     buffer.End_Of_Eprom = options.Type->End_Of_Eprom();
     const TFileType format = *Resolve_Format(options, true);

@@ -129,6 +129,13 @@ const TRunRecord& TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
     ++Sequence;
     Adapter.Refill(Type);
     Session.New_Run();
+    // The chips are in: counted before the run, so that a run stopped or a
+    // program that dies in it still counts them.
+    Wear_Warnings.clear();
+    Wear_Error.clear();
+    if (Counting_Wear && !Template.Adapter.empty() &&
+        Count_Insertions(Template.Adapter, Session.Gang(), Wear_Counts, Wear_Error))
+        Wear_Warnings = session::Wear_Warnings(Wear_Counts, Session.Gang(), Socket_Limit);
     Record = Template;
     Record.Sequence = Sequence;
     Record.Start = QDateTime::currentDateTimeUtc();
@@ -137,13 +144,6 @@ const TRunRecord& TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
     Append_Error.clear();
     Finish_Record(Record, Run_Status(Session.Stopped(), Passed), Report_Path, Append_Error);
     Summary.Add(QJsonDocument::fromJson(QByteArray::fromStdString(Record_Line(Record))).object());
-    Wear_Warnings.clear();
-    Wear_Error.clear();
-    // The chips were inserted whatever the run's outcome, a stopped one too.
-    if (Counting_Wear && !Template.Adapter.empty()) {
-        if (Count_Insertions(Template.Adapter, Session.Gang(), Wear_Counts, Wear_Error))
-            Wear_Warnings = session::Wear_Warnings(Wear_Counts, Session.Gang(), Socket_Limit);
-    }
     return Record;
 }
 

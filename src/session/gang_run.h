@@ -73,11 +73,11 @@ public:
     // Socket wear, from the next run on: each run counts one insertion for
     // each socket of the gang (sockets 1 to the gang size) of the adapter
     // the template record names ("sim", "0378"; nothing is counted when it
-    // names none).  After each run, with a limit (> 0), Wear_Warnings holds
-    // a line per socket past it (more insertions than the limit: on the run
-    // that passes it and on every later one until the socket is reset);
-    // Wear_Error is set when the counts could not be read or written (the
-    // run itself stands).
+    // names none), as the run begins.  After each run, with a limit (> 0),
+    // Wear_Warnings holds a line per socket past it (more insertions than
+    // the limit: on the run that passes it and on every later one until the
+    // socket is reset); Wear_Error is set when the counts could not be read
+    // or written (the run itself stands).
     void Count_Wear(int socket_limit);
     const TSocketWear& Wear() const { return Wear_Counts; }
     std::vector<std::string> Wear_Warnings;

@@ -25,6 +25,17 @@ namespace {
 
 constexpr int Job_Version = 1;
 
+// Every key of a version 1 job (Job_Text writes them all; "serial" only when
+// the job has one).
+const QLatin1String Job_Keys[] = {QLatin1String("version"),     QLatin1String("image"),
+                                  QLatin1String("offset"),      QLatin1String("allow_truncate"),
+                                  QLatin1String("type"),        QLatin1String("gang"),
+                                  QLatin1String("voltage"),     QLatin1String("sdp"),
+                                  QLatin1String("blank_first"), QLatin1String("verify"),
+                                  QLatin1String("diagnose"),    QLatin1String("serial"),
+                                  QLatin1String("lot"),         QLatin1String("socket_limit"),
+                                  QLatin1String("report")};
+
 QString Q(const std::string& text)
 {
     return QString::fromStdString(text);
@@ -272,6 +283,13 @@ bool Read_Job(const std::string& path, TJob& job, std::string& error)
         error = path + ": " + file.errorString().toStdString();
         return false;
     }
+    // A job is a few hundred bytes: a large file is something else (an
+    // image given for the job, say), not read whole.
+    constexpr qint64 Max_Job_Bytes = 1024 * 1024;
+    if (file.size() > Max_Job_Bytes) {
+        error = path + ": not a job file: " + std::to_string(file.size()) + " bytes";
+        return false;
+    }
     const QByteArray bytes = file.readAll();
     QJsonParseError parse_error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parse_error);
@@ -295,6 +313,12 @@ bool Read_Job(const std::string& path, TJob& job, std::string& error)
                 ")";
         return false;
     }
+    // A misspelt setting would otherwise be left out of the work unseen.
+    for (auto key = object.begin(); key != object.end(); ++key)
+        if (std::find(std::begin(Job_Keys), std::end(Job_Keys), key.key()) == std::end(Job_Keys)) {
+            error = path + ": \"" + key.key().toStdString() + "\" is not a job setting";
+            return false;
+        }
     TJob read;
     read.Version = Job_Version;
     read.Path = path;

@@ -116,6 +116,7 @@ TEST(JobFile, AWrongSettingIsNamedByItsKey)
     refused("\"format\": \"intel\"", "\"format\": \"elf\"", "\"image.format\" wants bin");
     refused("\"offset\": \"-8000\"", "\"offset\": \"x\"", "\"offset\" wants a hex address");
     refused("\"blank_first\": true,", "", "\"blank_first\" is missing");
+    refused("\"socket_limit\"", "\"socket_limt\"", "\"socket_limt\" is not a job setting");
 }
 
 TEST(SocketWear, WarnsForEachSocketOfTheGangPastTheLimit)
