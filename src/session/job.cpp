@@ -285,7 +285,7 @@ bool Read_Job(const std::string& path, TJob& job, std::string& error)
     }
     // A job is a few hundred bytes: a large file is something else (an
     // image given for the job, say), not read whole.
-    constexpr qint64 Max_Job_Bytes = 1024 * 1024;
+    constexpr qint64 Max_Job_Bytes = qint64{1024} * 1024;
     if (file.size() > Max_Job_Bytes) {
         error = path + ": not a job file: " + std::to_string(file.size()) + " bytes";
         return false;
