@@ -7,7 +7,6 @@
 #include <QCommandLineParser>
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 #include <vector>
 
