@@ -457,8 +457,10 @@ int Run_Job_Show(const std::string& path)
 }
 
 // station --job: the options the job fixes filled in from it, and its image
-// loaded; a refusal (exit 2) before any adapter is opened.
-int Options_From_Job(const TCliOptions& given, TCliOptions& options, TBuffer& buffer)
+// loaded; a refusal (exit 2) before any adapter is opened.  file: the image
+// as the job names it, the bytes loaded.
+int Options_From_Job(const TCliOptions& given, TCliOptions& options, TBuffer& buffer,
+                     std::optional<session::TFileRecord>& file)
 {
     session::TJob job;
     std::string error;
@@ -502,6 +504,7 @@ int Options_From_Job(const TCliOptions& given, TCliOptions& options, TBuffer& bu
     options.Lot = job.Lot.empty() ? given.Lot : job.Lot;
     options.Report = session::Job_Records_Path(job);
     options.Socket_Limit = job.Socket_Limit;
+    file = session::Job_Record_Template(job, buffer, options.Lot, "cli").File;
     return Exit_Passed;
 }
 
@@ -591,8 +594,10 @@ int Run_Cli(const TCliOptions& given, const session::TPortRequest& port)
         return Run_Sockets(given, port);
     TCliOptions from_job;
     TBuffer job_buffer;
+    std::optional<session::TFileRecord> file;
     if (given.Station && !given.Job.empty()) {
-        if (const int status = Options_From_Job(given, from_job, job_buffer); status != Exit_Passed)
+        if (const int status = Options_From_Job(given, from_job, job_buffer, file);
+            status != Exit_Passed)
             return status;
     }
     const bool job = given.Station && !given.Job.empty();
@@ -612,7 +617,6 @@ int Run_Cli(const TCliOptions& given, const session::TPortRequest& port)
     const bool reads_file = options.Command == TCommand::Program ||
                             options.Command == TCommand::Verify ||
                             options.Command == TCommand::Checksum;
-    std::optional<session::TFileRecord> file;
     std::optional<uint16_t> checksum;
     if (options.Command == TCommand::Read && !Resolve_Format(options, false)) {
         Print_Error("cannot tell the format of " + options.File + ": give --format");
@@ -625,7 +629,8 @@ int Run_Cli(const TCliOptions& given, const session::TPortRequest& port)
             status != Exit_Passed)
             return status;
         checksum = Buffer_Check_Sum(buffer, 0, buffer.End_Of_Eprom);
-        file = session::Describe_File(options.File, Format_Name(format));
+        if (!job)
+            file = session::Describe_File(options.File, Format_Name(format));
     }
     if (options.Command == TCommand::Checksum) {
         std::cout << "CheckSum=" << IntToHex(*checksum, 4) << "\n";

@@ -1,5 +1,6 @@
 #include "session/job.h"
 
+#include "devices/device_rules.h"
 #include "files/file_errors.h"
 #include "files/image_map.h"
 #include "link/families.h"
@@ -448,6 +449,34 @@ bool Load_Job_Image(const TJob& job, TBuffer& buffer, std::string& error)
 {
     std::vector<std::string> warnings;
     return Load_Job_Image(job, buffer, error, warnings);
+}
+
+std::vector<TStep> Job_Steps(const TJob& job)
+{
+    return Program_Steps(job.Blank_First, job.Verify);
+}
+
+TRunRecord Job_Record_Template(const TJob& job, const TBuffer& buffer, const std::string& lot,
+                               const std::string& front_end)
+{
+    TRunRecord record;
+    record.Lot = job.Lot.empty() ? lot : job.Lot;
+    record.Front_End = front_end;
+    record.Job_Path = job.Path;
+    record.Job_Sha256 = job.Sha256;
+    record.Command = "program";
+    if (job.Type != nullptr) {
+        record.Type = job.Type->Type_Name;
+        const TFamily* family = Family_Row(job.Type->Family);
+        if (family != nullptr && family->Unlock != nullptr)
+            record.Sdp = Sdp_Mode_Name(job.Sdp);
+    }
+    record.Gang = job.Gang;
+    record.Voltage = Vpp_Text(job.Vpp_Code);
+    record.File =
+        TFileRecord{Job_Image_Path(job), job.Image_Format, job.Image_Size, job.Image_Sha256};
+    record.Checksum = Buffer_Check_Sum(buffer, 0, buffer.End_Of_Eprom);
+    return record;
 }
 
 std::string Job_Description(const TJob& job)

@@ -119,6 +119,34 @@ TEST(JobFile, AWrongSettingIsNamedByItsKey)
     refused("\"socket_limit\"", "\"socket_limt\"", "\"socket_limt\" is not a job setting");
 }
 
+TEST(JobFile, GivesTheRecordEveryStationRunOfItShares)
+{
+    TJob job = Sample_Job("/srv/jobs/line3.job");
+    job.Sha256 = std::string(64, 'b');
+    job.Type = Find_Type("28C256");
+    job.Vpp_Code = Vpp_Code_Of("5");
+    job.Lot.clear();
+    TBuffer buffer;
+    buffer.End_Of_Eprom = 1;
+    buffer.Data[0] = 0x12;
+    buffer.Data[1] = 0x34;
+    const TRunRecord record = Job_Record_Template(job, buffer, "L8", "window");
+    EXPECT_EQ(record.Lot, "L8");
+    EXPECT_EQ(record.Front_End, "window");
+    EXPECT_EQ(record.Job_Path, "/srv/jobs/line3.job");
+    EXPECT_EQ(record.Job_Sha256, job.Sha256);
+    EXPECT_EQ(record.Command, "program");
+    EXPECT_EQ(record.Type, "28C256");
+    EXPECT_EQ(record.Gang, 5);
+    EXPECT_EQ(record.Voltage, "5");
+    EXPECT_EQ(record.Sdp, "keep");
+    ASSERT_TRUE(record.File);
+    EXPECT_EQ(record.File->Path, "/srv/images/fw.hex");
+    EXPECT_EQ(record.File->Sha256, job.Image_Sha256);
+    EXPECT_EQ(record.Checksum, 0x46);
+    EXPECT_EQ(Job_Steps(job), (std::vector<TStep>{TStep::Blank, TStep::Program}));
+}
+
 TEST(SocketWear, WarnsForEachSocketOfTheGangPastTheLimit)
 {
     TSocketWear wear{"sim", {3, 2, 10012, 0, 99}};
