@@ -8,7 +8,6 @@
 #include <QCommandLineParser>
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -43,10 +42,14 @@ constexpr TCommandRule Command_Rules[] = {
     {TCommand::Image_Split, "image split", false, true, false, false, true, true, false},
     {TCommand::Image_Merge, "image merge", false, false, false, false, false, true, true},
     {TCommand::Image_Swap, "image swap", false, true, false, false, true, false, true},
+    {TCommand::Job_New, "job new", true, true, true, true, true, false, true},
+    {TCommand::Job_Show, "job show", false, true, false, false, false, false, false},
+    {TCommand::Sockets, "sockets", false, false, false, false, false, false, false},
 };
 
-constexpr std::pair<TSdp_Mode, const char*> Sdp_Names[] = {
-    {TSdp_Mode::Unlock, "unlock"}, {TSdp_Mode::Keep, "keep"}, {TSdp_Mode::Lock, "lock"}};
+// station --job: the program run, every setting from the job.
+constexpr TCommandRule Job_Station_Rule = {
+    TCommand::Program, "program", false, false, false, false, false, false, false};
 
 const TCommandRule* Find_Rule(const std::string& name)
 {
@@ -111,8 +114,9 @@ bool Take_Serial(const QCommandLineParser& parser, const std::vector<QCommandLin
         any = any || parser.isSet(option);
     if (!any)
         return true;
-    if (options.Command != TCommand::Program && options.Command != TCommand::Verify) {
-        error = "the serial options are for program, station program and verify only";
+    if (options.Command != TCommand::Program && options.Command != TCommand::Verify &&
+        options.Command != TCommand::Job_New) {
+        error = "the serial options are for program, station program, verify and job new only";
         return false;
     }
     if (!set(At) || !set(Size)) {
@@ -161,8 +165,8 @@ bool Take_Serial(const QCommandLineParser& parser, const std::vector<QCommandLin
     serial.State_Path = value(State);
     // Programmed serials are counted in a state file, so that no serial is
     // given twice; a verify checks the chips from a start value.
-    if (options.Command == TCommand::Program && serial.State_Path.empty()) {
-        error = "program with a serial number needs --serial-state FILE";
+    if (options.Command != TCommand::Verify && serial.State_Path.empty()) {
+        error = options.Command_Name + " with a serial number needs --serial-state FILE";
         return false;
     }
     if (options.Command == TCommand::Verify && !set(Start)) {
@@ -178,41 +182,6 @@ bool Take_Serial(const QCommandLineParser& parser, const std::vector<QCommandLin
 }
 
 } // namespace
-
-std::optional<int64_t> Offset_Of(const std::string& text)
-{
-    constexpr int64_t Max_Offset = 0xFFFFFFFF;
-    std::size_t at = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
-        ++at;
-    if (text.compare(at, 2, "0x") == 0 || text.compare(at, 2, "0X") == 0)
-        at += 2;
-    if (at == text.size())
-        return std::nullopt;
-    int64_t value = 0;
-    for (; at < text.size(); ++at) {
-        const char c = text[at];
-        const int digit = (c >= '0' && c <= '9')   ? c - '0'
-                          : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                          : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                                   : -1;
-        if (digit < 0)
-            return std::nullopt;
-        value = value * 16 + digit;
-        if (value > Max_Offset)
-            return std::nullopt;
-    }
-    return negative ? -value : value;
-}
-
-std::string Offset_Text(int64_t offset)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "%s%llX", offset < 0 ? "-" : "",
-                  static_cast<unsigned long long>(offset < 0 ? -offset : offset));
-    return text;
-}
 
 TCliParse Parse_Cli_Options(const QStringList& arguments)
 {
@@ -247,9 +216,13 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     const QCommandLineOption quiet("quiet");
     const QCommandLineOption help("help");
     const QCommandLineOption version("version");
-    parser.addOptions({port,        sim,       fast, type,   gang,  vpp,    format,
-                       blank_first, no_verify, sdp,  report, lot,   offset, allow_truncate,
-                       no_diagnose, even,      odd,  output, quiet, help,   version});
+    const QCommandLineOption job("job", "", "FILE");
+    const QCommandLineOption socket_limit("socket-limit", "", "N");
+    const QCommandLineOption reset("reset", "", "N");
+    parser.addOptions({port,        sim,          fast, type,   gang,  vpp,    format,
+                       blank_first, no_verify,    sdp,  report, lot,   offset, allow_truncate,
+                       no_diagnose, even,         odd,  output, quiet, help,   version,
+                       job,         socket_limit, reset});
     parser.addOptions(QList<QCommandLineOption>(serial.begin(), serial.end()));
     for (const char* name : Sim_Value_Options)
         parser.addOption(QCommandLineOption(name, "", "VALUE"));
@@ -266,9 +239,39 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     }
 
     QStringList positional = parser.positionalArguments();
-    if (!positional.isEmpty() && positional.first() == "station") {
+    options.Job = parser.value(job).toStdString();
+    const bool from_job =
+        parser.isSet(job) && !positional.isEmpty() && positional.first() == "station";
+    if (from_job) {
+        // Everything the job fixes is refused beside it, before anything
+        // is read.
+        const std::string fixed = " is fixed by the job " + options.Job;
+        for (const QCommandLineOption* option :
+             {&type, &gang, &vpp, &sdp, &blank_first, &no_verify, &no_diagnose, &offset,
+              &allow_truncate, &format, &report, &socket_limit})
+            if (parser.isSet(*option)) {
+                result.Error = "--" + option->names().first().toStdString() + fixed;
+                return result;
+            }
+        for (const QCommandLineOption& option : serial)
+            if (parser.isSet(option)) {
+                result.Error = "--" + option.names().first().toStdString() + fixed;
+                return result;
+            }
+        if (positional.size() > 1 && positional.at(1) == "program") {
+            result.Error = "station --job runs the job: no 'program' after station";
+            return result;
+        }
+        if (positional.size() > 1) {
+            result.Error = "the image" + fixed + ", not '" + positional.at(1).toStdString() + "'";
+            return result;
+        }
+        options.Station = true;
+        positional = QStringList{"program"};
+    } else if (!positional.isEmpty() && positional.first() == "station") {
         if (positional.size() < 2 || positional.at(1) != "program") {
-            result.Error = "station runs program: station program --type T ... FILE";
+            result.Error = "station runs a job or program: station --job FILE, or station "
+                           "program --type T ... FILE";
             return result;
         }
         options.Station = true;
@@ -279,15 +282,17 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         return result;
     }
     options.Command_Name = positional.first().toStdString();
-    if (options.Command_Name == "image") {
+    if (options.Command_Name == "image" || options.Command_Name == "job") {
         if (positional.size() < 2) {
-            result.Error = "image wants info, split, merge or swap";
+            result.Error = options.Command_Name == "image"
+                               ? "image wants info, split, merge or swap"
+                               : "job wants new or show";
             return result;
         }
         positional.removeFirst();
         options.Command_Name += " " + positional.first().toStdString();
     }
-    const TCommandRule* rule = Find_Rule(options.Command_Name);
+    const TCommandRule* rule = from_job ? &Job_Station_Rule : Find_Rule(options.Command_Name);
     if (rule == nullptr) {
         result.Error = "unknown command '" + options.Command_Name + "'";
         return result;
@@ -419,17 +424,54 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     options.No_Verify = parser.isSet(no_verify);
     options.No_Diagnose = parser.isSet(no_diagnose);
     if (options.No_Diagnose && options.Command != TCommand::Program &&
-        options.Command != TCommand::Verify) {
-        result.Error = "--no-diagnose is for program and verify only";
+        options.Command != TCommand::Verify && options.Command != TCommand::Job_New) {
+        result.Error = "--no-diagnose is for program, verify and job new only";
         return result;
     }
     options.Report = parser.value(report).toStdString();
     options.Lot = parser.value(lot).toStdString();
-    if (parser.isSet(lot) && !options.Station && options.Command != TCommand::Summary) {
-        result.Error = "--lot is for station and summary only";
+    if (parser.isSet(lot) && !options.Station && options.Command != TCommand::Summary &&
+        options.Command != TCommand::Job_New) {
+        result.Error = "--lot is for station, summary and job new only";
         return result;
     }
-    if (options.Station && options.Lot.empty()) {
+    if (parser.isSet(job) && !options.Station && options.Command != TCommand::Sockets) {
+        result.Error = "--job is for station and sockets only";
+        return result;
+    }
+    if (parser.isSet(socket_limit)) {
+        bool number = false;
+        options.Socket_Limit = parser.value(socket_limit).toInt(&number);
+        if (options.Command != TCommand::Job_New) {
+            result.Error = "--socket-limit is for job new only";
+            return result;
+        }
+        if (!number || options.Socket_Limit < 1) {
+            result.Error = "--socket-limit wants a number of insertions, 1 or more, not '" +
+                           parser.value(socket_limit).toStdString() + "'";
+            return result;
+        }
+    }
+    if (parser.isSet(reset)) {
+        const QString value = parser.value(reset);
+        bool number = false;
+        const int socket = value.toInt(&number);
+        if (options.Command != TCommand::Sockets) {
+            result.Error = "--reset is for sockets only";
+            return result;
+        }
+        if (value != "all" && (!number || socket < 1 || socket > Max_Gang_Size)) {
+            result.Error =
+                "--reset wants a socket, 1 to 5, or all, not '" + value.toStdString() + "'";
+            return result;
+        }
+        options.Reset = value == "all" ? 0 : socket;
+    }
+    if (options.Command == TCommand::Sockets && parser.isSet(job) && parser.isSet(report)) {
+        result.Error = "sockets takes --report or --job, not both";
+        return result;
+    }
+    if (options.Station && options.Job.empty() && options.Lot.empty()) {
         result.Error = "station needs --lot";
         return result;
     }
@@ -438,22 +480,6 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     options.Quiet = parser.isSet(quiet);
     result.Ok = true;
     return result;
-}
-
-std::optional<TSdp_Mode> Sdp_Mode_Of(const std::string& name)
-{
-    for (const auto& [mode, text] : Sdp_Names)
-        if (name == text)
-            return mode;
-    return std::nullopt;
-}
-
-const char* Sdp_Mode_Name(TSdp_Mode mode)
-{
-    for (const auto& [known, text] : Sdp_Names)
-        if (known == mode)
-            return text;
-    return "";
 }
 
 const char* Cli_Usage_Text()
@@ -495,6 +521,21 @@ const char* Cli_Usage_Text()
            "  station program --lot L (program's options) FILE\n"
            "                            a production station: one gang per Enter, q ends;\n"
            "                            a tally after each run and the lot's summary\n"
+           "  station --job JOB [--lot L]\n"
+           "                            the station from a job file: every setting, the\n"
+           "                            image (checked by its SHA-256) and the records file\n"
+           "                            from the job; --lot only when the job names none\n"
+           "  job new  --type T [--gang N] [--vpp V] [--format F] [--blank-first]\n"
+           "           [--no-verify] [--sdp unlock|keep|lock] [--no-diagnose] [PLACEMENT]\n"
+           "           [--lot L] [--socket-limit N] [--report F] FILE -o JOB\n"
+           "                            a job file for the station: the image's path, size,\n"
+           "                            format and SHA-256 and every setting (JSON)\n"
+           "  job show JOB              the job in words, and whether its image changed\n"
+           "  sockets [--reset N|all] [--report F | --job JOB]\n"
+           "                            the insertions each socket of the adapter (--sim or\n"
+           "                            --port BASE; without one, every adapter counted) has\n"
+           "                            taken; --reset sets socket N (or all) to 0 and logs\n"
+           "                            it in the records file\n"
            "  summary [--lot L] FILE    the summary of the run records in FILE\n"
            "OPTIONS:\n"
            "  --type T                  device type (see types), any case\n"
@@ -511,8 +552,13 @@ const char* Cli_Usage_Text()
            "  --sdp unlock|keep|lock    28C64/28C256 write protection: switch it off before\n"
            "                            programming (default), send nothing, or switch it\n"
            "                            off and on again after programming\n"
-           "  --report FILE             append one JSON line per run\n"
-           "  --lot L                   the lot's name (station, summary)\n"
+           "  --report FILE             append one JSON line per run (job new: the job's\n"
+           "                            records file, default the job's name with .jsonl)\n"
+           "  --lot L                   the lot's name (station, summary, job new)\n"
+           "  --job JOB                 the job file (station, sockets)\n"
+           "  --socket-limit N          job new: warn when a socket has taken more than N\n"
+           "                            insertions (each station run counts one for each\n"
+           "                            socket of the gang)\n"
            "  --even E  --odd O  -o OUT the image's even and odd bytes, the image written\n"
            "                            (image split, merge, swap; binary files)\n"
            "  --quiet                   print nothing but errors\n"

@@ -12,6 +12,8 @@
 
 #include "devices/catalogue.h"
 #include "files/file_commands.h"
+#include "session/device_choice.h"
+#include "session/image_file.h"
 #include "session/serial.h"
 #include "sim/sim_options.h"
 
@@ -36,7 +38,10 @@ enum class TCommand {
     Image_Info,
     Image_Split,
     Image_Merge,
-    Image_Swap
+    Image_Swap,
+    Job_New,
+    Job_Show,
+    Sockets
 };
 
 // Where a file's bytes land in the device (--offset, --allow-truncate), for
@@ -56,7 +61,17 @@ struct TCliOptions {
     // "station program": the program run again and again, one gang per
     // Enter, counted as one lot (Command is Program).
     bool Station = false;
-    std::string Lot; // station and summary: the lot's name
+    std::string Lot; // station, summary and job new: the lot's name
+    // station --job: the job file (then Station is set and Command is
+    // Program; the run's settings come from the job at start); sockets:
+    // the job whose records file logs a reset.
+    std::string Job;
+    std::string Job_Sha256; // the job file's, once read
+    // job new (and the station from its job): the insertions after which a
+    // socket is to be changed; 0 for no limit.
+    int Socket_Limit = 0;
+    // sockets --reset: the socket (1-5), 0 for all.
+    std::optional<int> Reset;
 
     // Adapter
     bool Sim = false;
@@ -97,15 +112,11 @@ struct TCliParse {
 // arguments includes the program name, as QCoreApplication::arguments().
 TCliParse Parse_Cli_Options(const QStringList& arguments);
 
-// An --offset value: hexadecimal, an optional sign, an optional 0x; at most
-// FFFFFFFF either way.  nullopt when it is none.
-std::optional<int64_t> Offset_Of(const std::string& text);
-// "-8000", "100".
-std::string Offset_Text(int64_t offset);
-
-// "unlock", "keep", "lock" and back.
-std::optional<TSdp_Mode> Sdp_Mode_Of(const std::string& name);
-const char* Sdp_Mode_Name(TSdp_Mode mode);
+// The --offset and --sdp names, shared with the job file (session/).
+using session::Offset_Of;
+using session::Offset_Text;
+using session::Sdp_Mode_Name;
+using session::Sdp_Mode_Of;
 
 const char* Cli_Usage_Text();
 

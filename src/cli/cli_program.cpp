@@ -14,17 +14,21 @@
 #include "link/families.h"
 #include "platform/console.h"
 #include "platform/stop_signals.h"
+#include "platform/system_file.h"
 #include "session/adapter.h"
 #include "session/exit_status.h"
 #include "session/gang_run.h"
 #include "session/gang_session.h"
+#include "session/job.h"
 #include "session/lot_summary.h"
 #include "session/run_record.h"
 #include "session/sim/simulated_adapter.h"
+#include "session/socket_wear.h"
 #include "texts/diagnosis_text.h"
 #include "texts/result_text.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <iostream>
@@ -193,6 +197,8 @@ int TAdapterRun::Run(std::optional<session::TFileRecord> file, std::optional<uin
 {
     Record.Start = QDateTime::currentDateTimeUtc();
     Record.Command = Options.Command_Name;
+    Record.Job_Path = Options.Job;
+    Record.Job_Sha256 = Options.Job_Sha256;
     Record.File = std::move(file);
     Record.Checksum = checksum;
     if (Options.Type != nullptr) {
@@ -358,6 +364,7 @@ int TAdapterRun::Station(TCliSession& cli, session::TAdapter& adapter,
     lot_record.Lot = Options.Lot;
     session::TStation station(session, adapter, *Options.Type, steps, Diagnoses(), lot_record,
                               Options.Report);
+    station.Count_Wear(Options.Socket_Limit);
     if (Options.Serial) {
         std::string error;
         if (!station.Use_Serials(*Options.Serial, error) || !Say_Next_Serial(*station.Serials())) {
@@ -385,6 +392,10 @@ int TAdapterRun::Station(TCliSession& cli, session::TAdapter& adapter,
         Print_Sockets(record, true);
         if (!station.Append_Error.empty())
             Print_Error(Options.Report + ": " + station.Append_Error);
+        if (!station.Wear_Error.empty())
+            Print_Warning("socket wear not counted: " + station.Wear_Error);
+        for (const std::string& warning : station.Wear_Warnings)
+            Print_Warning(warning);
         std::cout << session::Tally_Line(station.Lot().Tallies().back()) << std::endl;
         if (session.Stopped())
             break;
@@ -429,10 +440,230 @@ int Run_Summary(const std::string& path, const std::string& only_lot)
     return Exit_Passed;
 }
 
+// job new: the image loaded and placed as program would, then the job
+// written.
+int Run_Job_New(const TCliOptions& options)
+{
+    constexpr int64_t Job_Offset_Limit = 0x7FFFFFFF;
+    if (options.Placement.Offset < -Job_Offset_Limit ||
+        options.Placement.Offset > Job_Offset_Limit) {
+        Print_Error("--offset " + Offset_Text(options.Placement.Offset) +
+                    " does not fit a job (at most 7FFFFFFF either way)");
+        return Exit_Usage;
+    }
+    if (QFileInfo(QString::fromStdString(options.Output)) ==
+        QFileInfo(QString::fromStdString(options.File))) {
+        Print_Error("-o " + options.Output + " is the image: the job would replace it");
+        return Exit_Usage;
+    }
+    TBuffer buffer;
+    buffer.End_Of_Eprom = options.Type->End_Of_Eprom();
+    const TFileType format = *Resolve_Format(options, true);
+    if (const int status = Load_Device_Image(options, format, buffer); status != Exit_Passed)
+        return status;
+    const std::optional<session::TFileRecord> file =
+        session::Describe_File(options.File, Format_Name(format));
+    if (!file) {
+        Print_Error(options.File + ": cannot be read");
+        return Exit_File_Error;
+    }
+    session::TJob job;
+    job.Path = options.Output;
+    job.Image_Path = session::Job_Path_From(options.Output, options.File);
+    job.Image_Format = file->Format;
+    job.Image_Size = file->Size;
+    job.Image_Sha256 = file->Sha256;
+    job.Offset = static_cast<int32_t>(options.Placement.Offset);
+    job.Allow_Truncate = options.Placement.Allow_Truncate;
+    job.Type = options.Type;
+    job.Gang = options.Gang;
+    job.Vpp_Code = options.Vpp_Code;
+    job.Sdp = options.Sdp;
+    job.Blank_First = options.Blank_First;
+    job.Verify = !options.No_Verify;
+    job.Diagnose = !options.No_Diagnose;
+    job.Lot = options.Lot;
+    job.Socket_Limit = options.Socket_Limit;
+    job.Serial = options.Serial;
+    if (job.Serial) // kept beside the job, as its records are
+        job.Serial->State_Path = session::Job_Path_From(options.Output, job.Serial->State_Path);
+    if (!options.Report.empty())
+        job.Report = session::Job_Path_From(options.Output, options.Report);
+    std::string error;
+    if (!Replace_Durably(options.Output, session::Job_Text(job), error)) {
+        Print_Error(options.Output + ": " + error);
+        return Exit_File_Error;
+    }
+    return Exit_Passed;
+}
+
+// job show: the job in words, and its image as it is now.
+int Run_Job_Show(const std::string& path)
+{
+    session::TJob job;
+    std::string error;
+    if (!session::Read_Job(path, job, error)) {
+        Print_Error(error);
+        return Exit_Usage;
+    }
+    std::cout << session::Job_Description(job);
+    const std::string image = session::Job_Image_Path(job);
+    const std::optional<session::TFileRecord> now = session::Describe_File(image, job.Image_Format);
+    std::cout << "image now "
+              << (!now                              ? image + " is missing or unreadable"
+                  : now->Sha256 == job.Image_Sha256 ? image + " unchanged"
+                                                    : image +
+                                                          " CHANGED since the job was made "
+                                                          "(sha256 " +
+                                                          now->Sha256 + "): the station refuses it")
+              << "\n";
+    return Exit_Passed;
+}
+
+// station --job: the options the job fixes filled in from it, and its image
+// loaded; a refusal (exit 2) before any adapter is opened.  file: the image
+// as the job names it, the bytes loaded.
+int Options_From_Job(const TCliOptions& given, TCliOptions& options, TBuffer& buffer,
+                     std::optional<session::TFileRecord>& file)
+{
+    session::TJob job;
+    std::string error;
+    if (!session::Read_Job(given.Job, job, error)) {
+        Print_Error(error);
+        return Exit_Usage;
+    }
+    if (!job.Lot.empty() && !given.Lot.empty()) {
+        Print_Error("--lot is fixed by the job " + given.Job + " (lot " + job.Lot + ")");
+        return Exit_Usage;
+    }
+    if (job.Lot.empty() && given.Lot.empty()) {
+        Print_Error("the job " + given.Job + " names no lot: give --lot L");
+        return Exit_Usage;
+    }
+    std::vector<std::string> warnings;
+    if (!session::Load_Job_Image(job, buffer, error, warnings)) {
+        Print_Error(error);
+        return Exit_Usage;
+    }
+    if (!given.Quiet)
+        for (const std::string& warning : warnings)
+            Print_Warning(warning);
+    options = given;
+    options.Job_Sha256 = job.Sha256;
+    options.Type = job.Type;
+    options.Gang = job.Gang;
+    options.Vpp_Code = job.Vpp_Code;
+    options.Sdp = job.Sdp;
+    options.Blank_First = job.Blank_First;
+    options.No_Verify = !job.Verify;
+    options.No_Diagnose = !job.Diagnose;
+    options.Placement = {job.Offset, job.Allow_Truncate};
+    options.File = session::Job_Image_Path(job);
+    options.Format = Format_From_Name(job.Image_Format);
+    options.Lot = job.Lot.empty() ? given.Lot : job.Lot;
+    options.Report = session::Job_Records_Path(job);
+    options.Socket_Limit = job.Socket_Limit;
+    options.Serial = job.Serial;
+    if (options.Serial)
+        options.Serial->State_Path = session::Job_Serial_State_Path(job);
+    file = session::Job_Record_Template(job, buffer, options.Lot, "cli").File;
+    return Exit_Passed;
+}
+
+// sockets: the wear counts shown, or one socket's (or all) reset and logged.
+int Run_Sockets(const TCliOptions& options, const session::TPortRequest& port)
+{
+    if (!port.Error.empty()) {
+        Print_Error(port.Error);
+        return Exit_Usage;
+    }
+    std::vector<std::string> adapters;
+    if (options.Sim)
+        adapters.push_back("sim");
+    else if (port.Chosen)
+        adapters.push_back(IntToHex(*port.Chosen, 4));
+    std::string error;
+    if (options.Reset) {
+        if (adapters.empty()) {
+            Print_Error("sockets --reset needs the adapter: --sim or --port BASE");
+            return Exit_Usage;
+        }
+        std::string records = options.Report;
+        if (!options.Job.empty()) {
+            session::TJob job;
+            if (!session::Read_Job(options.Job, job, error)) {
+                Print_Error(error);
+                return Exit_Usage;
+            }
+            records = session::Job_Records_Path(job);
+        }
+        if (records.empty()) {
+            Print_Error("sockets --reset logs the reset: give --report FILE or --job JOB");
+            return Exit_Usage;
+        }
+        session::TSocketWear wear;
+        if (!session::Read_Wear(adapters.front(), wear, error)) {
+            Print_Error(error);
+            return Exit_File_Error;
+        }
+        // The log first: a reset that is not in the records is not made.
+        std::string lines;
+        for (int s = 1; s <= Max_Gang_Size; ++s)
+            if (*options.Reset == 0 || *options.Reset == s) {
+                lines += session::Reset_Record_Line(
+                             wear.Adapter, s, wear.Insertions[static_cast<std::size_t>(s - 1)]) +
+                         "\n";
+                wear.Insertions[static_cast<std::size_t>(s - 1)] = 0;
+            }
+        if (!Append_Durably(records, lines, error)) {
+            Print_Error(records + ": " + error);
+            return Exit_File_Error;
+        }
+        if (!session::Write_Wear(wear, error)) {
+            Print_Error(error);
+            return Exit_File_Error;
+        }
+    }
+    if (adapters.empty())
+        adapters = session::Worn_Adapters();
+    if (adapters.empty() && !options.Quiet)
+        std::cout << "no socket wear counted yet (" << session::Wear_Folder() << ")\n";
+    for (const std::string& adapter : adapters) {
+        session::TSocketWear wear;
+        if (!session::Read_Wear(adapter, wear, error)) {
+            Print_Error(error);
+            return Exit_File_Error;
+        }
+        if (options.Quiet)
+            continue;
+        std::cout << "adapter " << adapter << "\n";
+        for (std::size_t s = 0; s < wear.Insertions.size(); ++s)
+            std::cout << "socket " << s + 1 << ": " << wear.Insertions[s]
+                      << (wear.Insertions[s] == 1 ? " insertion\n" : " insertions\n");
+    }
+    return Exit_Passed;
+}
+
 } // namespace
 
-int Run_Cli(const TCliOptions& options, const session::TPortRequest& port)
+int Run_Cli(const TCliOptions& given, const session::TPortRequest& port)
 {
+    if (given.Command == TCommand::Job_New)
+        return Run_Job_New(given);
+    if (given.Command == TCommand::Job_Show)
+        return Run_Job_Show(given.File);
+    if (given.Command == TCommand::Sockets)
+        return Run_Sockets(given, port);
+    TCliOptions from_job;
+    TBuffer job_buffer;
+    std::optional<session::TFileRecord> file;
+    if (given.Station && !given.Job.empty()) {
+        if (const int status = Options_From_Job(given, from_job, job_buffer, file);
+            status != Exit_Passed)
+            return status;
+    }
+    const bool job = given.Station && !given.Job.empty();
+    const TCliOptions& options = job ? from_job : given;
     if (options.Command == TCommand::Types)
         return Print_Types();
     if (options.Command == TCommand::Summary)
@@ -441,14 +672,13 @@ int Run_Cli(const TCliOptions& options, const session::TPortRequest& port)
         options.Command == TCommand::Image_Merge || options.Command == TCommand::Image_Swap)
         return Run_Image_Command(options);
 
-    TBuffer buffer;
+    TBuffer& buffer = job_buffer;
     if (options.Type != nullptr)
         buffer.End_Of_Eprom = options.Type->End_Of_Eprom();
 
     const bool reads_file = options.Command == TCommand::Program ||
                             options.Command == TCommand::Verify ||
                             options.Command == TCommand::Checksum;
-    std::optional<session::TFileRecord> file;
     std::optional<uint16_t> checksum;
     if (options.Command == TCommand::Read && !Resolve_Format(options, false)) {
         Print_Error("cannot tell the format of " + options.File + ": give --format");
@@ -456,10 +686,13 @@ int Run_Cli(const TCliOptions& options, const session::TPortRequest& port)
     }
     if (reads_file) {
         const TFileType format = *Resolve_Format(options, true);
-        if (const int status = Load_Device_Image(options, format, buffer); status != Exit_Passed)
+        // A job's image is loaded already, from the bytes its SHA-256 names.
+        if (const int status = job ? Exit_Passed : Load_Device_Image(options, format, buffer);
+            status != Exit_Passed)
             return status;
         checksum = Buffer_Check_Sum(buffer, 0, buffer.End_Of_Eprom);
-        file = session::Describe_File(options.File, Format_Name(format));
+        if (!job)
+            file = session::Describe_File(options.File, Format_Name(format));
     }
     if (options.Command == TCommand::Checksum) {
         std::cout << "CheckSum=" << IntToHex(*checksum, 4) << "\n";

@@ -169,6 +169,13 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
     Append_Error.clear();
     Adapter.Refill(Type);
     Session.New_Run();
+    // The chips are in: counted before the run, so that a run stopped or a
+    // program that dies in it still counts them.
+    Wear_Warnings.clear();
+    Wear_Error.clear();
+    if (Counting_Wear && !Template.Adapter.empty() &&
+        Count_Insertions(Template.Adapter, Session.Gang(), Wear_Counts, Wear_Error))
+        Wear_Warnings = session::Wear_Warnings(Wear_Counts, Session.Gang(), Socket_Limit);
     std::optional<TRun_Serials> serials;
     if (Serial_Settings) {
         // On the disk before the first chip sees one of them.
@@ -199,6 +206,12 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
         Append_Error = append_error;
     Summary.Add(QJsonDocument::fromJson(QByteArray::fromStdString(Record_Line(Record))).object());
     return &Record;
+}
+
+void TStation::Count_Wear(int socket_limit)
+{
+    Counting_Wear = true;
+    Socket_Limit = socket_limit;
 }
 
 } // namespace gang::session

@@ -10,6 +10,7 @@
 #include "session/lot_summary.h"
 #include "session/run_record.h"
 #include "session/serial.h"
+#include "session/socket_wear.h"
 
 #include "core/buffer.h"
 
@@ -91,6 +92,19 @@ public:
     const TLotSummary& Lot() const { return Summary; }
     std::string Append_Error;
 
+    // Socket wear, from the next run on: each run counts one insertion for
+    // each socket of the gang (sockets 1 to the gang size) of the adapter
+    // the template record names ("sim", "0378"; nothing is counted when it
+    // names none), as the run begins.  After each run, with a limit (> 0),
+    // Wear_Warnings holds a line per socket past it (more insertions than
+    // the limit: on the run that passes it and on every later one until the
+    // socket is reset); Wear_Error is set when the counts could not be read
+    // or written (the run itself stands).
+    void Count_Wear(int socket_limit);
+    const TSocketWear& Wear() const { return Wear_Counts; }
+    std::vector<std::string> Wear_Warnings;
+    std::string Wear_Error;
+
 private:
     TGangSession& Session;
     TAdapter& Adapter;
@@ -106,6 +120,9 @@ private:
     int Sequence = 0;
     bool Passed = true;
     bool All_Passed = true;
+    bool Counting_Wear = false;
+    int Socket_Limit = 0;
+    TSocketWear Wear_Counts;
 };
 
 } // namespace gang::session

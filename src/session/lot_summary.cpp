@@ -123,6 +123,9 @@ bool Read_Records(const std::string& path, TLotSummary& summary, std::vector<int
         if (line.isEmpty())
             continue;
         const QJsonDocument document = QJsonDocument::fromJson(line);
+        // An event (a socket's wear count reset) is no run: not counted.
+        if (document.isObject() && document.object()["event"].isString())
+            continue;
         if (!document.isObject() || !document.object()["sockets"].isArray()) {
             unreadable.push_back(number);
             continue;

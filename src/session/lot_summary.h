@@ -47,7 +47,8 @@ std::string Tally_Line(const TLotTally& tally);
 std::string Summary_Text(const TLotTally& tally);
 
 // Every record of a report file into the summary; the numbers of the lines
-// that are no record go to unreadable.  False (error set) when the file
+// that are no record go to unreadable (an event line, such as a socket's
+// wear count reset, is passed over).  False (error set) when the file
 // cannot be read.
 bool Read_Records(const std::string& path, TLotSummary& summary, std::vector<int>& unreadable,
                   std::string& error);

@@ -7,6 +7,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -77,6 +78,59 @@ protected:
             ASSERT_TRUE(station.waitForReadyRead(60000)) << err;
             err += station.readAllStandardError().toStdString();
         }
+    }
+
+    // The environment with the socket wear ($XDG_STATE_HOME) in the test's
+    // folder.
+    QProcessEnvironment State_Environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_STATE_HOME", Path("state"));
+        return env;
+    }
+
+    // gang-adapter-cli with that input, its socket wear in the test's folder.
+    TCliResult Run_With_Input(const QStringList& arguments, const QByteArray& input) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(State_Environment());
+        process.start(GANG_CLI_PATH, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(120000)) << "gang-adapter-cli did not end";
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput().toStdString(),
+                process.readAllStandardError().toStdString()};
+    }
+
+    // The lines of a records file, each as a JSON object.
+    static std::vector<QJsonObject> Records(const QString& path)
+    {
+        std::ifstream file(path.toStdString());
+        std::vector<QJsonObject> records;
+        for (std::string line; std::getline(file, line);)
+            records.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+        return records;
+    }
+
+    // An 8 KiB image (a 27C64's) and a job of it in jobs/line3.job, made
+    // with the extra options.
+    QString Make_Job(const QStringList& extra)
+    {
+        std::string image(0x2000, '\xFF');
+        image[0x100] = '\xA5';
+        Write_File(Path("image.bin"), image);
+        std::filesystem::create_directory(Path("jobs").toStdString());
+        // Made in the test's folder with relative paths, as an engineer
+        // would: the job keeps the image's path relative to its own folder.
+        QProcess made;
+        made.setWorkingDirectory(Dir.path());
+        made.start(GANG_CLI_PATH, QStringList{"job", "new", "--type", "27C64", "--gang", "2"} +
+                                      extra + QStringList{"image.bin", "-o", "jobs/line3.job"});
+        EXPECT_TRUE(made.waitForFinished(60000));
+        EXPECT_EQ(made.exitCode(), 0) << made.readAllStandardError().toStdString();
+        const QString job = Path("jobs/line3.job");
+        return job;
     }
 
     // The report's only line as a JSON object.
@@ -468,6 +522,7 @@ TEST_F(CliProcess, StationCountsALotAndEndsOnQOrCtrlC)
     image[0x100] = '\xA5';
     Write_File(Path("image.bin"), image);
     QProcess station;
+    station.setProcessEnvironment(State_Environment()); // its socket wear kept in the test's folder
     station.start(GANG_CLI_PATH, {"--sim", "--fast", "--socket", "2=27C64,stuck1:3@0100", "station",
                                   "program", "--type", "27C64", "--gang", "3", "--lot", "L2412",
                                   "--report", Path("runs.jsonl"), Path("image.bin")});
@@ -503,6 +558,7 @@ TEST_F(CliProcess, StationCountsALotAndEndsOnQOrCtrlC)
     std::fill(image.begin(), image.begin() + 0x400, '\0');
     Write_File(Path("image.bin"), image);
     QProcess stopped;
+    stopped.setProcessEnvironment(State_Environment());
     stopped.start(GANG_CLI_PATH,
                   {"--sim", "--trace", Path("trace.txt"), "station", "program", "--type", "27C64",
                    "--lot", "L2", "--report", Path("stopped.jsonl"), Path("image.bin")});
@@ -594,6 +650,138 @@ TEST_F(CliProcess, ASerialIsNeverGivenTwiceAcrossAKill)
     EXPECT_NE(sockets[0].toObject()["checksum"], sockets[1].toObject()["checksum"]);
     EXPECT_EQ(last["serial"].toObject()["first"].toInt(), 1004);
     EXPECT_EQ(last["serial"].toObject()["format"].toString(), "le");
+}
+
+// A job made once, then run by the station: the image found beside the job
+// file by its relative path, the records in the job's own records file,
+// each naming the command line, the job and its SHA-256.
+TEST_F(CliProcess, StationRunsAJobAndRecordsItBesideTheJob)
+{
+    const QString job = Make_Job({"--lot", "L7"});
+    QFile job_file(job);
+    ASSERT_TRUE(job_file.open(QIODevice::ReadOnly));
+    const QJsonObject saved = QJsonDocument::fromJson(job_file.readAll()).object();
+    EXPECT_EQ(saved["version"].toInt(), 1);
+    EXPECT_EQ(saved["image"].toObject()["path"].toString(), "../image.bin");
+    EXPECT_EQ(saved["image"].toObject()["size"].toInt(), 0x2000);
+    EXPECT_EQ(saved["type"].toString(), "27C64");
+    EXPECT_EQ(saved["voltage"].toString(), "12.5");
+    job_file.seek(0);
+    const QString job_sha256 =
+        QCryptographicHash::hash(job_file.readAll(), QCryptographicHash::Sha256).toHex();
+
+    const TCliResult shown = Run_Cli({"job", "show", job});
+    EXPECT_EQ(shown.Status, 0) << shown.Err;
+    for (const char* line : {"type      27C64\n", "gang      2 sockets\n", "voltage   12.5 V\n",
+                             "lot       L7\n", "records   ", "line3.jsonl\n", "unchanged\n"})
+        EXPECT_NE(shown.Out.find(line), std::string::npos) << line << "\n" << shown.Out;
+
+    const TCliResult station =
+        Run_With_Input({"--sim", "--fast", "station", "--job", job}, "\n\nq\n");
+    EXPECT_EQ(station.Status, 0) << station.Err;
+    EXPECT_NE(station.Out.find("lot L7: 4 of 4 chips passed (100.0 %), 2 runs"), std::string::npos)
+        << station.Out;
+    const std::vector<QJsonObject> records = Records(Path("jobs/line3.jsonl"));
+    ASSERT_EQ(records.size(), 2u);
+    for (const QJsonObject& record : records) {
+        EXPECT_EQ(record["front_end"].toString(), "cli");
+        EXPECT_EQ(record["job"].toObject()["path"].toString(), job);
+        EXPECT_EQ(record["job"].toObject()["sha256"].toString(), job_sha256);
+        EXPECT_EQ(record["lot"].toString(), "L7");
+        EXPECT_EQ(record["gang"].toInt(), 2);
+        EXPECT_EQ(record["file"].toObject()["sha256"].toString(),
+                  saved["image"].toObject()["sha256"].toString());
+    }
+}
+
+// Everything wrong with a job is refused with its own error, status 2,
+// before the adapter is touched: the simulator's trace stays absent.
+TEST_F(CliProcess, StationRefusesABadJobBeforeTheAdapter)
+{
+    const QString job = Make_Job({});
+    const auto refused = [this](const QStringList& arguments, const std::string& error) {
+        const QString trace = Path("trace.txt");
+        const TCliResult run =
+            Run_With_Input(QStringList{"--sim", "--trace", trace, "station"} + arguments, "\nq\n");
+        EXPECT_EQ(run.Status, 2) << run.Err;
+        EXPECT_NE(run.Err.find(error), std::string::npos) << error << "\n" << run.Err;
+        EXPECT_FALSE(QFile::exists(trace) && QFileInfo(trace).size() > 0)
+            << "the adapter was touched: " << error;
+        QFile::remove(trace);
+    };
+
+    // One byte of the image changed after the job was made.
+    std::string image(0x2000, '\xFF');
+    image[0x100] = '\xA5';
+    image[0x1234] = '\x00';
+    Write_File(Path("image.bin"), image);
+    refused({"--job", job, "--lot", "L1"}, "the image changed since the job was made: ");
+    const TCliResult shown = Run_Cli({"job", "show", job});
+    EXPECT_NE(shown.Out.find("CHANGED since the job was made"), std::string::npos) << shown.Out;
+
+    QFile::remove(Path("image.bin"));
+    refused({"--job", job, "--lot", "L1"}, "line3.job: the job's image ");
+    refused({"--job", job, "--lot", "L1"}, "image.bin is missing");
+
+    Write_File(Path("bad.job"), "{\"version\": 1,");
+    refused({"--job", Path("bad.job"), "--lot", "L1"}, "bad.job: not a job file: ");
+    QFile original(job);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    std::string text = original.readAll().toStdString();
+    text.replace(text.find("\"version\": 1"), 12, "\"version\": 7");
+    Write_File(Path("v7.job"), text);
+    refused({"--job", Path("v7.job"), "--lot", "L1"},
+            "v7.job: job version 7 is not known to this program (it reads version 1)");
+
+    refused({"--job", job, "--type", "27C64", "--lot", "L1"},
+            "--type is fixed by the job " + job.toStdString());
+    refused({"--job", job, "--lot", "L1", Path("image.bin")},
+            "the image is fixed by the job " + job.toStdString());
+    refused({"--job", job}, "names no lot: give --lot L");
+}
+
+// A socket limit of 2: three runs, and the warning for each socket of the
+// gang on the third only; the counts shown, one reset and its record, which
+// the summary passes over.
+TEST_F(CliProcess, SocketLimitWarnsOnceASocketPassesIt)
+{
+    const QString job = Make_Job({"--socket-limit", "2", "--lot", "L9"});
+    QProcess station;
+    station.setProcessEnvironment(State_Environment());
+    station.start(GANG_CLI_PATH, {"--sim", "--fast", "station", "--job", job});
+    station.write("\n\n\nq\n");
+    station.closeWriteChannel();
+    ASSERT_TRUE(station.waitForFinished(120000));
+    const std::string err = station.readAllStandardError().toStdString();
+    EXPECT_EQ(station.exitCode(), 0) << err;
+    const std::string warning = "warning: socket 1: 3 insertions, limit 2: change the socket\n";
+    const auto at = err.find(warning);
+    ASSERT_NE(at, std::string::npos) << err;
+    EXPECT_LT(err.find("run 3:"), at) << err;
+    EXPECT_LT(at, err.find("run 4:")) << err;
+    EXPECT_NE(err.find("warning: socket 2: 3 insertions, limit 2"), std::string::npos) << err;
+    EXPECT_EQ(err.find("insertions, limit 2", at + warning.size() + 60), std::string::npos) << err;
+    EXPECT_EQ(err.find("socket 3:"), std::string::npos) << "socket 3 is not in the gang\n" << err;
+
+    const TCliResult shown = Run_With_Input({"--sim", "sockets"}, "");
+    EXPECT_EQ(shown.Status, 0) << shown.Err;
+    EXPECT_NE(shown.Out.find("socket 1: 3 insertions\nsocket 2: 3 insertions\n"
+                             "socket 3: 0 insertions\n"),
+              std::string::npos)
+        << shown.Out;
+    const TCliResult reset = Run_With_Input({"--sim", "sockets", "--reset", "1", "--job", job}, "");
+    EXPECT_EQ(reset.Status, 0) << reset.Err;
+    EXPECT_NE(reset.Out.find("socket 1: 0 insertions\nsocket 2: 3 insertions\n"), std::string::npos)
+        << reset.Out;
+    const std::vector<QJsonObject> records = Records(Path("jobs/line3.jsonl"));
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records.back()["event"].toString(), "socket_reset");
+    EXPECT_EQ(records.back()["socket"].toInt(), 1);
+    EXPECT_EQ(records.back()["insertions"].toInt(), 3);
+    EXPECT_EQ(records.back()["adapter"].toString(), "sim");
+    const TCliResult summary = Run_Cli({"summary", Path("jobs/line3.jsonl")});
+    EXPECT_NE(summary.Out.find("runs     3\n"), std::string::npos) << summary.Out;
+    EXPECT_EQ(summary.Out.find("not read"), std::string::npos) << summary.Out;
 }
 
 // The real programs over /dev/parport0 of a fake system tree, its base

@@ -1,12 +1,13 @@
-#include "cli/device_choice.h"
+#include "session/device_choice.h"
 
 #include "devices/device_rules.h"
 #include "link/voltages.h"
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
-namespace gang::cli {
+namespace gang::session {
 
 namespace {
 
@@ -16,6 +17,9 @@ std::string Upper(std::string text)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
+
+constexpr std::pair<TSdp_Mode, const char*> Sdp_Names[] = {
+    {TSdp_Mode::Unlock, "unlock"}, {TSdp_Mode::Keep, "keep"}, {TSdp_Mode::Lock, "lock"}};
 
 } // namespace
 
@@ -57,4 +61,20 @@ int32_t Vpp_Code_Of(const std::string& text)
     return row != nullptr ? row->Code : 0;
 }
 
-} // namespace gang::cli
+std::optional<TSdp_Mode> Sdp_Mode_Of(const std::string& name)
+{
+    for (const auto& [mode, text] : Sdp_Names)
+        if (name == text)
+            return mode;
+    return std::nullopt;
+}
+
+const char* Sdp_Mode_Name(TSdp_Mode mode)
+{
+    for (const auto& [known, text] : Sdp_Names)
+        if (known == mode)
+            return text;
+    return "";
+}
+
+} // namespace gang::session

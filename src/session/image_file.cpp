@@ -1,11 +1,12 @@
-#include "cli/image_file.h"
+#include "session/image_file.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cctype>
+#include <cstdio>
 
-namespace gang::cli {
+namespace gang::session {
 
 namespace {
 
@@ -127,4 +128,39 @@ void Save_Image(const std::string& path, TFileType type, const TBuffer& buffer)
         Save_Hex_File(path, static_cast<int>(type), buffer);
 }
 
-} // namespace gang::cli
+std::optional<int64_t> Offset_Of(const std::string& text)
+{
+    constexpr int64_t Max_Offset = 0xFFFFFFFF;
+    std::size_t at = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        ++at;
+    if (text.compare(at, 2, "0x") == 0 || text.compare(at, 2, "0X") == 0)
+        at += 2;
+    if (at == text.size())
+        return std::nullopt;
+    int64_t value = 0;
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        const int digit = (c >= '0' && c <= '9')   ? c - '0'
+                          : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                          : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                                   : -1;
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + digit;
+        if (value > Max_Offset)
+            return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+std::string Offset_Text(int64_t offset)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%s%llX", offset < 0 ? "-" : "",
+                  static_cast<unsigned long long>(offset < 0 ? -offset : offset));
+    return text;
+}
+
+} // namespace gang::session

@@ -1,0 +1,160 @@
+// The job file (session/job.h) and the socket wear counts
+// (session/socket_wear.h) without a process: a job written and read back,
+// the paths taken from the job's folder, a setting that is wrong named by
+// its key, and the wear warnings past a limit.
+#include "session/device_choice.h"
+#include "session/job.h"
+#include "session/socket_wear.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+using namespace gang;
+using namespace gang::session;
+
+TJob Sample_Job(const std::string& path)
+{
+    TJob job;
+    job.Path = path;
+    job.Image_Path = "../images/fw.hex";
+    job.Image_Format = "intel";
+    job.Image_Size = 1234;
+    job.Image_Sha256 = std::string(64, 'a');
+    job.Offset = -0x8000;
+    job.Allow_Truncate = true;
+    job.Type = Find_Type("27c256");
+    job.Gang = 5;
+    job.Vpp_Code = Vpp_Code_Of("12.5");
+    job.Sdp = TSdp_Mode::Keep;
+    job.Blank_First = true;
+    job.Verify = false;
+    job.Diagnose = false;
+    job.Lot = "L7";
+    job.Socket_Limit = 10000;
+    job.Report = "runs/line3.jsonl";
+    return job;
+}
+
+void Write(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(JobFile, IsWrittenAndReadBack)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("line3.job").toStdString();
+    const TJob written = Sample_Job(path);
+    Write(path, Job_Text(written));
+    TJob read;
+    std::string error;
+    ASSERT_TRUE(Read_Job(path, read, error)) << error;
+    EXPECT_EQ(read.Image_Path, written.Image_Path);
+    EXPECT_EQ(read.Image_Format, "intel");
+    EXPECT_EQ(read.Image_Size, 1234);
+    EXPECT_EQ(read.Image_Sha256, written.Image_Sha256);
+    EXPECT_EQ(read.Offset, -0x8000);
+    EXPECT_TRUE(read.Allow_Truncate);
+    ASSERT_NE(read.Type, nullptr);
+    EXPECT_STREQ(read.Type->Type_Name, "27C256");
+    EXPECT_EQ(read.Gang, 5);
+    EXPECT_EQ(read.Vpp_Code, written.Vpp_Code);
+    EXPECT_EQ(read.Sdp, TSdp_Mode::Keep);
+    EXPECT_TRUE(read.Blank_First);
+    EXPECT_FALSE(read.Verify);
+    EXPECT_FALSE(read.Diagnose);
+    EXPECT_FALSE(read.Serial);
+    EXPECT_EQ(read.Lot, "L7");
+    EXPECT_EQ(read.Socket_Limit, 10000);
+    EXPECT_EQ(read.Sha256.size(), 64u);
+    EXPECT_EQ(Job_Image_Path(read),
+              QDir::cleanPath(dir.filePath("../images/fw.hex")).toStdString());
+}
+
+TEST(JobFile, PathsAreTakenFromTheJobsFolder)
+{
+    TJob job = Sample_Job("/srv/jobs/line3.job");
+    EXPECT_EQ(Job_Image_Path(job), "/srv/images/fw.hex");
+    EXPECT_EQ(Job_Records_Path(job), "/srv/jobs/runs/line3.jsonl");
+    job.Report.clear();
+    EXPECT_EQ(Job_Records_Path(job), "/srv/jobs/line3.jsonl");
+    job.Image_Path = "/abs/fw.bin";
+    EXPECT_EQ(Job_Image_Path(job), "/abs/fw.bin");
+    job.Path = "line3.job";
+    EXPECT_EQ(Job_Records_Path(job), "line3.jsonl");
+}
+
+TEST(JobFile, AWrongSettingIsNamedByItsKey)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("line3.job").toStdString();
+    const std::string good = Job_Text(Sample_Job(path));
+    const auto refused = [&](const std::string& from, const std::string& to,
+                             const std::string& expected) {
+        std::string text = good;
+        const auto at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+        Write(path, text);
+        TJob job;
+        std::string error;
+        EXPECT_FALSE(Read_Job(path, job, error)) << to;
+        EXPECT_NE(error.find(expected), std::string::npos) << expected << "\n" << error;
+    };
+    refused("\"27C256\"", "\"27C999\"", "\"type\": unknown device type '27C999'");
+    refused("\"gang\": 5", "\"gang\": 6", "\"gang\" wants a whole number from 1 to 5");
+    refused("\"voltage\": \"12.5\"", "\"voltage\": \"5\"", "\"voltage\": 5 V is not a voltage");
+    refused("\"sdp\": \"keep\"", "\"sdp\": \"open\"", "\"sdp\" wants unlock, keep or lock");
+    refused("\"verify\": false", "\"verify\": 0", "\"verify\" wants true or false");
+    refused("\"format\": \"intel\"", "\"format\": \"elf\"", "\"image.format\" wants bin");
+    refused("\"offset\": \"-8000\"", "\"offset\": \"x\"", "\"offset\" wants a hex address");
+    refused("\"blank_first\": true,", "", "\"blank_first\" is missing");
+    refused("\"socket_limit\"", "\"socket_limt\"", "\"socket_limt\" is not a job setting");
+}
+
+TEST(JobFile, GivesTheRecordEveryStationRunOfItShares)
+{
+    TJob job = Sample_Job("/srv/jobs/line3.job");
+    job.Sha256 = std::string(64, 'b');
+    job.Type = Find_Type("28C256");
+    job.Vpp_Code = Vpp_Code_Of("5");
+    job.Lot.clear();
+    TBuffer buffer;
+    buffer.End_Of_Eprom = 1;
+    buffer.Data[0] = 0x12;
+    buffer.Data[1] = 0x34;
+    const TRunRecord record = Job_Record_Template(job, buffer, "L8", "window");
+    EXPECT_EQ(record.Lot, "L8");
+    EXPECT_EQ(record.Front_End, "window");
+    EXPECT_EQ(record.Job_Path, "/srv/jobs/line3.job");
+    EXPECT_EQ(record.Job_Sha256, job.Sha256);
+    EXPECT_EQ(record.Command, "program");
+    EXPECT_EQ(record.Type, "28C256");
+    EXPECT_EQ(record.Gang, 5);
+    EXPECT_EQ(record.Voltage, "5");
+    EXPECT_EQ(record.Sdp, "keep");
+    ASSERT_TRUE(record.File);
+    EXPECT_EQ(record.File->Path, "/srv/images/fw.hex");
+    EXPECT_EQ(record.File->Sha256, job.Image_Sha256);
+    EXPECT_EQ(record.Checksum, 0x46);
+    EXPECT_EQ(Job_Steps(job), (std::vector<TStep>{TStep::Blank, TStep::Program}));
+}
+
+TEST(SocketWear, WarnsForEachSocketOfTheGangPastTheLimit)
+{
+    TSocketWear wear{"sim", {3, 2, 10012, 0, 99}};
+    EXPECT_TRUE(Wear_Warnings(wear, 3, 0).empty());
+    const std::vector<std::string> warnings = Wear_Warnings(wear, 3, 2);
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0], "socket 1: 3 insertions, limit 2: change the socket");
+    EXPECT_EQ(warnings[1], "socket 3: 10012 insertions, limit 2: change the socket");
+}
+
+} // namespace
