@@ -157,8 +157,10 @@ TEST(StationWindow, TwoRunsFromEnterRecordTileAndTallyThenCloseRestsTheAdapter)
         EXPECT_FALSE(r["stopped"].toBool());
     }
 
-    if (const char* shot = std::getenv("GANG_STATION_SCREENSHOT"))
+    // The README's picture: GANG_STATION_SCREENSHOT=docs/operator-window.png.
+    if (const char* shot = std::getenv("GANG_STATION_SCREENSHOT")) {
         EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(shot)));
+    }
 
     w.close();
     EXPECT_FALSE(w.isVisible());

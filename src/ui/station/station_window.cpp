@@ -310,8 +310,8 @@ session::TRunRecord TStationWindow::Template_Record() const
     const TFamily* family = Family_Row(Job.Type->Family);
     if (family != nullptr && family->Unlock != nullptr)
         record.Sdp = Sdp_Name(Job.Sdp);
-    record.File =
-        session::TFileRecord{Job.Image_Path, Job.Image_Format, Job.Image_Size, Job.Image_Sha256};
+    record.File = session::TFileRecord{session::Job_Image_Path(Job), Job.Image_Format,
+                                       Job.Image_Size, Job.Image_Sha256};
     record.Checksum = Buffer_Check_Sum(Buffer, 0, Buffer.End_Of_Eprom);
     return record;
 }
