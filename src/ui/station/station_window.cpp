@@ -264,9 +264,15 @@ void TStationWindow::Search()
     const bool programs =
         std::find(Steps.begin(), Steps.end(), session::TStep::Program) != Steps.end();
     Search_Boxes.clear();
-    Found_ = Session->Find_Adapter(Adapter.Chosen(), programs);
+    Found_ = Session->Find_Adapter(Adapter.Chosen(), programs) && Job.Type != nullptr;
     Searched_ = true;
-    if (Found_ && Job.Type != nullptr) {
+    // The search's log ("Port Address - 0378 Expected - A5 / Found - A5")
+    // for whoever looks for the reason.
+    QString log;
+    for (const std::string& line : Report.Log)
+        log += QString::fromStdString(line) + QLatin1Char('\n');
+    Status_Label->setToolTip(log.trimmed());
+    if (Found_) {
         const int32_t vpp = Job.Vpp_Code != 0 ? Job.Vpp_Code : Job.Type->Vpp_Code;
         Session->Choose(*Job.Type, Job.Gang, vpp);
         Session->Protection(Job.Sdp);
@@ -275,6 +281,7 @@ void TStationWindow::Search()
         std::string found = "The Tarvik Programmer was Found at " + IntToHex(Session->Base(), 4);
         if (Adapter.Simulated())
             found += " (simulated adapter)";
+        Found_Text = found;
         Show_Status(found, false);
     } else {
         // What the search's boxes said, then the verdict: in the window, not
@@ -360,9 +367,13 @@ void TStationWindow::Run_Once()
     Time_Label->setText(QString::fromLatin1(done));
     if (!record.Stopped)
         Bar->setValue(Bar_Steps);
+    // A records file that could not be written stays in view until a run
+    // is recorded again.
     if (!Station_->Append_Error.empty())
         Show_Status("The run was not recorded: " + Records_Path + ": " + Station_->Append_Error,
                     true);
+    else
+        Show_Status(Found_Text, false);
     Busy_ = false;
     Update_Keys();
     if (Close_Pending)

@@ -104,6 +104,7 @@ private:
     std::vector<QLabel*> Tiles;
     // The boxes' texts of the search, shown with its verdict.
     std::vector<std::string> Search_Boxes;
+    std::string Found_Text;
 
     bool Search_Scheduled = false;
     bool Searched_ = false;
