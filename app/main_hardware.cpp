@@ -106,6 +106,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     if (station) {
         gang::TStationWindow window(job, image, *adapter, gang::session::Job_Records_Path(job));
+        gang::Install_Station_Signal_Ends(window);
         window.show();
         return QApplication::exec();
     }

@@ -96,6 +96,7 @@ int main(int argc, char* argv[])
         adapter->Fresh_Chips(*job.Type);
         gang::TStationWindow window(job, image, *adapter, gang::session::Job_Records_Path(job));
         window.setWindowTitle(window.windowTitle() + " (simulated)");
+        gang::Install_Station_Signal_Ends(window);
         window.show();
         return QApplication::exec();
     }

@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -241,6 +242,38 @@ TEST(StationWindow, ClosingDuringARunStopsItThenRests)
     EXPECT_TRUE(rig.Adapter->Sim().At_Rest());
     rig.Adapter->Sim().Trace_To("");
     Expect_Trace_Ends_At_Rest(rig.Path("trace.txt"), 0x378);
+}
+
+// SIGTERM in the middle of a run (the only case of this program that installs
+// the stop signals: once per process): the window closes as its close button
+// does, after the run has stopped, and the adapter is at rest.
+TEST(StationWindow, AStopSignalDuringARunClosesTheWindowAtRest)
+{
+    TStationRig rig(false);
+    std::fill(rig.Image.Data.begin(), rig.Image.Data.begin() + 0x40, 0x00);
+    rig.Window =
+        std::make_unique<TStationWindow>(rig.Job, rig.Image, *rig.Adapter, rig.Path("line3.jsonl"));
+    TStationWindow& w = *rig.Window;
+    ASSERT_TRUE(Install_Station_Signal_Ends(w));
+    ASSERT_TRUE(rig.Show_And_Search());
+    bool signalled = false;
+    QTimer hand;
+    QObject::connect(&hand, &QTimer::timeout, [&] {
+        if (w.Busy() && !signalled && w.Tile_Text(1) == "running") {
+            signalled = true;
+            std::raise(SIGTERM);
+        }
+    });
+    hand.start(20);
+    QTest::keyClick(&w, Qt::Key_Return);
+    ASSERT_TRUE(Wait_For([&] { return !w.isVisible(); }));
+    EXPECT_TRUE(signalled);
+    EXPECT_EQ(w.Station().Runs(), 1);
+    EXPECT_TRUE(w.Station().Last().Stopped);
+    const std::vector<QJsonObject> records = Records(rig.Path("line3.jsonl"));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_TRUE(records[0]["stopped"].toBool());
+    EXPECT_TRUE(rig.Adapter->Sim().At_Rest());
 }
 
 TEST(StationWindow, NoAdapterIsTextInTheWindowAndStartStaysOff)

@@ -138,9 +138,6 @@ TStationWindow::TStationWindow(const session::TJob& job, const TBuffer& image,
     };
     Report.On_Window_Enabled = [this](bool enabled) { Host->Hold_User_Input(!enabled); };
     Build();
-    // A stop signal closes the window as its close button does: a run stops
-    // after the address in hand, the adapter is rested.
-    Install_Stop_Signals(this, [this](int) { close(); });
 }
 
 TStationWindow::~TStationWindow()
@@ -499,6 +496,14 @@ void TStationWindow::closeEvent(QCloseEvent* event)
         Session->Rest();
     }
     event->accept();
+}
+
+bool Install_Station_Signal_Ends(TStationWindow& window)
+{
+    // The close may run nested in a run, as the close button's does: the run
+    // stops after the address in hand and the window closes when it has
+    // returned.
+    return Install_Stop_Signals(&window, [&window](int) { window.close(); });
 }
 
 } // namespace gang

@@ -116,4 +116,9 @@ private:
     std::chrono::steady_clock::time_point Run_Started;
 };
 
+// A stop signal (SIGINT, SIGTERM, SIGHUP) closes the window as its close
+// button does.  Once per process (platform/stop_signals.h), after the window
+// has been created; false when the handlers could not be installed.
+bool Install_Station_Signal_Ends(TStationWindow& window);
+
 } // namespace gang
