@@ -278,6 +278,10 @@ void TStationWindow::Search()
         std::string found = "The Tarvik Programmer was Found at " + IntToHex(Session->Base(), 4);
         if (Adapter.Simulated())
             found += " (simulated adapter)";
+        // A port the search could not open on its way names its reason
+        // under the verdict (the main window shows it as a box).
+        for (const std::string& box : Search_Boxes)
+            found += "\n" + box;
         Found_Text = found;
         Show_Status(found, false);
     } else {
