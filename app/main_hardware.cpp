@@ -37,23 +37,6 @@ void Describe(QCommandLineParser& parser)
                       "JOB"});
 }
 
-// The job of --station read and its image loaded; false after printing why.
-bool Read_Station_Job(const std::string& path, gang::session::TJob& job, gang::TBuffer& image)
-{
-    std::string error;
-    // Read_Job's text names the file; the image's names the image.
-    if (!gang::session::Read_Job(path, job, error) || job.Type == nullptr) {
-        std::fprintf(stderr, "gang-adapter: %s\n", error.c_str());
-        return false;
-    }
-    image.End_Of_Eprom = job.Type->End_Of_Eprom();
-    if (!gang::session::Load_Job_Image(job, image, error)) {
-        std::fprintf(stderr, "gang-adapter: %s: %s\n", path.c_str(), error.c_str());
-        return false;
-    }
-    return true;
-}
-
 // Prints through a Qt Core application, which needs no display.
 int Print_And_Exit(int argc, char* argv[], const QString& error, QCommandLineParser& parser)
 {
@@ -92,8 +75,13 @@ int main(int argc, char* argv[])
     gang::session::TJob job;
     gang::TBuffer image;
     const bool station = parser.isSet("station");
-    if (station && !Read_Station_Job(parser.value("station").toStdString(), job, image))
-        return Usage_Exit;
+    if (station) {
+        std::string job_error;
+        if (!gang::Open_Station_Job(parser.value("station").toStdString(), job, image, job_error)) {
+            std::fprintf(stderr, "gang-adapter: %s\n", job_error.c_str());
+            return Usage_Exit;
+        }
+    }
 
     std::string error;
     // The --port value was read before Qt started; the parser only checks

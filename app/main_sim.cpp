@@ -71,14 +71,8 @@ int main(int argc, char* argv[])
     gang::TBuffer image;
     if (!job_path.empty()) {
         std::string error;
-        // Read_Job's text names the file; the image's names the image.
-        if (!gang::session::Read_Job(job_path, job, error) || job.Type == nullptr) {
+        if (!gang::Open_Station_Job(job_path, job, image, error)) {
             std::cerr << "gang-adapter-sim: " << error << "\n";
-            return 2;
-        }
-        image.End_Of_Eprom = job.Type->End_Of_Eprom();
-        if (!gang::session::Load_Job_Image(job, image, error)) {
-            std::cerr << "gang-adapter-sim: " << job_path << ": " << error << "\n";
             return 2;
         }
     }

@@ -300,5 +300,16 @@ TEST(StationWindow, NoAdapterIsTextInTheWindowAndStartStaysOff)
     w.close();
 }
 
+TEST(StationWindow, AJobThatCannotBeOpenedNamesItsFileOnce)
+{
+    session::TJob job;
+    TBuffer image;
+    std::string error;
+    const std::string path = "/nonexistent/line3.job";
+    EXPECT_FALSE(Open_Station_Job(path, job, image, error));
+    EXPECT_EQ(error.find(path), 0u) << error;
+    EXPECT_EQ(error.find(path, 1), std::string::npos) << error;
+}
+
 } // namespace
 } // namespace gang

@@ -502,6 +502,24 @@ void TStationWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+bool Open_Station_Job(const std::string& path, session::TJob& job, TBuffer& image,
+                      std::string& error)
+{
+    bool opened = session::Read_Job(path, job, error);
+    if (opened && job.Type == nullptr) {
+        error = "the job names no device type";
+        opened = false;
+    }
+    if (opened) {
+        image.End_Of_Eprom = job.Type->End_Of_Eprom();
+        opened = session::Load_Job_Image(job, image, error);
+    }
+    // The job file named once, whether the reason names it or not.
+    if (!opened && error.rfind(path, 0) != 0)
+        error = path + ": " + error;
+    return opened;
+}
+
 bool Install_Station_Signal_Ends(TStationWindow& window)
 {
     // The close may run nested in a run, as the close button's does: the run

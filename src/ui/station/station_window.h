@@ -116,6 +116,12 @@ private:
     std::chrono::steady_clock::time_point Run_Started;
 };
 
+// The job file of --station read and its image loaded into image for the
+// job's type, as both programs open it.  False with the user's error text,
+// which names the job file ("line3.job: the image changed since ...").
+bool Open_Station_Job(const std::string& path, session::TJob& job, TBuffer& image,
+                      std::string& error);
+
 // A stop signal (SIGINT, SIGTERM, SIGHUP) closes the window as its close
 // button does.  Once per process (platform/stop_signals.h), after the window
 // has been created; false when the handlers could not be installed.
