@@ -1,9 +1,12 @@
-// gang-adapter: the main window over the PC's own parallel port.
+// gang-adapter: the main window over the PC's own parallel port; with
+// --station JOB the operator window of that job instead.
 #include "platform/privilege.h"
 #include "session/adapter.h"
+#include "session/job.h"
 #include "session/port_request.h"
 #include "ui/main_form.h"
 #include "ui/signal_ends.h"
+#include "ui/station/station_window.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -27,6 +30,11 @@ void Describe(QCommandLineParser& parser)
                       "D010 or 0xD010), /dev/parportN, or auto (the default: 278, 378, 3BC, "
                       "then every other port the system lists).",
                       "BASE|/dev/parportN|auto"});
+    parser.addOption({"station",
+                      "Open the operator window of this job file (made with gang-adapter-cli "
+                      "job new) instead of the main window: Start, Stop and the sockets' "
+                      "results; the job's type, voltage and image cannot be changed there.",
+                      "JOB"});
 }
 
 // Prints through a Qt Core application, which needs no display.
@@ -64,6 +72,17 @@ int main(int argc, char* argv[])
                               "unexpected argument '" + parser.positionalArguments().first() + "'",
                               parser);
 
+    gang::session::TJob job;
+    gang::TBuffer image;
+    const bool station = parser.isSet("station");
+    if (station) {
+        std::string job_error;
+        if (!gang::Open_Station_Job(parser.value("station").toStdString(), job, image, job_error)) {
+            std::fprintf(stderr, "gang-adapter: %s\n", job_error.c_str());
+            return Usage_Exit;
+        }
+    }
+
     std::string error;
     // The --port value was read before Qt started; the parser only checks
     // the command line's form.
@@ -73,6 +92,12 @@ int main(int argc, char* argv[])
         return Print_And_Exit(argc, argv, QString::fromStdString(error), parser);
 
     QApplication app(argc, argv);
+    if (station) {
+        gang::TStationWindow window(job, image, *adapter, gang::session::Job_Records_Path(job));
+        gang::Install_Station_Signal_Ends(window);
+        window.show();
+        return QApplication::exec();
+    }
     gang::TMainForm form(adapter->Port());
     form.Link().Choose_Port(adapter->Chosen());
     form.Set_Box_Title("Gang Adapter");

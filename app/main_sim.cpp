@@ -1,10 +1,14 @@
 // gang-adapter-sim: the main window over the simulated gang adapter.  When a
 // device type is chosen in the window, every socket not set by --socket gets
-// a fresh blank chip of that type, as a user would insert one.
+// a fresh blank chip of that type, as a user would insert one.  With
+// --station JOB the operator window of that job instead, its gang refilled
+// with fresh chips before each run.
+#include "session/job.h"
 #include "session/sim/simulated_adapter.h"
 #include "sim/sim_options.h"
 #include "ui/main_form.h"
 #include "ui/signal_ends.h"
+#include "ui/station/station_window.h"
 
 #include <QApplication>
 
@@ -13,18 +17,64 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+constexpr const char* Station_Usage =
+    "  --station JOB             open the operator window of the job file instead\n";
+
+// --station JOB (or --station=JOB) taken out of args; "" when not given.
+// False when it has no value.
+bool Take_Station(std::vector<std::string>& args, std::string& job)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i].rfind("--station=", 0) == 0) {
+            job = args[i].substr(10);
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+            return !job.empty();
+        }
+        if (args[i] == "--station") {
+            if (i + 1 >= args.size())
+                return false;
+            job = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                       args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            return true;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string job_path;
+    if (!Take_Station(args, job_path)) {
+        std::cerr << "gang-adapter-sim: --station wants a job file\n"
+                  << gang::sim::Sim_Usage_Text() << Station_Usage;
+        return 2;
+    }
     const gang::sim::TSimOptionsResult parsed = gang::sim::Parse_Sim_Options(args);
     if (!parsed.Ok) {
-        std::cerr << "gang-adapter-sim: " << parsed.Error << "\n" << gang::sim::Sim_Usage_Text();
+        std::cerr << "gang-adapter-sim: " << parsed.Error << "\n"
+                  << gang::sim::Sim_Usage_Text() << Station_Usage;
         return 2;
     }
     const gang::sim::TSimOptions& options = parsed.Options;
     if (options.Help) {
-        std::cout << gang::sim::Sim_Usage_Text();
+        std::cout << gang::sim::Sim_Usage_Text() << Station_Usage;
         return 0;
+    }
+
+    gang::session::TJob job;
+    gang::TBuffer image;
+    if (!job_path.empty()) {
+        std::string error;
+        if (!gang::Open_Station_Job(job_path, job, image, error)) {
+            std::cerr << "gang-adapter-sim: " << error << "\n";
+            return 2;
+        }
     }
 
     std::string error;
@@ -36,6 +86,14 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    if (!job_path.empty()) {
+        adapter->Fresh_Chips(*job.Type);
+        gang::TStationWindow window(job, image, *adapter, gang::session::Job_Records_Path(job));
+        window.setWindowTitle(window.windowTitle() + " (simulated)");
+        gang::Install_Station_Signal_Ends(window);
+        window.show();
+        return QApplication::exec();
+    }
     gang::TMainForm form(adapter->Port());
     form.Work().OnTypeApplied = [&adapter](const gang::TDeviceType& type) {
         adapter->Fresh_Chips(type);

@@ -86,6 +86,10 @@ public:
     // further step runs.
     void Stop();
     bool Stopped() const { return Stop_Seen; }
+    // The stop is over: the next run's steps run again.  For a front end
+    // whose stop ends one run, not the session (the operator window); the
+    // command line never resumes, so a stop ends its station.
+    void Resume() { Stop_Seen = false; }
 
     // The host's timer tick (the link's ThreadedTimer1Timer).
     void Timer_Tick() { Link.ThreadedTimer1Timer(); }

@@ -1,0 +1,79 @@
+// The operator window's host and report: what the link and the device work
+// need from a window that only runs a job.  Message pumps through Qt's event
+// loop (user input held during an EEPROM page, as the main window holds it),
+// the millisecond waits on a threaded timer whose ticks reach the session,
+// and no box at all: an information or error text goes to the window's
+// status line, where the operator reads it without a click.
+#pragma once
+
+#include "link/host.h"
+#include "link/report.h"
+#include "platform/thread_priority.h"
+#include "timer/threaded_timer.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gang {
+
+class TStation_Host : public IHost {
+public:
+    // on_tick runs for every timer tick (TGangSession::Timer_Tick); on_text
+    // for every box's text.
+    TStation_Host(std::function<void()> on_tick, std::function<void(const std::string&)> on_text);
+    ~TStation_Host() override;
+    TStation_Host(const TStation_Host&) = delete;
+    TStation_Host& operator=(const TStation_Host&) = delete;
+
+    void ProcessMessages() override;
+    void ArmTimer(int interval_ms) override;
+    void DisarmTimer() override;
+    void Raise_Run_Priority() override { Run_Priority.Raise(); }
+    void Restore_Run_Priority() override { Run_Priority.Restore(); }
+    void ShowInfo(const std::string& text) override;
+    void ShowInfoAt(const std::string& text, int x, int y) override;
+    void ShowError(const std::string& text) override;
+
+    // While held, message pumps leave mouse and key input queued.
+    void Hold_User_Input(bool hold) { Holding_Input = hold; }
+
+private:
+    void Show(const std::string& text);
+
+    TThreadedTimer Timer;
+    std::function<void(const std::string&)> On_Text;
+    TNestedRunPriority Run_Priority;
+    bool Holding_Input = false;
+};
+
+// What the link and the work report, for the operator window: the counter
+// (the progress bar; it pumps messages once, so that Stop and Esc reach the
+// blank check, verify and read loops, which pump none of their own), each
+// socket's text at the start of a step (the text of a socket that passes),
+// a socket that drops out, the status line and the search's log.
+class TStation_Report : public IReport {
+public:
+    void Counter(int32_t address) override;
+    void Socket_Text(int socket, const std::string& text) override;
+    void Socket_Failed(int socket, const TSocket_Result& result) override;
+    void Operation(const std::string& /*line*/) override {}
+    void Log_Line(const std::string& line) override { Log.push_back(line); }
+    void Window_Enabled(bool enabled) override;
+    void Status(const std::string& text) override;
+
+    // The text each socket (1..5) was given at the start of the last step,
+    // trailing blanks removed ("1-Verified OK").
+    std::string Text[6];
+    std::vector<std::string> Log;
+
+    std::function<void(int32_t address)> On_Counter;
+    std::function<void(int socket, const TSocket_Result& result)> On_Socket_Failed;
+    std::function<void(const std::string& text)> On_Status;
+    std::function<void(bool enabled)> On_Window_Enabled;
+    // The pump of the counter (the host's).
+    std::function<void()> Pump;
+};
+
+} // namespace gang

@@ -1,0 +1,538 @@
+#include "ui/station/station_window.h"
+
+#include "core/hex_text.h"
+#include "devices/device_rules.h"
+#include "link/families.h"
+#include "link/port.h"
+#include "link/voltages.h"
+#include "platform/stop_signals.h"
+#include "session/run_record.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFont>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace gang {
+
+namespace {
+
+constexpr int Bar_Steps = 1000;
+constexpr int Tile_Width = 200;
+constexpr int Tile_Height = 170;
+
+const char* Tile_Colours(TTile_State state)
+{
+    switch (state) {
+    case TTile_State::Idle:
+        return "background:#d7d7d7; color:#333333;";
+    case TTile_State::Running:
+        return "background:#ffd54f; color:#222222;";
+    case TTile_State::Pass:
+        return "background:#2e7d32; color:#ffffff;";
+    case TTile_State::Fail:
+        return "background:#c62828; color:#ffffff;";
+    case TTile_State::Stopped:
+        return "background:#78909c; color:#ffffff;";
+    }
+    return "";
+}
+
+QString Escaped(const std::string& text)
+{
+    return QString::fromStdString(text).toHtmlEscaped();
+}
+
+QFont Sized(const QFont& base, int pixels, bool bold)
+{
+    QFont font = base;
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+// The bar follows the steps of a run: the address within the step in hand,
+// the diagnosis reads after them at the end.
+class TStationWindow::TProgress : public session::IRun_Progress {
+public:
+    TProgress(TStationWindow& window, int steps) : Window(window), Steps(steps) {}
+
+    void Begin_Run()
+    {
+        Index = -1;
+        End = 0;
+        Diagnosing = false;
+    }
+    void Step_Begins(session::TStep step, int32_t end_of_range, int /*gang*/) override
+    {
+        Diagnosing = step == session::TStep::Diagnose;
+        if (!Diagnosing)
+            ++Index;
+        End = end_of_range;
+        Window.Progress_At(0);
+    }
+    void Step_Ends() override {}
+
+    bool Diagnosing = false;
+    double Fraction(int32_t address) const
+    {
+        if (Diagnosing)
+            return 1.0;
+        return Run_Fraction(std::max(Index, 0), Steps, address, End);
+    }
+
+private:
+    TStationWindow& Window;
+    int Steps;
+    int Index = -1;
+    int32_t End = 0;
+};
+
+TStationWindow::TStationWindow(const session::TJob& job, const TBuffer& image,
+                               session::TAdapter& adapter, std::string records_path,
+                               QWidget* parent)
+    : QWidget(parent), Job(job), Buffer(image), Adapter(adapter),
+      Records_Path(std::move(records_path)),
+      Steps(session::Program_Steps(job.Blank_First, job.Verify))
+{
+    setObjectName(QStringLiteral("StationWindow"));
+    Host = std::make_unique<TStation_Host>([this] { Session->Timer_Tick(); },
+                                           [this](const std::string& text) {
+                                               if (Searched_)
+                                                   Show_Status(text, true);
+                                               else
+                                                   Search_Boxes.push_back(text);
+                                           });
+    Session = std::make_unique<session::TGangSession>(Adapter.Port(), *Host, Report, Buffer);
+    Progress = std::make_unique<TProgress>(*this, static_cast<int>(Steps.size()));
+    Report.Pump = [this] { Host->ProcessMessages(); };
+    Report.On_Counter = [this](int32_t address) { Progress_At(address); };
+    Report.On_Socket_Failed = [this](int socket, const TSocket_Result& result) {
+        Set_Tile(socket, Failed_Tile(result));
+    };
+    Report.On_Window_Enabled = [this](bool enabled) { Host->Hold_User_Input(!enabled); };
+    Build();
+}
+
+TStationWindow::~TStationWindow()
+{
+    // A window destroyed without a close (a test, an exception) rests the
+    // adapter all the same.
+    if (!Rested && !Busy_) {
+        Rested = true;
+        Session->Rest();
+    }
+}
+
+void TStationWindow::Build()
+{
+    setWindowTitle(QStringLiteral("Gang Adapter station - %1")
+                       .arg(QFileInfo(QString::fromStdString(Job.Path)).fileName()));
+    setFocusPolicy(Qt::StrongFocus);
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(10);
+
+    Job_Label = new QLabel(this);
+    Job_Label->setObjectName(QStringLiteral("Job"));
+    Job_Label->setFont(Sized(font(), 20, true));
+    Job_Label->setText(Job_Text());
+    layout->addWidget(Job_Label);
+
+    Status_Label = new QLabel(this);
+    Status_Label->setObjectName(QStringLiteral("Status"));
+    Status_Label->setFont(Sized(font(), 16, false));
+    Status_Label->setWordWrap(true);
+    Status_Label->setText(QStringLiteral("Searching for the Tarvik Programmer..."));
+    layout->addWidget(Status_Label);
+
+    auto* tiles = new QHBoxLayout;
+    tiles->setSpacing(8);
+    for (int s = 1; s <= Job.Gang; ++s) {
+        auto* column = new QVBoxLayout;
+        auto* number = new QLabel(QStringLiteral("Socket %1").arg(s), this);
+        number->setFont(Sized(font(), 18, true));
+        number->setAlignment(Qt::AlignCenter);
+        auto* tile = new QLabel(this);
+        tile->setObjectName(QStringLiteral("Tile%1").arg(s));
+        tile->setMinimumSize(Tile_Width, Tile_Height);
+        tile->setAlignment(Qt::AlignCenter);
+        tile->setWordWrap(true);
+        tile->setTextFormat(Qt::RichText);
+        column->addWidget(number);
+        column->addWidget(tile, 1);
+        tiles->addLayout(column);
+        Tiles.push_back(tile);
+        Set_Tile(s, TTile{});
+    }
+    layout->addLayout(tiles, 1);
+
+    Tally_Label = new QLabel(this);
+    Tally_Label->setObjectName(QStringLiteral("Tally"));
+    Tally_Label->setFont(Sized(font(), 22, true));
+    layout->addWidget(Tally_Label);
+    Show_Tally();
+
+    auto* progress = new QHBoxLayout;
+    Bar = new QProgressBar(this);
+    Bar->setObjectName(QStringLiteral("Progress"));
+    Bar->setRange(0, Bar_Steps);
+    Bar->setValue(0);
+    Bar->setTextVisible(false);
+    Bar->setMinimumHeight(28);
+    Time_Label = new QLabel(this);
+    Time_Label->setObjectName(QStringLiteral("Remaining"));
+    Time_Label->setFont(Sized(font(), 16, false));
+    Time_Label->setMinimumWidth(220);
+    progress->addWidget(Bar, 1);
+    progress->addWidget(Time_Label);
+    layout->addLayout(progress);
+
+    auto* keys = new QHBoxLayout;
+    Start_Button = new QPushButton(QStringLiteral("Start  (Enter)"), this);
+    Start_Button->setObjectName(QStringLiteral("Start"));
+    Start_Button->setFont(Sized(font(), 28, true));
+    Start_Button->setMinimumHeight(80);
+    Stop_Button = new QPushButton(QStringLiteral("Stop  (Esc)"), this);
+    Stop_Button->setObjectName(QStringLiteral("Stop"));
+    Stop_Button->setFont(Sized(font(), 20, true));
+    Stop_Button->setMinimumHeight(80);
+    // The keys belong to the window, whatever was clicked last: Enter and
+    // Space start, Esc stops.
+    Start_Button->setFocusPolicy(Qt::NoFocus);
+    Stop_Button->setFocusPolicy(Qt::NoFocus);
+    keys->addWidget(Start_Button, 3);
+    keys->addWidget(Stop_Button, 1);
+    layout->addLayout(keys);
+    connect(Start_Button, &QPushButton::clicked, this, &TStationWindow::Start);
+    connect(Stop_Button, &QPushButton::clicked, this, &TStationWindow::Stop);
+    Update_Keys();
+}
+
+QString TStationWindow::Job_Text() const
+{
+    const std::string type = Job.Type != nullptr ? Job.Type->Type_Name : "";
+    const std::string image =
+        QFileInfo(QString::fromStdString(Job.Image_Path)).fileName().toStdString();
+    return QString::fromStdString(Job_Line(type, Job.Gang, image, Job.Image_Sha256, Job.Lot));
+}
+
+void TStationWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (Search_Scheduled)
+        return;
+    Search_Scheduled = true;
+    // The search runs once, after the window is on screen.
+    QTimer::singleShot(0, this, &TStationWindow::Search);
+}
+
+void TStationWindow::Search()
+{
+    if (Close_Pending)
+        return;
+    Busy_ = true;
+    Update_Keys();
+    const bool programs =
+        std::find(Steps.begin(), Steps.end(), session::TStep::Program) != Steps.end();
+    Search_Boxes.clear();
+    Found_ = Session->Find_Adapter(Adapter.Chosen(), programs) && Job.Type != nullptr;
+    Searched_ = true;
+    // The search's log ("Port Address - 0378 Expected - A5 / Found - A5")
+    // for whoever looks for the reason.
+    QString log;
+    for (const std::string& line : Report.Log)
+        log += QString::fromStdString(line) + QLatin1Char('\n');
+    Status_Label->setToolTip(log.trimmed());
+    if (Found_) {
+        const int32_t vpp = Job.Vpp_Code != 0
+                                ? Job.Vpp_Code
+                                : Default_Vpp_Code(Job.Type->Family, Job.Type->Vpp_Code);
+        Session->Choose(*Job.Type, Job.Gang, vpp);
+        Session->Protection(Job.Sdp);
+        Station_ = std::make_unique<session::TStation>(
+            *Session, Adapter, *Job.Type, Steps, Job.Diagnose, Template_Record(), Records_Path);
+        Station_->Count_Wear(Job.Socket_Limit);
+        std::string error;
+        if (Job.Serial) {
+            session::TSerialSettings serial = *Job.Serial;
+            serial.State_Path = session::Job_Serial_State_Path(Job);
+            if (!Station_->Use_Serials(serial, error)) {
+                // No chip is programmed without its serial.
+                Found_ = false;
+                Station_.reset();
+                Show_Status(error, true);
+                Busy_ = false;
+                Update_Keys();
+                return;
+            }
+        }
+        std::string found = "The Tarvik Programmer was Found at " + IntToHex(Session->Base(), 4);
+        if (Adapter.Simulated())
+            found += " (simulated adapter)";
+        // A port the search could not open on its way names its reason
+        // under the verdict (the main window shows it as a box).
+        for (const std::string& box : Search_Boxes)
+            found += "\n" + box;
+        Found_Text = found;
+        Show_Status(found, false);
+    } else {
+        // What the search's boxes said, then the verdict: in the window, not
+        // one box over the other for a click nobody may be there to give.
+        std::string text;
+        for (const std::string& box : Search_Boxes)
+            text += box + "\n";
+        for (uint16_t base : Session->Ports_In_Use())
+            text += Port_In_Use_Line(base) + "\n";
+        text += "The Tarvik Programmer was Not Found.";
+        Show_Status(text, true);
+    }
+    Busy_ = false;
+    Update_Keys();
+    if (Close_Pending)
+        close();
+}
+
+session::TRunRecord TStationWindow::Template_Record() const
+{
+    session::TRunRecord record = session::Job_Record_Template(Job, Buffer, Job.Lot, "window");
+    record.Adapter = Adapter.Simulated() ? "sim" : IntToHex(Session->Base(), 4);
+    return record;
+}
+
+void TStationWindow::Start()
+{
+    if (Busy_ || Start_Queued || !Found_ || Close_Pending)
+        return;
+    Start_Queued = true;
+    QTimer::singleShot(0, this, [this] {
+        Start_Queued = false;
+        Run_Once();
+    });
+}
+
+void TStationWindow::Stop()
+{
+    if (Busy_ && Station_)
+        Session->Stop();
+}
+
+void TStationWindow::Run_Once()
+{
+    if (Busy_ || !Found_ || Close_Pending || !Station_)
+        return;
+    Busy_ = true;
+    Update_Keys();
+    // A stop ends one run here, not the station.
+    Session->Resume();
+    for (int s = 1; s <= Job.Gang; ++s)
+        Set_Tile(s, TTile{TTile_State::Running, "", "", ""});
+    Progress->Begin_Run();
+    Run_Started = std::chrono::steady_clock::now();
+    Bar->setValue(0);
+    Time_Label->clear();
+    const session::TRunRecord* run = Station_->Run_Next(
+        Buffer.End_Of_Eprom, *Progress, [this](int socket) { return Report.Text[socket]; });
+    if (run == nullptr) {
+        // The serials could not be reserved: nothing was programmed.
+        for (int s = 1; s <= Job.Gang; ++s)
+            Set_Tile(s, TTile{TTile_State::Idle, "", "", ""});
+        Show_Status(Station_->Serial_Error, true);
+        Busy_ = false;
+        Update_Keys();
+        if (Close_Pending)
+            close();
+        return;
+    }
+    const session::TRunRecord& record = *run;
+    for (const session::TSocketRecord& socket : record.Sockets)
+        Set_Tile(socket.Socket,
+                 Finished_Tile(socket.Passed, socket.Failure, socket.Serial, socket.Diagnosis));
+    Show_Tally();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - Run_Started).count();
+    char done[48];
+    std::snprintf(done, sizeof done, "%s in %.1f s", record.Stopped ? "stopped" : "done", seconds);
+    Time_Label->setText(QString::fromLatin1(done));
+    if (!record.Stopped)
+        Bar->setValue(Bar_Steps);
+    // A records file that could not be written stays in view until a run
+    // is recorded again.
+    // The sockets worn past the job's limit stay in view, in red.
+    std::string wear;
+    for (const std::string& warning : Station_->Wear_Warnings)
+        wear += "\n" + warning;
+    if (!Station_->Wear_Error.empty())
+        wear += "\n" + Station_->Wear_Error;
+    if (!Station_->Append_Error.empty())
+        Show_Status("The run was not recorded: " + Records_Path + ": " + Station_->Append_Error +
+                        wear,
+                    true);
+    else
+        Show_Status(Found_Text + wear, !wear.empty());
+    Busy_ = false;
+    Update_Keys();
+    if (Close_Pending)
+        close();
+}
+
+void TStationWindow::Progress_At(int32_t address)
+{
+    if (!Busy_ || Bar == nullptr)
+        return;
+    const double fraction = Progress->Fraction(address);
+    Bar->setValue(static_cast<int>(fraction * Bar_Steps));
+    if (Progress->Diagnosing) {
+        Time_Label->setText(QStringLiteral("reading the failed sockets again"));
+        return;
+    }
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - Run_Started).count();
+    Time_Label->setText(QString::fromStdString(gang::Remaining_Text(elapsed, fraction)));
+}
+
+void TStationWindow::Set_Tile(int socket, const TTile& tile)
+{
+    if (socket < 1 || socket > static_cast<int>(Tiles.size()))
+        return;
+    QLabel* label = Tiles[static_cast<std::size_t>(socket - 1)];
+    QString html = QStringLiteral("<div style='font-size:44px; font-weight:bold'>%1</div>")
+                       .arg(Escaped(Tile_State_Text(tile.State)));
+    for (const std::string* part : {&tile.Result, &tile.Serial, &tile.Diagnosis})
+        if (!part->empty())
+            html += QStringLiteral("<div style='font-size:15px'>%1</div>").arg(Escaped(*part));
+    label->setText(html);
+    label->setStyleSheet(QStringLiteral("QLabel { %1 border-radius:8px; padding:6px; }")
+                             .arg(QString::fromLatin1(Tile_Colours(tile.State))));
+    label->setAccessibleName(QString::fromStdString(gang::Tile_Text(tile)));
+}
+
+QString TStationWindow::Tile_Text(int socket) const
+{
+    if (socket < 1 || socket > static_cast<int>(Tiles.size()))
+        return {};
+    return Tiles[static_cast<std::size_t>(socket - 1)]->accessibleName();
+}
+
+void TStationWindow::Show_Status(const std::string& text, bool error)
+{
+    Status_Label->setText(QString::fromStdString(text));
+    Status_Label->setStyleSheet(error
+                                    ? QStringLiteral("QLabel { color:#b71c1c; font-weight:bold; }")
+                                    : QStringLiteral("QLabel { color:#1b5e20; }"));
+}
+
+QString TStationWindow::Status_Text() const
+{
+    return Status_Label->text();
+}
+
+void TStationWindow::Show_Tally()
+{
+    int passed = 0;
+    int chips = 0;
+    int runs = 0;
+    if (Station_)
+        for (const session::TLotTally& tally : Station_->Lot().Tallies()) {
+            passed += tally.Passed;
+            chips += tally.Chips;
+            runs += tally.Runs;
+        }
+    Tally_Label->setText(QString::fromStdString(Yield_Line(passed, chips, runs)));
+}
+
+QString TStationWindow::Tally_Text() const
+{
+    return Tally_Label->text();
+}
+
+QString TStationWindow::Remaining_Text() const
+{
+    return Time_Label->text();
+}
+
+void TStationWindow::Update_Keys()
+{
+    if (Start_Button == nullptr)
+        return;
+    Start_Button->setEnabled(Found_ && !Busy_ && !Close_Pending);
+    Stop_Button->setEnabled(Busy_ && Station_ != nullptr);
+}
+
+void TStationWindow::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat())
+            Start();
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        Stop();
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TStationWindow::closeEvent(QCloseEvent* event)
+{
+    if (Busy_) {
+        // The run (or the search) stops after the address in hand; the window
+        // closes when it has returned.
+        Close_Pending = true;
+        Session->Stop();
+        Update_Keys();
+        event->ignore();
+        return;
+    }
+    Close_Pending = true;
+    if (!Rested) {
+        Rested = true;
+        Session->Rest();
+    }
+    event->accept();
+}
+
+bool Open_Station_Job(const std::string& path, session::TJob& job, TBuffer& image,
+                      std::string& error)
+{
+    bool opened = session::Read_Job(path, job, error);
+    if (opened && job.Type == nullptr) {
+        error = "the job names no device type";
+        opened = false;
+    }
+    if (opened) {
+        image.End_Of_Eprom = job.Type->End_Of_Eprom();
+        opened = session::Load_Job_Image(job, image, error);
+    }
+    // The job file named once, whether the reason names it or not.
+    if (!opened && error.rfind(path, 0) != 0)
+        error = path + ": " + error;
+    return opened;
+}
+
+bool Install_Station_Signal_Ends(TStationWindow& window)
+{
+    // The close may run nested in a run, as the close button's does: the run
+    // stops after the address in hand and the window closes when it has
+    // returned.
+    return Install_Stop_Signals(&window, [&window](int) { window.close(); });
+}
+
+} // namespace gang

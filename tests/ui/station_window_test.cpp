@@ -1,0 +1,315 @@
+// The operator window over the simulated adapter, driven with real key
+// presses through the event loop: Enter starts a run, Esc stops it, a close
+// leaves the adapter at rest.  The job is built here and its image put into
+// the Buffer directly (the job file is read elsewhere).
+#include "session/job.h"
+#include "session/sim/simulated_adapter.h"
+#include "signals/trace_at_rest.h"
+#include "support/device_type.h"
+#include "ui/station/station_window.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace gang {
+namespace {
+
+constexpr int32_t End_8K = 0x1FFF;
+
+bool Wait_For(const std::function<bool()>& done, int deadline_ms = 120000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > deadline_ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+std::vector<QJsonObject> Records(const std::string& path)
+{
+    std::vector<QJsonObject> records;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line))
+        records.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+    return records;
+}
+
+struct TStationRig {
+    QTemporaryDir Dir;
+    session::TJob Job;
+    TBuffer Image;
+    std::unique_ptr<session::TSimulatedAdapter> Adapter;
+    std::unique_ptr<TStationWindow> Window;
+
+    std::string Path(const char* name) const { return Dir.filePath(name).toStdString(); }
+
+    // A gang of five 27C64 with socket 2 stuck: bit 3 at 0100 never
+    // programs to 0.  fast: the chips take any valid pulse.
+    explicit TStationRig(bool fast)
+    {
+        Job.Path = Path("line3.job");
+        Job.Sha256 = "5d41402abc4b2a76b9719d911017c592aabbccddeeff00112233445566778899";
+        Job.Image_Path = Path("firmware.bin");
+        Job.Image_Format = "binary";
+        Job.Image_Size = End_8K + 1;
+        Job.Image_Sha256 = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+        Job.Type = &test::Type_Named("27C64");
+        Job.Gang = 5;
+        Job.Lot = "L2412";
+        Image.End_Of_Eprom = End_8K;
+        Image.Data.fill(0xFF);
+        // Erased bytes take no pulse: a few programmed ones below the stuck
+        // byte keep a run short.
+        for (int32_t a = 0; a < 0x100; a += 0x10)
+            Image[static_cast<std::size_t>(a)] = static_cast<uint8_t>(a);
+        Image[0x100] = 0xA5;
+
+        sim::TSimOptions options;
+        options.Config.Fast_Chips = fast;
+        options.Trace_Path = Path("trace.txt");
+        sim::TSocketOption stuck;
+        stuck.Socket = 2;
+        stuck.Type = "27C64";
+        stuck.Fault = sim::TFault{sim::TFaultKind::Stuck_At_1, 3, 0x100, -1, 0};
+        options.Sockets.push_back(stuck);
+        std::string error;
+        Adapter = session::TSimulatedAdapter::Make(options, error);
+        EXPECT_TRUE(Adapter) << error;
+        Adapter->Fresh_Chips(*Job.Type);
+        Window = std::make_unique<TStationWindow>(Job, Image, *Adapter, Path("line3.jsonl"));
+    }
+
+    bool Show_And_Search()
+    {
+        Window->show();
+        return Wait_For([this] { return Window->Searched() && !Window->Busy(); });
+    }
+
+    QPushButton* Start() const { return Window->findChild<QPushButton*>("Start"); }
+
+    // Enter on the window, then the run to its end.
+    bool Enter_And_Wait(int runs_before)
+    {
+        QTest::keyClick(Window.get(), Qt::Key_Return);
+        return Wait_For([&] {
+            return Window->Station().Runs() == runs_before + 1 && !Window->Busy() &&
+                   Start()->isEnabled();
+        });
+    }
+};
+
+TEST(StationWindow, TwoRunsFromEnterRecordTileAndTallyThenCloseRestsTheAdapter)
+{
+    TStationRig rig(true);
+    ASSERT_TRUE(rig.Show_And_Search());
+    TStationWindow& w = *rig.Window;
+    ASSERT_TRUE(w.Found()) << w.Status_Text().toStdString();
+    EXPECT_EQ(w.Status_Text().toStdString(),
+              "The Tarvik Programmer was Found at 0378 (simulated adapter)");
+    EXPECT_EQ(w.Job_Text().toStdString(),
+              "27C64 x 5   image firmware.bin   sha256 0123456789ab   lot L2412");
+    EXPECT_EQ(w.Tally_Text().toStdString(), "no run yet");
+    for (int s = 1; s <= 5; ++s)
+        EXPECT_EQ(w.Tile_Text(s).toStdString(), "idle") << s;
+    // Nothing the job fixes is offered: two keys, no list, no field.
+    EXPECT_EQ(w.findChildren<QPushButton*>().size(), 2);
+
+    ASSERT_TRUE(rig.Enter_And_Wait(0));
+    ASSERT_TRUE(rig.Enter_And_Wait(1));
+
+    for (int s : {1, 3, 4, 5})
+        EXPECT_EQ(w.Tile_Text(s).toStdString(), "PASS") << s;
+    EXPECT_EQ(w.Tile_Text(2).toStdString(),
+              "FAIL\nNot Programmed at 0100: expected A5, read AD\n1 byte differs");
+    EXPECT_NE(w.Tally_Text().toStdString().find("8 of 10 chips passed (80.0 %)"), std::string::npos)
+        << w.Tally_Text().toStdString();
+    EXPECT_EQ(w.Remaining_Text().left(7).toStdString(), "done in");
+
+    const std::vector<QJsonObject> records = Records(rig.Path("line3.jsonl"));
+    ASSERT_EQ(records.size(), 2u);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const QJsonObject& r = records[i];
+        EXPECT_EQ(r["front_end"].toString(), "window");
+        EXPECT_EQ(r["sequence"].toInt(), static_cast<int>(i) + 1);
+        EXPECT_EQ(r["lot"].toString(), "L2412");
+        EXPECT_EQ(r["type"].toString(), "27C64");
+        EXPECT_EQ(r["job"].toObject()["path"].toString().toStdString(), rig.Job.Path);
+        EXPECT_EQ(r["job"].toObject()["sha256"].toString().toStdString(), rig.Job.Sha256);
+        EXPECT_FALSE(r["stopped"].toBool());
+    }
+
+    // The README's picture: GANG_STATION_SCREENSHOT=docs/operator-window.png.
+    if (const char* shot = std::getenv("GANG_STATION_SCREENSHOT")) {
+        EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(shot)));
+    }
+
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(rig.Adapter->Sim().At_Rest());
+    rig.Adapter->Sim().Trace_To("");
+    Expect_Trace_Ends_At_Rest(rig.Path("trace.txt"), 0x378);
+}
+
+TEST(StationWindow, EscStopsARunAndStartGoesAgain)
+{
+    TStationRig rig(false);
+    // Slow chips: every byte of the first 64 takes real pulses.
+    std::fill(rig.Image.Data.begin(), rig.Image.Data.begin() + 0x40, 0x00);
+    rig.Window =
+        std::make_unique<TStationWindow>(rig.Job, rig.Image, *rig.Adapter, rig.Path("line3.jsonl"));
+    ASSERT_TRUE(rig.Show_And_Search());
+    TStationWindow& w = *rig.Window;
+    ASSERT_TRUE(w.Found());
+
+    // The operator's hand during the run: a second Enter, which does
+    // nothing, then Esc once the run is under way.
+    bool stopped = false;
+    QTimer hand;
+    QObject::connect(&hand, &QTimer::timeout, [&] {
+        if (!w.Busy() || stopped || w.Tile_Text(1) != "running")
+            return;
+        QTest::keyClick(&w, Qt::Key_Return);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        stopped = true;
+    });
+    hand.start(20);
+    ASSERT_TRUE(rig.Enter_And_Wait(0));
+    hand.stop();
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(w.Station().Runs(), 1);
+    for (int s = 1; s <= 5; ++s)
+        EXPECT_EQ(w.Tile_Text(s).left(7).toStdString(), "stopped") << s;
+    std::vector<QJsonObject> records = Records(rig.Path("line3.jsonl"));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_TRUE(records[0]["stopped"].toBool());
+    EXPECT_EQ(w.Tally_Text().toStdString(), "0 of 0 chips passed (0.0 %), 1 run");
+
+    // Start goes again after the stop.
+    rig.Adapter->Sim().Set_Fast_Chips(true);
+    ASSERT_TRUE(rig.Enter_And_Wait(1));
+    records = Records(rig.Path("line3.jsonl"));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_FALSE(records[1]["stopped"].toBool());
+    EXPECT_EQ(w.Tile_Text(1).toStdString(), "PASS");
+    EXPECT_EQ(w.Tile_Text(2).left(4).toStdString(), "FAIL");
+
+    w.close();
+    EXPECT_TRUE(rig.Adapter->Sim().At_Rest());
+}
+
+TEST(StationWindow, ClosingDuringARunStopsItThenRests)
+{
+    TStationRig rig(false);
+    std::fill(rig.Image.Data.begin(), rig.Image.Data.begin() + 0x40, 0x00);
+    rig.Window =
+        std::make_unique<TStationWindow>(rig.Job, rig.Image, *rig.Adapter, rig.Path("line3.jsonl"));
+    ASSERT_TRUE(rig.Show_And_Search());
+    TStationWindow& w = *rig.Window;
+    bool closed = false;
+    QTimer hand;
+    QObject::connect(&hand, &QTimer::timeout, [&] {
+        if (w.Busy() && !closed && w.Tile_Text(1) == "running") {
+            closed = true;
+            w.close();
+            EXPECT_TRUE(w.isVisible()); // not before the run has returned
+        }
+    });
+    hand.start(20);
+    QTest::keyClick(&w, Qt::Key_Space);
+    ASSERT_TRUE(Wait_For([&] { return !w.isVisible(); }));
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(w.Station().Last().Stopped);
+    EXPECT_TRUE(rig.Adapter->Sim().At_Rest());
+    rig.Adapter->Sim().Trace_To("");
+    Expect_Trace_Ends_At_Rest(rig.Path("trace.txt"), 0x378);
+}
+
+// SIGTERM in the middle of a run (the only case of this program that installs
+// the stop signals: once per process): the window closes as its close button
+// does, after the run has stopped, and the adapter is at rest.
+TEST(StationWindow, AStopSignalDuringARunClosesTheWindowAtRest)
+{
+    TStationRig rig(false);
+    std::fill(rig.Image.Data.begin(), rig.Image.Data.begin() + 0x40, 0x00);
+    rig.Window =
+        std::make_unique<TStationWindow>(rig.Job, rig.Image, *rig.Adapter, rig.Path("line3.jsonl"));
+    TStationWindow& w = *rig.Window;
+    ASSERT_TRUE(Install_Station_Signal_Ends(w));
+    ASSERT_TRUE(rig.Show_And_Search());
+    bool signalled = false;
+    QTimer hand;
+    QObject::connect(&hand, &QTimer::timeout, [&] {
+        if (w.Busy() && !signalled && w.Tile_Text(1) == "running") {
+            signalled = true;
+            std::raise(SIGTERM);
+        }
+    });
+    hand.start(20);
+    QTest::keyClick(&w, Qt::Key_Return);
+    ASSERT_TRUE(Wait_For([&] { return !w.isVisible(); }));
+    EXPECT_TRUE(signalled);
+    EXPECT_EQ(w.Station().Runs(), 1);
+    EXPECT_TRUE(w.Station().Last().Stopped);
+    const std::vector<QJsonObject> records = Records(rig.Path("line3.jsonl"));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_TRUE(records[0]["stopped"].toBool());
+    EXPECT_TRUE(rig.Adapter->Sim().At_Rest());
+}
+
+TEST(StationWindow, NoAdapterIsTextInTheWindowAndStartStaysOff)
+{
+    TStationRig rig(true);
+    sim::TSimOptions options;
+    options.Config.Present = false;
+    std::string error;
+    rig.Adapter = session::TSimulatedAdapter::Make(options, error);
+    rig.Window =
+        std::make_unique<TStationWindow>(rig.Job, rig.Image, *rig.Adapter, rig.Path("line3.jsonl"));
+    ASSERT_TRUE(rig.Show_And_Search());
+    TStationWindow& w = *rig.Window;
+    EXPECT_FALSE(w.Found());
+    EXPECT_NE(w.Status_Text().toStdString().find("The Tarvik Programmer was Not Found."),
+              std::string::npos);
+    EXPECT_NE(w.Status_Text().toStdString().find("Can Not"), std::string::npos)
+        << w.Status_Text().toStdString();
+    EXPECT_FALSE(rig.Start()->isEnabled());
+    QTest::keyClick(&w, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.Busy());
+    EXPECT_TRUE(Records(rig.Path("line3.jsonl")).empty());
+    w.close();
+}
+
+TEST(StationWindow, AJobThatCannotBeOpenedNamesItsFileOnce)
+{
+    session::TJob job;
+    TBuffer image;
+    std::string error;
+    const std::string path = "/nonexistent/line3.job";
+    EXPECT_FALSE(Open_Station_Job(path, job, image, error));
+    EXPECT_EQ(error.find(path), 0u) << error;
+    EXPECT_EQ(error.find(path, 1), std::string::npos) << error;
+}
+
+} // namespace
+} // namespace gang
