@@ -20,6 +20,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -167,7 +168,11 @@ int main(int argc, char* argv[])
         traced[gang] = Read_Trace(trace);
     }
     const double port_s = static_cast<double>(traced[5].size()) * 1e-6;
-    const double sim_s = Simulator_Cpu_S(traced[5]);
+    // The least of three replays: the simulator's cost without the noise of
+    // a busy machine, so the CLI's share is never understated.
+    double sim_s = Simulator_Cpu_S(traced[5]);
+    for (int replay = 0; replay < 2; ++replay)
+        sim_s = std::min(sim_s, Simulator_Cpu_S(traced[5]));
 
     std::printf("5 x 27C512 verify through %s (1 us per port access)\n", Cli_Path.c_str());
     std::printf("  port accesses %zu, simulated port time %.3f s, simulator CPU %.3f s\n",
