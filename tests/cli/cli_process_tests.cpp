@@ -716,6 +716,17 @@ TEST_F(CliProcess, StationRefusesABadJobBeforeTheAdapter)
     image[0x1234] = '\x00';
     Write_File(Path("image.bin"), image);
     refused({"--job", job, "--lot", "L1"}, "the image changed since the job was made: ");
+    // The operator window refuses it as well, before its window or adapter.
+    QProcess window;
+    QProcessEnvironment env = State_Environment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    window.setProcessEnvironment(env);
+    window.start(GANG_SIM_WINDOW_PATH, {"--trace", Path("trace.txt"), "--station", job});
+    ASSERT_TRUE(window.waitForFinished(30000));
+    EXPECT_EQ(window.exitCode(), 2);
+    EXPECT_NE(window.readAllStandardError().indexOf("the image changed since the job was made: "),
+              -1);
+    EXPECT_FALSE(QFile::exists(Path("trace.txt")) && QFileInfo(Path("trace.txt")).size() > 0);
     const TCliResult shown = Run_Cli({"job", "show", job});
     EXPECT_NE(shown.Out.find("CHANGED since the job was made"), std::string::npos) << shown.Out;
 
@@ -738,6 +749,13 @@ TEST_F(CliProcess, StationRefusesABadJobBeforeTheAdapter)
     refused({"--job", job, "--lot", "L1", Path("image.bin")},
             "the image is fixed by the job " + job.toStdString());
     refused({"--job", job}, "names no lot: give --lot L");
+    // The operator window cannot ask for a lot: the job must name one.
+    image[0x1234] = '\xFF';
+    Write_File(Path("image.bin"), image);
+    window.start(GANG_SIM_WINDOW_PATH, {"--station", job});
+    ASSERT_TRUE(window.waitForFinished(30000));
+    EXPECT_EQ(window.exitCode(), 2);
+    EXPECT_NE(window.readAllStandardError().indexOf("names no lot"), -1);
 }
 
 // A socket limit of 2: three runs, and the warning for each socket of the

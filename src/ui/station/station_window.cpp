@@ -521,6 +521,11 @@ bool Open_Station_Job(const std::string& path, session::TJob& job, TBuffer& imag
         image.End_Of_Eprom = job.Type->End_Of_Eprom();
         opened = session::Load_Job_Image(job, image, error);
     }
+    // The operator cannot name a lot here: the job must.
+    if (opened && job.Lot.empty()) {
+        error = "the job names no lot, which the operator window needs (job new --lot L)";
+        opened = false;
+    }
     // The job file named once, whether the reason names it or not.
     if (!opened && error.rfind(path, 0) != 0)
         error = path + ": " + error;
