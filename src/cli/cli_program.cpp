@@ -176,7 +176,7 @@ private:
     }
     session::TPassed_Text Passed_Text(const TCliReport& report) const
     {
-        return [&report](int socket) { return report.Text[socket]; };
+        return report.Pass_Texts.Passed();
     }
     // The type has a write protection the program run deals with.
     bool Protectable() const

@@ -6,12 +6,6 @@ namespace gang::cli {
 
 namespace {
 
-std::string Trimmed(const std::string& text)
-{
-    const auto last = text.find_last_not_of(' ');
-    return last == std::string::npos ? "" : text.substr(0, last + 1);
-}
-
 bool Is_Socket(int socket)
 {
     return socket >= 1 && socket <= 5;
@@ -38,8 +32,7 @@ void TCliReport::Counter(int32_t address)
 
 void TCliReport::Socket_Text(int socket, const std::string& text)
 {
-    if (Is_Socket(socket))
-        Text[socket] = Trimmed(text);
+    Pass_Texts.Keep(socket, text);
 }
 
 void TCliReport::Socket_Failed(int socket, const TSocket_Result& /*result*/)

@@ -12,6 +12,7 @@
 
 #include "cli/progress.h"
 #include "link/report.h"
+#include "session/gang_run.h"
 
 #include <cstdint>
 #include <functional>
@@ -30,9 +31,8 @@ public:
     void Operation(const std::string& line) override;
     void Log_Line(const std::string& line) override;
 
-    // The text each socket (1..5) was given at the start of the last step,
-    // trailing blanks removed ("1-Programmed OK").
-    std::string Text[6];
+    // The text each socket was given at the start of the last step.
+    session::TPass_Texts Pass_Texts;
     std::vector<std::string> Log;
 
     // Whether socket k (1..gang) has failed, read from the session's gang

@@ -59,6 +59,14 @@ std::vector<std::optional<TDiagnosis>> Diagnose_Failed(TGangSession& session, in
 
 } // namespace
 
+void TPass_Texts::Keep(int socket, const std::string& text)
+{
+    if (socket < 1 || socket > Max_Gang_Size)
+        return;
+    const auto last = text.find_last_not_of(' ');
+    Text[socket] = last == std::string::npos ? "" : text.substr(0, last + 1);
+}
+
 TSerialGrant Serials_From_Start(const TSerialSettings& settings, int gang)
 {
     TSerialGrant grant;
@@ -90,8 +98,13 @@ bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t e
     bool all_passed = true;
     for (int s = 1; s <= gang; ++s) {
         const TSocket_Result& result = session.Result(s);
-        TSocketRecord socket{s, result.Passed(), "", std::nullopt,
-                             diagnoses[static_cast<std::size_t>(s)]};
+        TSocketRecord socket{s,
+                             result.Passed(),
+                             "",
+                             std::nullopt,
+                             diagnoses[static_cast<std::size_t>(s)],
+                             std::nullopt,
+                             std::nullopt};
         if (result.Passed()) {
             socket.Result = passed_text(s);
         } else {

@@ -34,6 +34,17 @@ public:
 // front end shows it.
 using TPassed_Text = std::function<std::string(int socket)>;
 
+// Each socket's text at the start of the last step (IReport::Socket_Text),
+// trailing blanks removed: the text of a socket that passes.
+struct TPass_Texts {
+    std::string Text[6]; // index 1..5
+    void Keep(int socket, const std::string& text);
+    TPassed_Text Passed() const
+    {
+        return [this](int socket) { return Text[socket]; };
+    }
+};
+
 // The serials of a run: the settings and each socket's serial.
 struct TRun_Serials {
     TSerialSettings Settings;

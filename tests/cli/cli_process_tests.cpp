@@ -1024,7 +1024,7 @@ TEST_F(Capabilities, SigtermEndsTheWindowUnderThePortErrorBox)
         window.waitForFinished(2000);
     }
     // Nothing holds the port's lock any more.
-    for (const std::string dir : {std::string("/run/lock"), Dir}) {
+    for (const std::string& dir : {std::string("/run/lock"), Dir}) {
         const std::string lock = dir + "/gang-adapter-02A0.lock";
         const int fd = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)

@@ -99,6 +99,22 @@ struct TStationRig {
         Window = std::make_unique<TStationWindow>(Job, Image, *Adapter, Path("line3.jsonl"));
     }
 
+    // Slow chips: every byte of the first 64 takes real pulses, so a run
+    // lasts long enough to be stopped or closed in the middle.
+    void Open_Slow_Window()
+    {
+        std::fill(Image.Data.begin(), Image.Data.begin() + 0x40, 0x00);
+        Window = std::make_unique<TStationWindow>(Job, Image, *Adapter, Path("line3.jsonl"));
+    }
+
+    // The adapter at rest, and its trace ends so.
+    void Expect_At_Rest()
+    {
+        EXPECT_TRUE(Adapter->Sim().At_Rest());
+        Adapter->Sim().Trace_To("");
+        Expect_Trace_Ends_At_Rest(Path("trace.txt"), 0x378);
+    }
+
     bool Show_And_Search()
     {
         Window->show();
@@ -165,18 +181,14 @@ TEST(StationWindow, TwoRunsFromEnterRecordTileAndTallyThenCloseRestsTheAdapter)
 
     w.close();
     EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(rig.Adapter->Sim().At_Rest());
-    rig.Adapter->Sim().Trace_To("");
-    Expect_Trace_Ends_At_Rest(rig.Path("trace.txt"), 0x378);
+    rig.Expect_At_Rest();
 }
 
 TEST(StationWindow, EscStopsARunAndStartGoesAgain)
 {
     TStationRig rig(false);
     // Slow chips: every byte of the first 64 takes real pulses.
-    std::fill(rig.Image.Data.begin(), rig.Image.Data.begin() + 0x40, 0x00);
-    rig.Window =
-        std::make_unique<TStationWindow>(rig.Job, rig.Image, *rig.Adapter, rig.Path("line3.jsonl"));
+    rig.Open_Slow_Window();
     ASSERT_TRUE(rig.Show_And_Search());
     TStationWindow& w = *rig.Window;
     ASSERT_TRUE(w.Found());
@@ -220,9 +232,7 @@ TEST(StationWindow, EscStopsARunAndStartGoesAgain)
 TEST(StationWindow, ClosingDuringARunStopsItThenRests)
 {
     TStationRig rig(false);
-    std::fill(rig.Image.Data.begin(), rig.Image.Data.begin() + 0x40, 0x00);
-    rig.Window =
-        std::make_unique<TStationWindow>(rig.Job, rig.Image, *rig.Adapter, rig.Path("line3.jsonl"));
+    rig.Open_Slow_Window();
     ASSERT_TRUE(rig.Show_And_Search());
     TStationWindow& w = *rig.Window;
     bool closed = false;
@@ -239,9 +249,7 @@ TEST(StationWindow, ClosingDuringARunStopsItThenRests)
     ASSERT_TRUE(Wait_For([&] { return !w.isVisible(); }));
     EXPECT_TRUE(closed);
     EXPECT_TRUE(w.Station().Last().Stopped);
-    EXPECT_TRUE(rig.Adapter->Sim().At_Rest());
-    rig.Adapter->Sim().Trace_To("");
-    Expect_Trace_Ends_At_Rest(rig.Path("trace.txt"), 0x378);
+    rig.Expect_At_Rest();
 }
 
 // SIGTERM in the middle of a run (the only case of this program that installs
@@ -250,9 +258,7 @@ TEST(StationWindow, ClosingDuringARunStopsItThenRests)
 TEST(StationWindow, AStopSignalDuringARunClosesTheWindowAtRest)
 {
     TStationRig rig(false);
-    std::fill(rig.Image.Data.begin(), rig.Image.Data.begin() + 0x40, 0x00);
-    rig.Window =
-        std::make_unique<TStationWindow>(rig.Job, rig.Image, *rig.Adapter, rig.Path("line3.jsonl"));
+    rig.Open_Slow_Window();
     TStationWindow& w = *rig.Window;
     ASSERT_TRUE(Install_Station_Signal_Ends(w));
     ASSERT_TRUE(rig.Show_And_Search());

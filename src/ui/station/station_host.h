@@ -6,45 +6,40 @@
 // status line, where the operator reads it without a click.
 #pragma once
 
-#include "link/host.h"
 #include "link/report.h"
-#include "platform/thread_priority.h"
-#include "timer/threaded_timer.h"
+#include "session/gang_run.h"
+#include "session/timed_host.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace gang {
 
-class TStation_Host : public IHost {
+class TStation_Host : public session::TTimed_Host {
 public:
     // on_tick runs for every timer tick (TGangSession::Timer_Tick); on_text
     // for every box's text.
-    TStation_Host(std::function<void()> on_tick, std::function<void(const std::string&)> on_text);
-    ~TStation_Host() override;
-    TStation_Host(const TStation_Host&) = delete;
-    TStation_Host& operator=(const TStation_Host&) = delete;
+    TStation_Host(std::function<void()> on_tick, std::function<void(const std::string&)> on_text)
+        : TTimed_Host(std::move(on_tick)), On_Text(std::move(on_text))
+    {
+    }
 
     void ProcessMessages() override;
-    void ArmTimer(int interval_ms) override;
-    void DisarmTimer() override;
-    void Raise_Run_Priority() override { Run_Priority.Raise(); }
-    void Restore_Run_Priority() override { Run_Priority.Restore(); }
-    void ShowInfo(const std::string& text) override;
-    void ShowInfoAt(const std::string& text, int x, int y) override;
-    void ShowError(const std::string& text) override;
 
     // While held, message pumps leave mouse and key input queued.
     void Hold_User_Input(bool hold) { Holding_Input = hold; }
 
 private:
-    void Show(const std::string& text);
+    void Text_Line(const std::string& text) override
+    {
+        if (On_Text)
+            On_Text(text);
+    }
 
-    TThreadedTimer Timer;
     std::function<void(const std::string&)> On_Text;
-    TNestedRunPriority Run_Priority;
     bool Holding_Input = false;
 };
 
@@ -63,9 +58,8 @@ public:
     void Window_Enabled(bool enabled) override;
     void Status(const std::string& text) override;
 
-    // The text each socket (1..5) was given at the start of the last step,
-    // trailing blanks removed ("1-Verified OK").
-    std::string Text[6];
+    // The text each socket was given at the start of the last step.
+    session::TPass_Texts Pass_Texts;
     std::vector<std::string> Log;
 
     std::function<void(int32_t address)> On_Counter;

@@ -1,0 +1,47 @@
+// The host of a front end that shows no message box: the millisecond waits
+// on a threaded timer whose ticks reach the session (TGangSession::
+// Timer_Tick), the run priority, and every box's text handed on as a line
+// (carriage returns removed) for the front end to print or show.  The
+// command line and the operator window derive their hosts from it; each
+// pumps messages its own way.
+#pragma once
+
+#include "link/host.h"
+#include "platform/thread_priority.h"
+#include "timer/threaded_timer.h"
+
+#include <functional>
+#include <string>
+
+namespace gang::session {
+
+class TTimed_Host : public IHost {
+public:
+    // on_tick runs for every timer tick.
+    explicit TTimed_Host(std::function<void()> on_tick);
+    ~TTimed_Host() override;
+    TTimed_Host(const TTimed_Host&) = delete;
+    TTimed_Host& operator=(const TTimed_Host&) = delete;
+
+    void ArmTimer(int interval_ms) override;
+    void DisarmTimer() override;
+    // This thread at the highest priority the system grants, for a run.
+    void Raise_Run_Priority() override { Run_Priority.Raise(); }
+    void Restore_Run_Priority() override { Run_Priority.Restore(); }
+    void ShowInfo(const std::string& text) override { Text_Line(Line_Of(text)); }
+    void ShowInfoAt(const std::string& text, int, int) override { Text_Line(Line_Of(text)); }
+    void ShowError(const std::string& text) override { Text_Line(Line_Of(text)); }
+
+protected:
+    // A box's text, carriage returns removed.
+    virtual void Text_Line(const std::string& text) = 0;
+    bool Timer_Armed() const { return Timer.Enabled(); }
+
+private:
+    static std::string Line_Of(const std::string& text);
+
+    TThreadedTimer Timer;
+    TNestedRunPriority Run_Priority;
+};
+
+} // namespace gang::session
