@@ -297,14 +297,10 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
     const bool all_passed =
         session::Run_Steps(session, steps, Buffer.End_Of_Eprom, Diagnoses(), Step_Progress,
                            Passed_Text(cli.Report), Record, serials ? &*serials : nullptr);
-    if (serials && Options.Command == TCommand::Program) {
-        std::vector<bool> failed(serials->Grant.By_Socket.size(), false);
-        for (std::size_t s = 1; s < failed.size(); ++s)
-            failed[s] = session.Result(static_cast<int>(s)).Failed();
-        std::string error;
-        if (!serial_state.Settle(serials->Grant, failed, error))
-            Print_Error(error);
-    }
+    std::string settle_error;
+    if (serials && Options.Command == TCommand::Program &&
+        !session::Settle_Serials(session, serial_state, serials->Grant, settle_error))
+        Print_Error(settle_error);
     Print_Sockets(Record, false);
     session.Rest();
     if (session.Stopped()) {

@@ -67,6 +67,15 @@ void TPass_Texts::Keep(int socket, const std::string& text)
     Text[socket] = last == std::string::npos ? "" : text.substr(0, last + 1);
 }
 
+bool Settle_Serials(const TGangSession& session, TSerialState& state, const TSerialGrant& grant,
+                    std::string& error)
+{
+    std::vector<bool> failed(grant.By_Socket.size(), false);
+    for (std::size_t s = 1; s < failed.size(); ++s)
+        failed[s] = session.Result(static_cast<int>(s)).Failed();
+    return state.Settle(grant, failed, error);
+}
+
 TSerialGrant Serials_From_Start(const TSerialSettings& settings, int gang)
 {
     TSerialGrant grant;
@@ -203,15 +212,8 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
     Record.Start = QDateTime::currentDateTimeUtc();
     Passed = Run_Steps(Session, Steps, end_of_range, Diagnose, progress, passed_text, Record,
                        serials ? &*serials : nullptr);
-    if (serials) {
-        // A failed chip's serial goes back only with reuse; a stopped chip
-        // may hold it already, so its serial is never handed out again.
-        std::vector<bool> failed(serials->Grant.By_Socket.size(), false);
-        for (std::size_t s = 1; s < failed.size(); ++s)
-            failed[s] = Session.Result(static_cast<int>(s)).Failed();
-        if (!Serial_State.Settle(serials->Grant, failed, Serial_Error))
-            Append_Error = Serial_Error;
-    }
+    if (serials && !Settle_Serials(Session, Serial_State, serials->Grant, Serial_Error))
+        Append_Error = Serial_Error;
     All_Passed = All_Passed && Passed;
     std::string append_error;
     Finish_Record(Record, Run_Status(Session.Stopped(), Passed), Report_Path, append_error);

@@ -51,6 +51,13 @@ struct TRun_Serials {
     TSerialGrant Grant;
 };
 
+// After a serialized run: the serials of the sockets that failed go back to
+// the state with reuse.  A stopped chip may hold its serial already, so its
+// serial is never handed out again.  False (error set) when the state could
+// not be written.
+bool Settle_Serials(const TGangSession& session, TSerialState& state, const TSerialGrant& grant,
+                    std::string& error);
+
 // The serials of a run without a state file (a verify of chips programmed
 // with them): socket k gets start + (k - 1) * step.
 TSerialGrant Serials_From_Start(const TSerialSettings& settings, int gang);

@@ -5,6 +5,7 @@
 #include "sim/sim_adapter.h"
 #include "support/sim_config.h"
 #include "ui/main_form.h"
+#include "wait_for.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -31,14 +32,7 @@ struct TWindowRig {
     // Processes events until done() or the deadline; true when done.
     static bool Wait_For(const std::function<bool()>& done, int deadline_ms = 60000)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done()) {
-            if (clock.elapsed() > deadline_ms)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        return true;
+        return Wait_Until(done, deadline_ms);
     }
 
     // Shows the window and waits for the activation sequence to end.

@@ -7,6 +7,7 @@
 #include "signals/trace_at_rest.h"
 #include "support/device_type.h"
 #include "ui/station/station_window.h"
+#include "wait_for.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -34,14 +35,7 @@ constexpr int32_t End_8K = 0x1FFF;
 
 bool Wait_For(const std::function<bool()>& done, int deadline_ms = 120000)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > deadline_ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return Wait_Until(done, deadline_ms);
 }
 
 std::vector<QJsonObject> Records(const std::string& path)
