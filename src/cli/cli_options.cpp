@@ -62,12 +62,18 @@ const TCommandRule* Find_Rule(const std::string& name)
 // The simulator's options, handed to its own parser as it would see them.
 const char* const Sim_Value_Options[] = {"base", "socket", "trace", "access-us"};
 
-std::string Allowed_Voltages(const TDeviceType& type)
+// One run setting from its option, when given: false with the rule's text
+// under the option's name.
+bool Take_Setting(const QCommandLineParser& parser, const QCommandLineOption& option,
+                  session::TSetting setting, TCliOptions& options, std::string& error)
 {
-    std::string text;
-    for (int32_t code : Allowed_Vpp_Codes(type))
-        text += (text.empty() ? "" : ", ") + Vpp_Text(code);
-    return text;
+    if (!parser.isSet(option))
+        return true;
+    if (const auto rule = options.Set(setting, parser.value(option).toStdString())) {
+        error = session::Option_Error(*rule);
+        return false;
+    }
+    return true;
 }
 
 // --offset and --allow-truncate into the options, for a command whose rule
@@ -81,16 +87,8 @@ bool Take_Placement(const QCommandLineParser& parser, const QCommandLineOption& 
             error = options.Command_Name + " takes no --" + option->names().first().toStdString();
             return false;
         }
-    if (parser.isSet(offset)) {
-        const std::string text = parser.value(offset).toStdString();
-        const std::optional<int64_t> value = Offset_Of(text);
-        if (!value) {
-            error =
-                "--offset wants a hex address, - in front to move down (-8000), not '" + text + "'";
-            return false;
-        }
-        options.Placement.Offset = *value;
-    }
+    if (!Take_Setting(parser, offset, session::TSetting::Offset, options, error))
+        return false;
     options.Placement.Allow_Truncate = parser.isSet(allow_truncate);
     // Without a device, image info shows the file as it is.
     if (options.Command == TCommand::Image_Info && options.Type == nullptr &&
@@ -103,10 +101,11 @@ bool Take_Placement(const QCommandLineParser& parser, const QCommandLineOption& 
 
 // The serial options into the options: program (and station program) with
 // a state file, verify with a start value; false with the error otherwise.
+// Their values are read as every run setting is; the checks here are the
+// command line's own (which command takes them, what it needs).
 bool Take_Serial(const QCommandLineParser& parser, const std::vector<QCommandLineOption>& all,
                  TCliOptions& options, std::string& error)
 {
-    const auto value = [&parser, &all](int k) { return parser.value(all[k]).toStdString(); };
     const auto set = [&parser, &all](int k) { return parser.isSet(all[k]); };
     enum { At, Size, Format, Start, Step, State, Failed };
     bool any = false;
@@ -123,49 +122,19 @@ bool Take_Serial(const QCommandLineParser& parser, const std::vector<QCommandLin
         error = "a serial number needs --serial-at and --serial-size";
         return false;
     }
-    session::TSerialSettings serial;
-    bool ok = false;
-    serial.At = QString::fromStdString(value(At)).toInt(&ok, 16);
-    const int32_t end = options.Type != nullptr ? options.Type->End_Of_Eprom() : 0;
-    serial.Size = QString::fromStdString(value(Size)).toInt();
-    if (!ok || serial.At < 0 || serial.Size < 1 || serial.Size > 8 ||
-        serial.At + serial.Size - 1 > end) {
-        error = "--serial-at " + value(At) + " --serial-size " + value(Size) +
-                ": the serial must be 1 to 8 bytes inside the device (0000-" + IntToHex(end, 4) +
-                ")";
-        return false;
-    }
-    if (set(Format)) {
-        const auto format = session::Serial_Format_Of(value(Format));
-        if (!format) {
-            error = "--serial-format wants le, be, bcd, dec or hex, not '" + value(Format) + "'";
+    using session::TSetting;
+    const std::pair<int, TSetting> values[] = {
+        {At, TSetting::Serial_At},         {Size, TSetting::Serial_Size},
+        {Format, TSetting::Serial_Format}, {Start, TSetting::Serial_Start},
+        {Step, TSetting::Serial_Step},     {Failed, TSetting::Serial_Failed},
+    };
+    for (const auto& [k, setting] : values)
+        if (!Take_Setting(parser, all[k], setting, options, error))
             return false;
-        }
-        serial.Format = *format;
-    }
-    for (int k : {Start, Step}) {
-        if (!set(k))
-            continue;
-        const uint64_t number = QString::fromStdString(value(k)).toULongLong(&ok, 10);
-        if (!ok || (k == Step && number == 0)) {
-            error = "--" + all[k].names().first().toStdString() + " wants a decimal number" +
-                    (k == Step ? " above 0" : "") + ", not '" + value(k) + "'";
-            return false;
-        }
-        (k == Start ? serial.Start : serial.Step) = number;
-    }
-    if (set(Failed)) {
-        const auto failed = session::Serial_Failed_Of(value(Failed));
-        if (!failed) {
-            error = "--serial-failed wants skip or reuse, not '" + value(Failed) + "'";
-            return false;
-        }
-        serial.Failed = *failed;
-    }
-    serial.State_Path = value(State);
+    options.Serial->State_Path = parser.value(all[State]).toStdString();
     // Programmed serials are counted in a state file, so that no serial is
     // given twice; a verify checks the chips from a start value.
-    if (options.Command != TCommand::Verify && serial.State_Path.empty()) {
+    if (options.Command != TCommand::Verify && options.Serial->State_Path.empty()) {
         error = options.Command_Name + " with a serial number needs --serial-state FILE";
         return false;
     }
@@ -173,11 +142,6 @@ bool Take_Serial(const QCommandLineParser& parser, const std::vector<QCommandLin
         error = "verify with a serial number needs --serial-start, the first chip's serial";
         return false;
     }
-    if (serial.Start > session::Largest_Serial(serial.Format, serial.Size)) {
-        error = session::Serial_Too_Large(serial.Start, serial.Format, serial.Size);
-        return false;
-    }
-    options.Serial = serial;
     return true;
 }
 
@@ -340,64 +304,27 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     // the parser only accepts it here.
 
     // Device work.
-    if (parser.isSet(type)) {
-        const std::string name = parser.value(type).toStdString();
-        options.Type = Find_Type(name);
-        if (options.Type == nullptr) {
-            result.Error = "unknown device type '" + name + "' (see the types command)";
-            return result;
-        }
-    } else if (rule->Type) {
+    if (!parser.isSet(type) && rule->Type) {
         result.Error = options.Command_Name + " needs --type";
         return result;
     }
-    if (parser.isSet(gang)) {
-        bool number = false;
-        options.Gang = parser.value(gang).toInt(&number);
-        if (!rule->Gang) {
-            result.Error = options.Command_Name + " takes no --gang";
-            return result;
-        }
-        if (!number || options.Gang < 1 || options.Gang > Max_Gang_Size) {
-            result.Error = "--gang wants 1 to 5, not '" + parser.value(gang).toStdString() + "'";
-            return result;
-        }
+    if (parser.isSet(gang) && !rule->Gang) {
+        result.Error = options.Command_Name + " takes no --gang";
+        return result;
     }
     for (const QCommandLineOption* option : {&vpp, &blank_first, &no_verify, &sdp})
         if (parser.isSet(*option) && !rule->Program_Only) {
             result.Error = "--" + option->names().first().toStdString() + " is for program only";
             return result;
         }
-    if (options.Type != nullptr) {
-        options.Vpp_Code = Default_Vpp_Code(*options.Type);
-        if (parser.isSet(vpp)) {
-            const std::vector<int32_t> allowed = Allowed_Vpp_Codes(*options.Type);
-            options.Vpp_Code = Vpp_Code_Of(parser.value(vpp).toStdString());
-            if (std::find(allowed.begin(), allowed.end(), options.Vpp_Code) == allowed.end()) {
-                result.Error = "--vpp for a " + std::string(options.Type->Type_Name) +
-                               " is one of " + Allowed_Voltages(*options.Type) + ", not '" +
-                               parser.value(vpp).toStdString() + "'";
-                return result;
-            }
-        }
-    }
-    if (parser.isSet(format)) {
-        options.Format = Format_From_Name(parser.value(format).toStdString());
-        if (!options.Format) {
-            result.Error = "--format wants bin, intel, motorola or ascii, not '" +
-                           parser.value(format).toStdString() + "'";
+    using session::TSetting;
+    const std::pair<const QCommandLineOption*, TSetting> settings[] = {
+        {&type, TSetting::Type},     {&gang, TSetting::Gang}, {&vpp, TSetting::Voltage},
+        {&format, TSetting::Format}, {&sdp, TSetting::Sdp},
+    };
+    for (const auto& [option, setting] : settings)
+        if (!Take_Setting(parser, *option, setting, options, result.Error))
             return result;
-        }
-    }
-    if (parser.isSet(sdp)) {
-        const auto mode = Sdp_Mode_Of(parser.value(sdp).toStdString());
-        if (!mode) {
-            result.Error =
-                "--sdp wants unlock, keep or lock, not '" + parser.value(sdp).toStdString() + "'";
-            return result;
-        }
-        options.Sdp = *mode;
-    }
     if (!Take_Placement(parser, offset, allow_truncate, *rule, options, result.Error))
         return result;
     for (const QCommandLineOption* option : {&even, &odd, &output}) {
@@ -421,9 +348,9 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         return result;
     }
     options.Blank_First = parser.isSet(blank_first);
-    options.No_Verify = parser.isSet(no_verify);
-    options.No_Diagnose = parser.isSet(no_diagnose);
-    if (options.No_Diagnose && options.Command != TCommand::Program &&
+    options.Verify = !parser.isSet(no_verify);
+    options.Diagnose = !parser.isSet(no_diagnose);
+    if (!options.Diagnose && options.Command != TCommand::Program &&
         options.Command != TCommand::Verify && options.Command != TCommand::Job_New) {
         result.Error = "--no-diagnose is for program, verify and job new only";
         return result;
@@ -439,19 +366,12 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         result.Error = "--job is for station and sockets only";
         return result;
     }
-    if (parser.isSet(socket_limit)) {
-        bool number = false;
-        options.Socket_Limit = parser.value(socket_limit).toInt(&number);
-        if (options.Command != TCommand::Job_New) {
-            result.Error = "--socket-limit is for job new only";
-            return result;
-        }
-        if (!number || options.Socket_Limit < 1) {
-            result.Error = "--socket-limit wants a number of insertions, 1 or more, not '" +
-                           parser.value(socket_limit).toStdString() + "'";
-            return result;
-        }
+    if (parser.isSet(socket_limit) && options.Command != TCommand::Job_New) {
+        result.Error = "--socket-limit is for job new only";
+        return result;
     }
+    if (!Take_Setting(parser, socket_limit, TSetting::Socket_Limit, options, result.Error))
+        return result;
     if (parser.isSet(reset)) {
         const QString value = parser.value(reset);
         bool number = false;
@@ -477,6 +397,10 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     }
     if (!Take_Serial(parser, serial, options, result.Error))
         return result;
+    if (const auto rule_broken = options.Validate()) {
+        result.Error = session::Option_Error(*rule_broken);
+        return result;
+    }
     options.Quiet = parser.isSet(quiet);
     result.Ok = true;
     return result;

@@ -71,7 +71,7 @@ std::vector<TStep> Steps_Of(const TCliOptions& options)
     case TCommand::Blank:
         return {TStep::Blank};
     case TCommand::Program:
-        return session::Program_Steps(options.Blank_First, !options.No_Verify);
+        return session::Program_Steps(options.Blank_First, options.Verify);
     case TCommand::Verify:
         return {TStep::Verify};
     case TCommand::Read:
@@ -171,7 +171,7 @@ private:
     // Program and verify read each socket that failed them once more.
     bool Diagnoses() const
     {
-        return !Options.No_Diagnose &&
+        return Options.Diagnose &&
                (Options.Command == TCommand::Program || Options.Command == TCommand::Verify);
     }
     session::TPassed_Text Passed_Text(const TCliReport& report) const
@@ -440,13 +440,6 @@ int Run_Summary(const std::string& path, const std::string& only_lot)
 // written.
 int Run_Job_New(const TCliOptions& options)
 {
-    constexpr int64_t Job_Offset_Limit = 0x7FFFFFFF;
-    if (options.Placement.Offset < -Job_Offset_Limit ||
-        options.Placement.Offset > Job_Offset_Limit) {
-        Print_Error("--offset " + Offset_Text(options.Placement.Offset) +
-                    " does not fit a job (at most 7FFFFFFF either way)");
-        return Exit_Usage;
-    }
     if (QFileInfo(QString::fromStdString(options.Output)) ==
         QFileInfo(QString::fromStdString(options.File))) {
         Print_Error("-o " + options.Output + " is the image: the job would replace it");
@@ -464,26 +457,15 @@ int Run_Job_New(const TCliOptions& options)
         return Exit_File_Error;
     }
     session::TJob job;
+    static_cast<session::TRunSettings&>(job) = options;
     job.Path = options.Output;
     job.Image_Path = session::Job_Path_From(options.Output, options.File);
     job.Image_Format = file->Format;
     job.Image_Size = file->Size;
     job.Image_Sha256 = file->Sha256;
-    job.Offset = static_cast<int32_t>(options.Placement.Offset);
-    job.Allow_Truncate = options.Placement.Allow_Truncate;
-    job.Type = options.Type;
-    job.Gang = options.Gang;
-    job.Vpp_Code = options.Vpp_Code;
-    job.Sdp = options.Sdp;
-    job.Blank_First = options.Blank_First;
-    job.Verify = !options.No_Verify;
-    job.Diagnose = !options.No_Diagnose;
-    job.Lot = options.Lot;
-    job.Socket_Limit = options.Socket_Limit;
-    job.Serial = options.Serial;
     if (job.Serial) // kept beside the job, as its records are
         job.Serial->State_Path = session::Job_Path_From(options.Output, job.Serial->State_Path);
-    if (!options.Report.empty())
+    if (!options.Report.empty()) // the records too
         job.Report = session::Job_Path_From(options.Output, options.Report);
     std::string error;
     if (!Replace_Durably(options.Output, session::Job_Text(job), error)) {
@@ -545,21 +527,11 @@ int Options_From_Job(const TCliOptions& given, TCliOptions& options, TBuffer& bu
         for (const std::string& warning : warnings)
             Print_Warning(warning);
     options = given;
+    static_cast<session::TRunSettings&>(options) = job;
     options.Job_Sha256 = job.Sha256;
-    options.Type = job.Type;
-    options.Gang = job.Gang;
-    options.Vpp_Code = job.Vpp_Code;
-    options.Sdp = job.Sdp;
-    options.Blank_First = job.Blank_First;
-    options.No_Verify = !job.Verify;
-    options.No_Diagnose = !job.Diagnose;
-    options.Placement = {job.Offset, job.Allow_Truncate};
     options.File = session::Job_Image_Path(job);
-    options.Format = Format_From_Name(job.Image_Format);
     options.Lot = job.Lot.empty() ? given.Lot : job.Lot;
     options.Report = session::Job_Records_Path(job);
-    options.Socket_Limit = job.Socket_Limit;
-    options.Serial = job.Serial;
     if (options.Serial)
         options.Serial->State_Path = session::Job_Serial_State_Path(job);
     file = session::Job_Record_Template(job, buffer, options.Lot, "cli").File;

@@ -5,9 +5,9 @@
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
 #include "session/exit_status.h"
+#include "session/run_record.h"
 
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -32,22 +32,6 @@ std::string Address_Text(int64_t address)
 std::string Count_Text(int64_t count)
 {
     return std::to_string(count) + (count == 1 ? " byte" : " bytes");
-}
-
-std::string Sha256_Text(const std::vector<uint8_t>& bytes)
-{
-    const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<qsizetype>(bytes.size()));
-    return QCryptographicHash::hash(view, QCryptographicHash::Sha256).toHex().toStdString();
-}
-
-// The 16-bit sum the program shows as CheckSum=, over any bytes.
-uint16_t Sum16(const std::vector<uint8_t>& bytes)
-{
-    uint32_t sum = 0;
-    for (uint8_t byte : bytes)
-        sum += byte;
-    return static_cast<uint16_t>(sum & 0xFFFF);
 }
 
 std::optional<TImageMap> Read(const std::string& path, TFileType format, int& status)
@@ -216,13 +200,13 @@ int Image_Info(const TCliOptions& options)
         bytes = image->Bytes(span.First, span.Last, Erased);
         covers = Ranges_Text({span}) + (ranges.size() > 1 ? ", gaps FF" : "");
     }
-    const uint16_t sum16 = sum ? *sum : Sum16(bytes);
+    const uint16_t sum16 = sum ? *sum : Sum16(bytes.data(), bytes.size());
     std::cout << "covers    " << covers << "\n"
               << "sum16     " << IntToHex(sum16, 4)
               << "      16-bit sum of the bytes, carries dropped (CheckSum=)\n"
               << "crc32     " << IntToHex(Crc32(bytes.data(), bytes.size()), 8)
               << "  CRC-32/IEEE, as zlib computes it\n"
-              << "sha256    " << Sha256_Text(bytes) << "\n";
+              << "sha256    " << session::Sha256_Hex(bytes) << "\n";
     return Exit_Passed;
 }
 

@@ -10,9 +10,17 @@ uint16_t Buffer_Check_Sum(const TBuffer& buffer, int32_t first, int32_t last)
 {
     first = std::max(first, 0);
     last = std::min(last, Buffer_Size - 1);
+    if (last < first)
+        return 0;
+    return Sum16(&buffer.Data[static_cast<std::size_t>(first)],
+                 static_cast<std::size_t>(last - first + 1));
+}
+
+uint16_t Sum16(const uint8_t* bytes, std::size_t count)
+{
     uint32_t sum = 0;
-    for (int32_t a = first; a <= last; ++a)
-        sum += buffer.Data[static_cast<std::size_t>(a)];
+    for (std::size_t k = 0; k < count; ++k)
+        sum += bytes[k];
     return static_cast<uint16_t>(sum & 0xFFFF);
 }
 

@@ -6,6 +6,7 @@
 #include "link/address_map.h"
 #include "link/voltages.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace gang {
@@ -13,5 +14,8 @@ namespace gang {
 // Sum of the Buffer bytes from first to last, both included, modulo 65536.
 // Empty when last < first; the range is clipped to the Buffer.
 uint16_t Buffer_Check_Sum(const TBuffer& buffer, int32_t first, int32_t last);
+
+// The same sum (carries dropped) over any bytes.
+uint16_t Sum16(const uint8_t* bytes, std::size_t count);
 
 } // namespace gang

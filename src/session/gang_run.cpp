@@ -1,5 +1,7 @@
 #include "session/gang_run.h"
 
+#include "devices/device_rules.h"
+
 #include "devices/diagnosis.h"
 #include "session/exit_status.h"
 #include "texts/result_text.h"
@@ -123,10 +125,8 @@ bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t e
         all_passed = all_passed && result.Passed();
         if (serials != nullptr && static_cast<std::size_t>(s) < serials->Grant.By_Socket.size()) {
             socket.Serial = serials->Grant.By_Socket[static_cast<std::size_t>(s)];
-            uint16_t sum = 0;
-            for (uint8_t byte : session.Socket_Image(s, end_of_range))
-                sum = static_cast<uint16_t>(sum + byte);
-            socket.Checksum = sum;
+            const std::vector<uint8_t> own = session.Socket_Image(s, end_of_range);
+            socket.Checksum = Sum16(own.data(), own.size());
         }
         record.Sockets.push_back(socket);
     }

@@ -42,11 +42,6 @@ QString Q(const std::string& text)
     return QString::fromStdString(text);
 }
 
-std::string Sha256_Of(const QByteArray& bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
-}
-
 bool Is_Sha256(const std::string& text)
 {
     return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
@@ -62,209 +57,45 @@ std::string Beside_Job(const TJob& job, const std::string& path)
     return QDir::cleanPath(QFileInfo(Q(job.Path)).dir().filePath(Q(path))).toStdString();
 }
 
-// Reads the settings of one object, naming the first key that is missing or
-// of the wrong kind.
-class TReader {
-public:
-    TReader(const QJsonObject& object, std::string prefix)
-        : Object(object), Prefix(std::move(prefix))
-    {
-    }
-
-    bool String(const char* key, std::string& value, bool required = true)
-    {
-        const QJsonValue field = Object[key];
-        if (field.isUndefined() && !required)
-            return true;
-        if (!field.isString())
-            return Wrong(key, "text");
-        value = field.toString().toStdString();
-        return true;
-    }
-    bool Bool(const char* key, bool& value, bool required = true)
-    {
-        const QJsonValue field = Object[key];
-        if (field.isUndefined() && !required)
-            return true;
-        if (!field.isBool())
-            return Wrong(key, "true or false");
-        value = field.toBool();
-        return true;
-    }
-    // A whole number from low to high.
-    template <typename T>
-    bool Number(const char* key, T& value, double low, double high, bool required = true)
-    {
-        const QJsonValue field = Object[key];
-        if (field.isUndefined() && !required)
-            return true;
-        const double number = field.toDouble(-1e300);
-        if (!field.isDouble() || number != static_cast<double>(static_cast<int64_t>(number)) ||
-            number < low || number > high)
-            return Wrong(key, "a whole number from " + std::to_string(static_cast<int64_t>(low)) +
-                                  " to " + std::to_string(static_cast<int64_t>(high)));
-        value = static_cast<T>(number);
-        return true;
-    }
-    // The key held a value the job cannot use.
-    bool Bad(const char* key, const std::string& why)
-    {
-        Error = "\"" + Prefix + key + "\" " + why;
-        return false;
-    }
-
-    std::string Error;
-
-private:
-    bool Wrong(const char* key, const std::string& kind)
-    {
-        return Bad(key, Object[key].isUndefined() ? "is missing" : "wants " + kind);
-    }
-
-    const QJsonObject& Object;
-    std::string Prefix;
-};
-
-template <typename T, std::size_t N>
-const char* Name_In(const std::pair<T, const char*> (&table)[N], T value)
+// The image block: the file the job programs, fixed by its SHA-256.
+bool Read_Image_Block(const QJsonObject& object, TJob& job, std::string& error)
 {
-    for (const auto& [known, name] : table)
-        if (known == value)
-            return name;
-    return "";
-}
-
-template <typename T, std::size_t N>
-std::optional<T> Value_In(const std::pair<T, const char*> (&table)[N], const std::string& name)
-{
-    for (const auto& [known, text] : table)
-        if (name == text)
-            return known;
-    return std::nullopt;
-}
-
-bool Read_Serial(const QJsonObject& object, TSerialSettings& serial, std::string& error)
-{
-    TReader read(object, "serial.");
-    std::string at;
-    std::string format;
-    std::string failed;
-    if (!read.String("at", at) || !read.Number("size", serial.Size, 1, 8) ||
-        !read.String("format", format) ||
-        !read.Number("start", serial.Start, 0, 9007199254740992.0) ||
-        !read.Number("step", serial.Step, 1, 9007199254740992.0) ||
-        !read.String("state", serial.State_Path) || !read.String("failed", failed)) {
-        error = read.Error;
+    const QJsonValue block = object["image"];
+    if (!block.isObject()) {
+        error = block.isUndefined() ? "\"image\" is missing" : "\"image\" wants an object";
         return false;
     }
-    const std::optional<int64_t> address = Offset_Of(at);
-    if (!address || *address < 0 || *address > 0xFFFF) {
-        error = "\"serial.at\" wants a hex address, not '" + at + "'";
+    const QJsonObject image = block.toObject();
+    for (const char* key : {"path", "format", "sha256"})
+        if (!image[QLatin1String(key)].isString()) {
+            error = "\"image." + std::string(key) + "\" " +
+                    (image[QLatin1String(key)].isUndefined() ? "is missing" : "wants text");
+            return false;
+        }
+    // A size is a whole number of bytes; a double holds each up to 2^53.
+    const QJsonValue size = image["size"];
+    constexpr double Largest_Size = 9007199254740992.0;
+    if (!size.isDouble() || size.toDouble() < 0 || size.toDouble() > Largest_Size ||
+        size.toDouble() != static_cast<double>(static_cast<int64_t>(size.toDouble()))) {
+        error = size.isUndefined() ? "\"image.size\" is missing"
+                                   : "\"image.size\" wants a whole number of bytes";
         return false;
     }
-    serial.At = static_cast<int32_t>(*address);
-    const auto known_format = Serial_Format_Of(format);
-    if (!known_format) {
-        error = "\"serial.format\" wants le, be, bcd, dec or hex, not '" + format + "'";
-        return false;
-    }
-    serial.Format = *known_format;
-    const auto known_failed = Serial_Failed_Of(failed);
-    if (!known_failed) {
-        error = "\"serial.failed\" wants skip or reuse, not '" + failed + "'";
-        return false;
-    }
-    serial.Failed = *known_failed;
-    return true;
-}
-
-bool Read_Settings(const QJsonObject& object, TJob& job, std::string& error)
-{
-    TReader read(object, "");
-    if (!object["image"].isObject()) {
-        read.Bad("image", object["image"].isUndefined() ? "is missing" : "wants an object");
-        error = read.Error;
-        return false;
-    }
-    const QJsonObject image_object = object["image"].toObject();
-    TReader image(image_object, "image.");
-    if (!image.String("path", job.Image_Path) || !image.String("format", job.Image_Format) ||
-        !image.Number("size", job.Image_Size, 0, 9007199254740992.0) ||
-        !image.String("sha256", job.Image_Sha256)) {
-        error = image.Error;
-        return false;
-    }
+    job.Image_Path = image["path"].toString().toStdString();
+    job.Image_Size = static_cast<int64_t>(size.toDouble());
+    job.Image_Sha256 = image["sha256"].toString().toStdString();
     if (job.Image_Path.empty()) {
         error = "\"image.path\" is empty";
         return false;
     }
-    if (!Format_From_Name(job.Image_Format)) {
-        error =
-            "\"image.format\" wants bin, intel, motorola or ascii, not '" + job.Image_Format + "'";
+    if (const auto rule = job.Set(TSetting::Format, image["format"].toString().toStdString())) {
+        error = Key_Error(*rule);
         return false;
     }
-    job.Image_Format = Format_Name(*Format_From_Name(job.Image_Format));
+    job.Image_Format = Format_Name(*job.Format);
     if (!Is_Sha256(job.Image_Sha256)) {
         error = "\"image.sha256\" wants 64 lower-case hex digits";
         return false;
-    }
-
-    std::string offset = "0";
-    std::string type;
-    std::string voltage;
-    std::string sdp;
-    if (!read.String("offset", offset, false) ||
-        !read.Bool("allow_truncate", job.Allow_Truncate, false) || !read.String("type", type) ||
-        !read.Number("gang", job.Gang, 1, Max_Gang_Size) || !read.String("voltage", voltage) ||
-        !read.String("sdp", sdp) || !read.Bool("blank_first", job.Blank_First) ||
-        !read.Bool("verify", job.Verify) || !read.Bool("diagnose", job.Diagnose) ||
-        !read.String("lot", job.Lot, false) ||
-        !read.Number("socket_limit", job.Socket_Limit, 0, 2147483647.0, false) ||
-        !read.String("report", job.Report, false)) {
-        error = read.Error;
-        return false;
-    }
-    const std::optional<int64_t> offset_value = Offset_Of(offset);
-    if (!offset_value || *offset_value < INT32_MIN || *offset_value > INT32_MAX) {
-        error = "\"offset\" wants a hex address, - in front to move down, not '" + offset + "'";
-        return false;
-    }
-    job.Offset = static_cast<int32_t>(*offset_value);
-    job.Type = Find_Type(type);
-    if (job.Type == nullptr) {
-        error = "\"type\": unknown device type '" + type + "'";
-        return false;
-    }
-    job.Vpp_Code = Vpp_Code_Of(voltage);
-    const std::vector<int32_t> allowed = Allowed_Vpp_Codes(*job.Type);
-    if (std::find(allowed.begin(), allowed.end(), job.Vpp_Code) == allowed.end()) {
-        error = "\"voltage\": " + voltage + " V is not a voltage of the " + job.Type->Type_Name;
-        return false;
-    }
-    const std::optional<TSdp_Mode> mode = Sdp_Mode_Of(sdp);
-    if (!mode) {
-        error = "\"sdp\" wants unlock, keep or lock, not '" + sdp + "'";
-        return false;
-    }
-    job.Sdp = *mode;
-    job.Serial.reset();
-    if (!object["serial"].isUndefined()) {
-        if (!object["serial"].isObject()) {
-            error = "\"serial\" wants an object";
-            return false;
-        }
-        TSerialSettings serial;
-        if (!Read_Serial(object["serial"].toObject(), serial, error))
-            return false;
-        if (serial.At + serial.Size - 1 > job.Type->End_Of_Eprom()) {
-            error = "\"serial\": its bytes reach beyond the " + std::string(job.Type->Type_Name);
-            return false;
-        }
-        if (serial.Start > Largest_Serial(serial.Format, serial.Size)) {
-            error = "\"serial\": " + Serial_Too_Large(serial.Start, serial.Format, serial.Size);
-            return false;
-        }
-        job.Serial = serial;
     }
     return true;
 }
@@ -322,9 +153,11 @@ bool Read_Job(const std::string& path, TJob& job, std::string& error)
     TJob read;
     read.Version = Job_Version;
     read.Path = path;
-    read.Sha256 = Sha256_Of(bytes);
-    if (!Read_Settings(object, read, error)) {
-        error = path + ": " + error;
+    read.Sha256 = Sha256_Hex(bytes);
+    std::optional<TSettingError> rule;
+    if (!Read_Image_Block(object, read, error) || !Read_Settings_Json(object, read, error) ||
+        (rule = read.Validate())) {
+        error = path + ": " + (rule ? Key_Error(*rule) : error);
         return false;
     }
     job = std::move(read);
@@ -333,34 +166,12 @@ bool Read_Job(const std::string& path, TJob& job, std::string& error)
 
 std::string Job_Text(const TJob& job)
 {
-    QJsonObject object;
+    QJsonObject object = Settings_Json(job);
     object["version"] = Job_Version;
     object["image"] = QJsonObject{{"path", Q(job.Image_Path)},
                                   {"format", Q(job.Image_Format)},
                                   {"size", static_cast<double>(job.Image_Size)},
                                   {"sha256", Q(job.Image_Sha256)}};
-    object["offset"] = Q(Offset_Text(job.Offset));
-    object["allow_truncate"] = job.Allow_Truncate;
-    object["type"] = job.Type != nullptr ? job.Type->Type_Name : "";
-    object["gang"] = job.Gang;
-    object["voltage"] = Q(Vpp_Text(job.Vpp_Code));
-    object["sdp"] = Sdp_Mode_Name(job.Sdp);
-    object["blank_first"] = job.Blank_First;
-    object["verify"] = job.Verify;
-    object["diagnose"] = job.Diagnose;
-    if (job.Serial) {
-        const TSerialSettings& serial = *job.Serial;
-        object["serial"] = QJsonObject{{"at", Q(Offset_Text(serial.At))},
-                                       {"size", serial.Size},
-                                       {"format", Serial_Format_Name(serial.Format)},
-                                       {"start", static_cast<double>(serial.Start)},
-                                       {"step", static_cast<double>(serial.Step)},
-                                       {"state", Q(serial.State_Path)},
-                                       {"failed", Serial_Failed_Name(serial.Failed)}};
-    }
-    object["lot"] = Q(job.Lot);
-    object["socket_limit"] = job.Socket_Limit;
-    object["report"] = Q(job.Report);
     return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
 }
 
@@ -430,17 +241,17 @@ bool Load_Job_Image(const TJob& job, TBuffer& buffer, std::string& error,
         return changed(after.value_or(TFileRecord{path, job.Image_Format, 0, "(unreadable)"}));
 
     buffer.End_Of_Eprom = job.Type->End_Of_Eprom();
-    const TPlacement plan = Plan_Placement(*image, job.Offset, buffer.End_Of_Eprom);
+    const TPlacement plan = Plan_Placement(*image, job.Placement.Offset, buffer.End_Of_Eprom);
     const int64_t outside = plan.Below_Count + plan.Beyond_Count;
     const std::string placed = " of " + path + " fall outside the " + job.Type->Type_Name +
-                               " (offset " + Offset_Text(job.Offset) + ")";
-    if (outside > 0 && !job.Allow_Truncate) {
+                               " (offset " + Offset_Text(job.Placement.Offset) + ")";
+    if (outside > 0 && !job.Placement.Allow_Truncate) {
         error = Count_Text(outside, "byte", "bytes") + placed;
         return false;
     }
     if (outside > 0)
         warnings.push_back(Count_Text(outside, "byte", "bytes") + placed + ", dropped");
-    Place_Image(*image, job.Offset, buffer);
+    Place_Image(*image, job.Placement.Offset, buffer);
     return true;
 }
 
@@ -448,11 +259,6 @@ bool Load_Job_Image(const TJob& job, TBuffer& buffer, std::string& error)
 {
     std::vector<std::string> warnings;
     return Load_Job_Image(job, buffer, error, warnings);
-}
-
-std::vector<TStep> Job_Steps(const TJob& job)
-{
-    return Program_Steps(job.Blank_First, job.Verify);
 }
 
 TRunRecord Job_Record_Template(const TJob& job, const TBuffer& buffer, const std::string& lot,
@@ -492,8 +298,9 @@ std::string Job_Description(const TJob& job)
     text += line("image", job.Image_Path + " (" + job.Image_Format + ", " +
                               Count_Text(job.Image_Size, "byte", "bytes") + ", sha256 " +
                               job.Image_Sha256 + ")");
-    text += line("offset", Offset_Text(job.Offset) +
-                               (job.Allow_Truncate ? ", bytes outside the device dropped" : ""));
+    text += line("offset",
+                 Offset_Text(job.Placement.Offset) +
+                     (job.Placement.Allow_Truncate ? ", bytes outside the device dropped" : ""));
     text += line("voltage", Vpp_Text(job.Vpp_Code) + " V");
     const TFamily* family = job.Type != nullptr ? Family_Row(job.Type->Family) : nullptr;
     if (family != nullptr && family->Unlock != nullptr)

@@ -10,6 +10,7 @@
 #include "link/report.h"
 #include "session/gang_session.h"
 #include "session/run_record.h"
+#include "session/run_settings.h"
 #include "session/serial.h"
 
 #include <cstdint>
@@ -19,7 +20,9 @@
 
 namespace gang::session {
 
-struct TJob {
+// The job's run settings are its keys (run_settings.h); the image block
+// fixes the file they program.
+struct TJob : TRunSettings {
     int Version = 1;
     // The job file itself; its SHA-256 (lower-case hex) when read.
     std::string Path;
@@ -32,27 +35,6 @@ struct TJob {
     std::string Image_Format;
     int64_t Image_Size = 0;
     std::string Image_Sha256;
-    // The image's placement: the file's address a goes to device address
-    // a + Offset; bytes outside the device dropped when Allow_Truncate.
-    int32_t Offset = 0;
-    bool Allow_Truncate = false;
-
-    // The work.
-    const TDeviceType* Type = nullptr;
-    int Gang = 1;
-    int32_t Vpp_Code = 0;
-    TSdp_Mode Sdp = TSdp_Mode::Unlock;
-    bool Blank_First = false;
-    bool Verify = true;
-    bool Diagnose = true;
-    std::optional<TSerialSettings> Serial;
-
-    // The lot ("" when the station names it), the socket insertions after
-    // which a socket is to be changed (0: no limit), and the records file as
-    // written ("" for the job's name with .jsonl, beside the job file).
-    std::string Lot;
-    int Socket_Limit = 0;
-    std::string Report;
 };
 
 // The job file read and checked: valid JSON, a known version, every
@@ -83,10 +65,6 @@ std::string Job_Serial_State_Path(const TJob& job);
 // job at job_path writes it: relative to the job file's folder; an absolute
 // path stays as it is.
 std::string Job_Path_From(const std::string& job_path, const std::string& path);
-
-// The steps of the job's run: a blank check when asked, the program, the
-// verify unless left out.
-std::vector<TStep> Job_Steps(const TJob& job);
 
 // What every record of a station run from the job shares, as the command
 // line writes it: the lot (the job's, else the one named at the station),

@@ -82,6 +82,17 @@ std::optional<TResult_Kind> Result_Kind_Of_Key(const std::string& key)
     return std::nullopt;
 }
 
+std::string Sha256_Hex(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
+}
+
+std::string Sha256_Hex(const std::vector<uint8_t>& bytes)
+{
+    return Sha256_Hex(QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<qsizetype>(bytes.size())));
+}
+
 std::optional<TFileRecord> Describe_File(const std::string& path, const std::string& format)
 {
     QFile file(Q(path));

@@ -77,6 +77,10 @@ struct TRunRecord {
     int Exit_Status = 0;
 };
 
+// The SHA-256 of bytes as lower-case hex.
+std::string Sha256_Hex(const QByteArray& bytes);
+std::string Sha256_Hex(const std::vector<uint8_t>& bytes);
+
 // Path, size and SHA-256 of a file as it is now; nullopt when unreadable.
 std::optional<TFileRecord> Describe_File(const std::string& path, const std::string& format);
 

@@ -2,6 +2,7 @@
 // (session/socket_wear.h) without a process: a job written and read back,
 // the paths taken from the job's folder, a setting that is wrong named by
 // its key, and the wear warnings past a limit.
+#include "cli/cli_options.h"
 #include "session/device_choice.h"
 #include "session/job.h"
 #include "session/socket_wear.h"
@@ -27,8 +28,8 @@ TJob Sample_Job(const std::string& path)
     job.Image_Format = "intel";
     job.Image_Size = 1234;
     job.Image_Sha256 = std::string(64, 'a');
-    job.Offset = -0x8000;
-    job.Allow_Truncate = true;
+    job.Placement.Offset = -0x8000;
+    job.Placement.Allow_Truncate = true;
     job.Type = Find_Type("27c256");
     job.Gang = 5;
     job.Vpp_Code = Vpp_Code_Of("12.5");
@@ -60,8 +61,8 @@ TEST(JobFile, IsWrittenAndReadBack)
     EXPECT_EQ(read.Image_Format, "intel");
     EXPECT_EQ(read.Image_Size, 1234);
     EXPECT_EQ(read.Image_Sha256, written.Image_Sha256);
-    EXPECT_EQ(read.Offset, -0x8000);
-    EXPECT_TRUE(read.Allow_Truncate);
+    EXPECT_EQ(read.Placement.Offset, -0x8000);
+    EXPECT_TRUE(read.Placement.Allow_Truncate);
     ASSERT_NE(read.Type, nullptr);
     EXPECT_STREQ(read.Type->Type_Name, "27C256");
     EXPECT_EQ(read.Gang, 5);
@@ -108,15 +109,68 @@ TEST(JobFile, AWrongSettingIsNamedByItsKey)
         EXPECT_FALSE(Read_Job(path, job, error)) << to;
         EXPECT_NE(error.find(expected), std::string::npos) << expected << "\n" << error;
     };
-    refused("\"27C256\"", "\"27C999\"", "\"type\": unknown device type '27C999'");
-    refused("\"gang\": 5", "\"gang\": 6", "\"gang\" wants a whole number from 1 to 5");
-    refused("\"voltage\": \"12.5\"", "\"voltage\": \"5\"", "\"voltage\": 5 V is not a voltage");
+    refused("\"27C256\"", "\"27C999\"", "\"type\" names no device type");
+    refused("\"gang\": 5", "\"gang\": 6", "\"gang\" wants 1 to 5, not '6'");
+    refused("\"voltage\": \"12.5\"", "\"voltage\": \"5\"", "\"voltage\" for a 27C256 is one of");
     refused("\"sdp\": \"keep\"", "\"sdp\": \"open\"", "\"sdp\" wants unlock, keep or lock");
     refused("\"verify\": false", "\"verify\": 0", "\"verify\" wants true or false");
     refused("\"format\": \"intel\"", "\"format\": \"elf\"", "\"image.format\" wants bin");
     refused("\"offset\": \"-8000\"", "\"offset\": \"x\"", "\"offset\" wants a hex address");
     refused("\"blank_first\": true,", "", "\"blank_first\" is missing");
     refused("\"socket_limit\"", "\"socket_limt\"", "\"socket_limt\" is not a job setting");
+}
+
+// The same bad value as an option and as a job key breaks the same rule,
+// told in the same words after the setting's own name.
+TEST(JobFile, AnOptionAndAJobKeyBreakTheSameRuleInTheSameWords)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("line3.job").toStdString();
+    TJob sample = Sample_Job(path);
+    sample.Serial = TSerialSettings{0x7FF0, 1, TSerialFormat::Le, 10, 1, "s.json"};
+    const std::string good = Job_Text(sample);
+    struct TCase {
+        std::vector<const char*> Options;
+        std::string From, To;
+        const char* Option;
+        const char* Key;
+    };
+    const TCase cases[] = {
+        {{"--sdp", "open"}, "\"sdp\": \"keep\"", "\"sdp\": \"open\"", "--sdp", "\"sdp\""},
+        {{"--vpp", "5"}, "\"voltage\": \"12.5\"", "\"voltage\": \"5\"", "--vpp", "\"voltage\""},
+        {{"--serial-format", "oct"},
+         "\"format\": \"le\"",
+         "\"format\": \"oct\"",
+         "--serial-format",
+         "\"serial.format\""},
+        {{"--serial-start", "300"},
+         "\"start\": \"10\"",
+         "\"start\": \"300\"",
+         "--serial-start",
+         "\"serial.start\""},
+    };
+    for (const TCase& c : cases) {
+        QStringList arguments{"gang-adapter-cli", "program", "--type",        "27C256",
+                              "--serial-at",      "7FF0",    "--serial-size", "1",
+                              "--serial-state",   "s.json",  "fw.bin"};
+        for (const char* option : c.Options)
+            arguments.insert(2, option);
+        std::swap(arguments[2], arguments[3]);
+        const cli::TCliParse parsed = cli::Parse_Cli_Options(arguments);
+        ASSERT_FALSE(parsed.Ok) << c.Option;
+        ASSERT_EQ(parsed.Error.rfind(std::string(c.Option) + " ", 0), 0u) << parsed.Error;
+        const std::string rule = parsed.Error.substr(std::string(c.Option).size());
+
+        std::string text = good;
+        const auto at = text.find(c.From);
+        ASSERT_NE(at, std::string::npos) << c.From;
+        text.replace(at, c.From.size(), c.To);
+        Write(path, text);
+        TJob job;
+        std::string error;
+        EXPECT_FALSE(Read_Job(path, job, error));
+        EXPECT_EQ(error, path + ": " + c.Key + rule);
+    }
 }
 
 TEST(JobFile, GivesTheRecordEveryStationRunOfItShares)
@@ -144,7 +198,8 @@ TEST(JobFile, GivesTheRecordEveryStationRunOfItShares)
     EXPECT_EQ(record.File->Path, "/srv/images/fw.hex");
     EXPECT_EQ(record.File->Sha256, job.Image_Sha256);
     EXPECT_EQ(record.Checksum, 0x46);
-    EXPECT_EQ(Job_Steps(job), (std::vector<TStep>{TStep::Blank, TStep::Program}));
+    EXPECT_EQ(Program_Steps(job.Blank_First, job.Verify),
+              (std::vector<TStep>{TStep::Blank, TStep::Program}));
 }
 
 TEST(SocketWear, WarnsForEachSocketOfTheGangPastTheLimit)
