@@ -136,7 +136,7 @@ uint64_t Window_Verify_Accesses(int gang)
             type = &row;
     for (int socket = 1; socket <= 5; ++socket)
         adapter.Insert_Chip(socket, "27C512");
-    form.Work().Choose(*type, gang);
+    form.Work().Select(*type, gang);
     for (int address = 0; address < Socket_Bytes; ++address)
         form.Work().Buffer.Data[static_cast<std::size_t>(address)] = 0xFF;
     const uint64_t before = adapter.Port_Accesses();

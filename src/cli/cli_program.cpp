@@ -174,10 +174,6 @@ private:
         return Options.Diagnose &&
                (Options.Command == TCommand::Program || Options.Command == TCommand::Verify);
     }
-    session::TPassed_Text Passed_Text(const TCliReport& report) const
-    {
-        return report.Pass_Texts.Passed();
-    }
     // The type has a write protection the program run deals with.
     bool Protectable() const
     {
@@ -295,8 +291,8 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
         }
     }
     const bool all_passed =
-        session::Run_Steps(session, steps, Buffer.End_Of_Eprom, Diagnoses(), Step_Progress,
-                           Passed_Text(cli.Report), Record, serials ? &*serials : nullptr);
+        session::Run_Steps(session, steps, Buffer.End_Of_Eprom, Diagnoses(), Step_Progress, Record,
+                           serials ? &*serials : nullptr);
     std::string settle_error;
     if (serials && Options.Command == TCommand::Program &&
         !session::Settle_Serials(session, serial_state, serials->Grant, settle_error))
@@ -376,8 +372,7 @@ int TAdapterRun::Station(TCliSession& cli, session::TAdapter& adapter,
         std::string answer;
         if (!Read_Answer(session, answer) || answer == "q")
             break;
-        const TRunRecord* run =
-            station.Run_Next(Buffer.End_Of_Eprom, Step_Progress, Passed_Text(cli.Report));
+        const TRunRecord* run = station.Run_Next(Buffer.End_Of_Eprom, Step_Progress);
         if (run == nullptr) {
             // The next serials cannot be had: nothing was programmed.
             Print_Error(station.Serial_Error);

@@ -30,11 +30,6 @@ void TCliReport::Counter(int32_t address)
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void TCliReport::Socket_Text(int socket, const std::string& text)
-{
-    Pass_Texts.Keep(socket, text);
-}
-
 void TCliReport::Socket_Failed(int socket, const TSocket_Result& /*result*/)
 {
     if (Is_Socket(socket))

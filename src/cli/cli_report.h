@@ -1,7 +1,6 @@
 // What the link and the device work tell the user, as a command line shows
-// it: the counter and the sockets' results feed the progress line, each
-// socket's text at the start of a step is kept (the text of a socket that
-// passes), the search's log lines are kept for detect.
+// it: the counter and the sockets' results feed the progress line, the
+// search's log lines are kept for detect.
 //
 // The counter also pumps the event loop once: the blank check, verify and
 // read loops pump no messages of their own, and a stop signal (delivered as
@@ -26,13 +25,12 @@ public:
     explicit TCliReport(TProgress& progress);
 
     void Counter(int32_t address) override;
-    void Socket_Text(int socket, const std::string& text) override;
+    // The window's texts only: a run's results are read from its record.
+    void Socket_Text(int /*socket*/, const std::string& /*text*/) override {}
     void Socket_Failed(int socket, const TSocket_Result& result) override;
     void Operation(const std::string& line) override;
     void Log_Line(const std::string& line) override;
 
-    // The text each socket was given at the start of the last step.
-    session::TPass_Texts Pass_Texts;
     std::vector<std::string> Log;
 
     // Whether socket k (1..gang) has failed, read from the session's gang

@@ -6,20 +6,12 @@ namespace gang {
 
 void TDeviceWork::Start_Func()
 {
-    Link.Reset_Link();
-    Report.Busy_Begin();
-    Report.Counter(Link.Cur_Add);
-    Link.Clear_Socket_Fails();
-    Host.ProcessMessages();
+    Begin_Operation(true);
 }
 
 void TDeviceWork::End_Func()
 {
-    Report.Busy_End(Selection.Found);
-    // The address where the run ended, before the reset clears it.
-    Report.Counter(Link.Cur_Add);
-    Link.Reset_Link();
-    Host.ProcessMessages();
+    End_Operation(true);
 }
 
 void TDeviceWork::Quit_Func_ButClick()

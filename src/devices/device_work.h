@@ -8,9 +8,10 @@
 //   busy_state.cpp       Start_Func, End_Func, Quit_Func_ButClick
 //   selection.cpp        DeviceClick, Device_BoxClick, Apply_Device,
 //                        Set_No_Device, Vpp_ButClick, Num_Of_DevicesClick,
-//                        Show_Range
+//                        Show_Range, Select
 //   checksum.cpp         Make_Check_Sum, Chk_Sum_ButClick
-//   gang_operations.cpp  Blank_ChkClick, Program_EpromClick,
+//   gang_operations.cpp  Blank_Check, Program, Verify, Move and their
+//                        handlers Blank_ChkClick, Program_EpromClick,
 //                        Verify_EpromClick, Move_EpromClick
 //   socket_dump.cpp      Read_Socket_Range
 //
@@ -32,6 +33,13 @@
 #include <vector>
 
 namespace gang {
+
+enum class TOperation { Blank_Check, Program, Verify, Move };
+
+// The text a socket shows once it passed the operation, blanks included:
+// "1-Programmed OK ", "2- Verified OK   "; "" after a move (no socket
+// text).
+std::string Passed_Socket_Text(TOperation operation, int socket);
 
 class TDeviceWork {
 public:
@@ -58,9 +66,10 @@ public:
     void Vpp_ButClick();
     void Num_Of_DevicesClick(int item_index); // -1: no row selected
     void Show_Range();
-    // The whole choice as the window's clicks make it: the Device button,
-    // the type's row, the gang size.  For a front end without the lists.
-    void Choose(const TDeviceType& type, int32_t gang_size);
+    // The type and the gang size chosen at once, with the type's own
+    // voltage, for a front end without the lists: the adapter sees what the
+    // window's choice sends it, the window's captions are left alone.
+    void Select(const TDeviceType& type, int32_t gang_size);
     // True while the Device button reads "No Device".
     bool No_Device_Shown() const { return Device_Caption == No_Device_Caption; }
 
@@ -70,13 +79,23 @@ public:
     uint16_t Check_Sum = 0;
 
     // ---- Gang operations -----------------------------------------------------
+    // The operations for every front end: the type, gang and voltage as
+    // selected, the results in the gang's state (a socket that failed an
+    // earlier operation of the run sits out).  No busy state, no captions.
+    const TGangState& Blank_Check();
+    const TGangState& Program();
+    const TGangState& Verify();
+    // Socket 1 into the Buffer; the Buffer's checksum over the range.
+    uint16_t Move();
+    // The window's handlers: the same operations inside the busy state, with
+    // the operation's line, the stop button and the sockets' texts.
     void Blank_ChkClick();
     void Program_EpromClick();
     void Verify_EpromClick();
     void Move_EpromClick();
     // One socket (1..5) read over the whole range, Start_Of_Eprom first,
-    // into bytes, as a run of its own (busy state, stop button, the adapter
-    // at rest at its end).  False when a stop request ended it (bytes then
+    // into bytes, as an operation of its own (the adapter at rest at its
+    // end).  False when a stop request ended it (bytes then
     // hold what was read), or no type is chosen.
     bool Read_Socket_Range(int32_t socket, std::vector<uint8_t>& bytes);
 
@@ -100,10 +119,20 @@ public:
     IReport& Report;
 
 private:
+    // The operation's start and end on the adapter (latches reset, the
+    // counter, every socket of the gang in the run); with window_busy, the
+    // window's busy state too (Start_Func, End_Func).
+    void Begin_Operation(bool window_busy = false);
+    void End_Operation(bool window_busy = false);
+    void Blank_Check_Gang();
+    void Verify_Gang();
+    void Program_Gang();
+    void Move_Socket_1();
     // The Device button's caption as last shown.
     std::string Device_Caption = No_Device_Caption;
     void Show_Device(const std::string& caption);
     void Show_Socket_Texts(const char* text_after_digit);
+    void Show_Socket_Results(TOperation operation);
     // True (after telling the user) when no device type has been chosen.
     bool Refuse_Without_Device();
     // The blank-check and verify loop: a socket fails with that kind when

@@ -25,6 +25,11 @@ const char* const Moved_Status = "Device #1 Has Been Moved to Buffer....";
 const char* const Is_Blank_Text = "- Is Blank      ";
 const char* const Programmed_Ok_Text = "-Programmed OK ";
 const char* const Verified_Ok_Text = "- Verified OK   ";
+// While the operation works on it: no socket reads OK before its own
+// operation has ended for it.
+const char* const Checking_Text = "- Checking....";
+const char* const Programming_Text = "-Programming....";
+const char* const Verifying_Text = "- Verifying....";
 
 } // namespace
 
@@ -33,6 +38,19 @@ void TDeviceWork::Show_Socket_Texts(const char* text_after_digit)
     // All five, though only the gang's are visible.
     for (int s = 1; s <= Max_Gang_Size; ++s)
         Report.Socket_Text(s, std::to_string(s) + text_after_digit);
+}
+
+void TDeviceWork::Show_Socket_Results(TOperation operation)
+{
+    // A failed socket shows its failure since it dropped out; the others
+    // show what became of them now that the operation has ended.
+    for (int s = 1; s <= Max_Gang_Size; ++s) {
+        const TSocket_Result& result = Link.Gang_State().Result(s);
+        if (result.Passed())
+            Report.Socket_Text(s, Passed_Socket_Text(operation, s));
+        else if (!result.Failed())
+            Report.Socket_Stopped(s, result);
+    }
 }
 
 bool TDeviceWork::Refuse_Without_Device()
@@ -58,6 +76,119 @@ void TDeviceWork::Read_Gang(uint8_t (*expected)(uint8_t buffer_byte), TResult_Ki
     });
 }
 
+std::string Passed_Socket_Text(TOperation operation, int socket)
+{
+    const char* text = "";
+    switch (operation) {
+    case TOperation::Blank_Check:
+        text = Is_Blank_Text;
+        break;
+    case TOperation::Program:
+        text = Programmed_Ok_Text;
+        break;
+    case TOperation::Verify:
+        text = Verified_Ok_Text;
+        break;
+    case TOperation::Move:
+        return "";
+    }
+    return std::to_string(socket) + text;
+}
+
+// The operations themselves, as the window's handlers and every front end
+// run them.  Each begins and ends as the busy state does on the adapter
+// (latches reset, every socket of the gang in the run) without the window's
+// buttons and captions.
+
+void TDeviceWork::Begin_Operation(bool window_busy)
+{
+    Link.Reset_Link();
+    if (window_busy)
+        Report.Busy_Begin();
+    Report.Counter(Link.Cur_Add);
+    Link.Clear_Socket_Fails();
+    Host.ProcessMessages();
+}
+
+void TDeviceWork::End_Operation(bool window_busy)
+{
+    if (window_busy)
+        Report.Busy_End(Selection.Found);
+    // The address where the run ended, before the reset clears it.
+    Report.Counter(Link.Cur_Add);
+    Link.Reset_Link();
+    Host.ProcessMessages();
+}
+
+void TDeviceWork::Blank_Check_Gang()
+{
+    Link.Read_Config();
+    Read_Gang([](uint8_t) { return Erased_Byte; }, TResult_Kind::Not_Blank);
+}
+
+void TDeviceWork::Verify_Gang()
+{
+    Link.Read_Config();
+    Read_Gang([](uint8_t buffer_byte) { return buffer_byte; }, TResult_Kind::Not_Verified);
+}
+
+void TDeviceWork::Program_Gang()
+{
+    Link.Set_Vpp();
+    Link.Program_Range();
+}
+
+void TDeviceWork::Move_Socket_1()
+{
+    Link.Read_Config();
+    // Only socket 1 is copied, whatever the gang size.
+    Link.Use_Socket(1);
+    do {
+        Link.Set_Address();
+        Link.Read_Socket();
+        Buffer.Data[static_cast<std::size_t>(Link.Cur_Add)] = Link.Read_Value;
+        Link.Next_Address();
+    } while (Link.Quit_Flag <= 0);
+}
+
+const TGangState& TDeviceWork::Blank_Check()
+{
+    Begin_Operation();
+    Blank_Check_Gang();
+    End_Operation();
+    return Link.Gang_State();
+}
+
+const TGangState& TDeviceWork::Program()
+{
+    Begin_Operation();
+    Program_Gang();
+    End_Operation();
+    return Link.Gang_State();
+}
+
+const TGangState& TDeviceWork::Verify()
+{
+    Begin_Operation();
+    Verify_Gang();
+    End_Operation();
+    return Link.Gang_State();
+}
+
+uint16_t TDeviceWork::Move()
+{
+    Begin_Operation();
+    Move_Socket_1();
+    // The checksum of the copy, as the window's Move takes it: the latches
+    // reset first.
+    Link.Reset_Link();
+    End_Operation();
+    return Buffer_Check_Sum(Buffer, Buffer.Start_Of_Eprom, Buffer.End_Of_Eprom);
+}
+
+// The window's handlers: the operation inside the busy state, with the
+// operation's line, the stop button and the sockets' texts.
+
 void TDeviceWork::Blank_ChkClick()
 {
     // Without a programmer the not-found box comes first, as ever.
@@ -71,9 +202,9 @@ void TDeviceWork::Blank_ChkClick()
     }
     Report.Stop_Offered();
     Report.Operation(Blank_Check_Line);
-    Link.Read_Config();
-    Show_Socket_Texts(Is_Blank_Text);
-    Read_Gang([](uint8_t) { return Erased_Byte; }, TResult_Kind::Not_Blank);
+    Show_Socket_Texts(Checking_Text);
+    Blank_Check_Gang();
+    Show_Socket_Results(TOperation::Blank_Check);
     End_Func();
 }
 
@@ -82,11 +213,11 @@ void TDeviceWork::Verify_EpromClick()
     if (Refuse_Without_Device())
         return;
     Start_Func();
-    Link.Read_Config();
     Report.Stop_Offered();
     Report.Operation(Verify_Line);
-    Show_Socket_Texts(Verified_Ok_Text);
-    Read_Gang([](uint8_t buffer_byte) { return buffer_byte; }, TResult_Kind::Not_Verified);
+    Show_Socket_Texts(Verifying_Text);
+    Verify_Gang();
+    Show_Socket_Results(TOperation::Verify);
     End_Func();
 }
 
@@ -97,9 +228,9 @@ void TDeviceWork::Program_EpromClick()
     Start_Func();
     Report.Operation(Program_Line);
     Report.Stop_Offered();
-    Link.Set_Vpp();
-    Show_Socket_Texts(Programmed_Ok_Text);
-    Link.Program_Range();
+    Show_Socket_Texts(Programming_Text);
+    Program_Gang();
+    Show_Socket_Results(TOperation::Program);
     End_Func();
 }
 
@@ -110,15 +241,7 @@ void TDeviceWork::Move_EpromClick()
     Start_Func();
     Report.Stop_Offered();
     Report.Operation(Move_Line);
-    Link.Read_Config();
-    // Only socket 1 is copied, whatever the gang size.
-    Link.Use_Socket(1);
-    do {
-        Link.Set_Address();
-        Link.Read_Socket();
-        Buffer.Data[static_cast<std::size_t>(Link.Cur_Add)] = Link.Read_Value;
-        Link.Next_Address();
-    } while (Link.Quit_Flag <= 0);
+    Move_Socket_1();
     Report.Status(Moved_Status);
     Make_Check_Sum();
 }

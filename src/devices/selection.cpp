@@ -4,6 +4,7 @@
 #include "devices/device_work.h"
 #include "link/families.h"
 
+#include <algorithm>
 #include <string>
 
 namespace gang {
@@ -111,11 +112,20 @@ void TDeviceWork::Show_Range()
     End_Func();
 }
 
-void TDeviceWork::Choose(const TDeviceType& type, int32_t gang_size)
+void TDeviceWork::Select(const TDeviceType& type, int32_t gang_size)
 {
-    DeviceClick();
-    Device_BoxClick(type.Row);
-    Num_Of_DevicesClick(gang_size);
+    // On the adapter, the same as the window's choice: the latches reset as
+    // the Device button's busy state begins, the type's voltage applied, the
+    // latches reset as the gang list's choice ends it.
+    Link.Reset_Link();
+    Buffer.Start_Of_Eprom = 0;
+    Buffer.End_Of_Eprom = type.End_Of_Eprom();
+    Selection.Family = type.Family;
+    Selection.Vpp_Code = Default_Vpp_Code(type.Family, type.Vpp_Code);
+    Selection.Gang_Size = std::clamp<int32_t>(gang_size, 1, Max_Gang_Size);
+    Report.Selection_Changed(Selection);
+    Link.Set_Vpp();
+    Link.Reset_Link();
 }
 
 } // namespace gang

@@ -10,8 +10,7 @@ bool TDeviceWork::Read_Socket_Range(int32_t socket, std::vector<uint8_t>& bytes)
     bytes.clear();
     if (!Is_Catalogue_Family(Selection.Family) || socket < 1 || socket > Max_Gang_Size)
         return false;
-    Start_Func();
-    Report.Stop_Offered();
+    Begin_Operation();
     Link.Read_Config();
     Link.Use_Socket(socket);
     const int32_t first = Buffer.Start_Of_Eprom;
@@ -25,7 +24,7 @@ bool TDeviceWork::Read_Socket_Range(int32_t socket, std::vector<uint8_t>& bytes)
     } while (Link.Quit_Flag <= 0);
     // The range's end raises Quit_Flag by one; a stop request sets it higher.
     const bool stopped = Link.Quit_Flag >= Stop_Request;
-    End_Func();
+    End_Operation();
     return !stopped;
 }
 

@@ -62,6 +62,9 @@ public:
     virtual void Socket_Text(int socket, const std::string& text) = 0;
     // A socket dropped out of the run, and why.
     virtual void Socket_Failed(int socket, const TSocket_Result& result) = 0;
+    // A stop ended the operation before it was done for the socket (the
+    // result names the first address not done).
+    virtual void Socket_Stopped(int /*socket*/, const TSocket_Result& /*result*/) {}
     // The line naming the running operation ("Verifying Device to Buffer....").
     virtual void Operation(const std::string& line) = 0;
     // A line of the programmer search's log.

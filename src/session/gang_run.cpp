@@ -61,12 +61,26 @@ std::vector<std::optional<TDiagnosis>> Diagnose_Failed(TGangSession& session, in
 
 } // namespace
 
-void TPass_Texts::Keep(int socket, const std::string& text)
+std::string Passed_Text(const std::vector<TStep>& steps, int socket)
 {
-    if (socket < 1 || socket > Max_Gang_Size)
-        return;
+    std::string text;
+    for (TStep step : steps)
+        switch (step) {
+        case TStep::Blank:
+            text = Passed_Socket_Text(TOperation::Blank_Check, socket);
+            break;
+        case TStep::Program:
+            text = Passed_Socket_Text(TOperation::Program, socket);
+            break;
+        case TStep::Verify:
+            text = Passed_Socket_Text(TOperation::Verify, socket);
+            break;
+        case TStep::Read:
+        case TStep::Diagnose:
+            break; // no socket text of their own
+        }
     const auto last = text.find_last_not_of(' ');
-    Text[socket] = last == std::string::npos ? "" : text.substr(0, last + 1);
+    return last == std::string::npos ? "" : text.substr(0, last + 1);
 }
 
 bool Settle_Serials(const TGangSession& session, TSerialState& state, const TSerialGrant& grant,
@@ -89,8 +103,8 @@ TSerialGrant Serials_From_Start(const TSerialSettings& settings, int gang)
 }
 
 bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t end_of_range,
-               bool diagnose, IRun_Progress& progress, const TPassed_Text& passed_text,
-               TRunRecord& record, const TRun_Serials* serials)
+               bool diagnose, IRun_Progress& progress, TRunRecord& record,
+               const TRun_Serials* serials)
 {
     const int gang = session.Gang();
     for (TStep step : steps) {
@@ -117,7 +131,7 @@ bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t e
                              std::nullopt,
                              std::nullopt};
         if (result.Passed()) {
-            socket.Result = passed_text(s);
+            socket.Result = Passed_Text(steps, s);
         } else {
             socket.Result = Socket_Result_Text(s, result);
             socket.Failure = result;
@@ -184,8 +198,7 @@ bool TStation::Use_Serials(const TSerialSettings& settings, std::string& error)
     return true;
 }
 
-const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progress,
-                                     const TPassed_Text& passed_text)
+const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progress)
 {
     Serial_Error.clear();
     Append_Error.clear();
@@ -210,7 +223,7 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
     Record = Template;
     Record.Sequence = Sequence;
     Record.Start = QDateTime::currentDateTimeUtc();
-    Passed = Run_Steps(Session, Steps, end_of_range, Diagnose, progress, passed_text, Record,
+    Passed = Run_Steps(Session, Steps, end_of_range, Diagnose, progress, Record,
                        serials ? &*serials : nullptr);
     if (serials && !Settle_Serials(Session, Serial_State, serials->Grant, Serial_Error))
         Append_Error = Serial_Error;

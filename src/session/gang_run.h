@@ -30,20 +30,10 @@ public:
     virtual void Step_Ends() = 0;
 };
 
-// The text of a socket that passed every step ("1-Verified OK"), as the
-// front end shows it.
-using TPassed_Text = std::function<std::string(int socket)>;
-
-// Each socket's text at the start of the last step (IReport::Socket_Text),
-// trailing blanks removed: the text of a socket that passes.
-struct TPass_Texts {
-    std::string Text[6]; // index 1..5
-    void Keep(int socket, const std::string& text);
-    TPassed_Text Passed() const
-    {
-        return [this](int socket) { return Text[socket]; };
-    }
-};
+// The text of a socket that passed every step of a run ("1-Verified OK"):
+// the text the window shows once the last step passed, trailing blanks
+// removed.
+std::string Passed_Text(const std::vector<TStep>& steps, int socket);
 
 // The serials of a run: the settings and each socket's serial.
 struct TRun_Serials {
@@ -70,8 +60,8 @@ TSerialGrant Serials_From_Start(const TSerialSettings& settings, int gang);
 // range and what its bytes say goes into its record (a "diagnose" step);
 // not after a stop.
 bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t end_of_range,
-               bool diagnose, IRun_Progress& progress, const TPassed_Text& passed_text,
-               TRunRecord& record, const TRun_Serials* serials = nullptr);
+               bool diagnose, IRun_Progress& progress, TRunRecord& record,
+               const TRun_Serials* serials = nullptr);
 
 // The exit status of a run: stopped, every socket passed, or one failed.
 int Run_Status(bool stopped, bool passed);
@@ -99,8 +89,7 @@ public:
     // record appended and counted.  Its record; Append_Error is set when it
     // was not written.  nullptr, with Serial_Error set, when the serials
     // could not be reserved: no run was made.
-    const TRunRecord* Run_Next(int32_t end_of_range, IRun_Progress& progress,
-                               const TPassed_Text& passed_text);
+    const TRunRecord* Run_Next(int32_t end_of_range, IRun_Progress& progress);
     std::string Serial_Error;
     const TRunRecord& Last() const { return Record; }
     // The last run passed in every socket.

@@ -45,7 +45,7 @@ bool TGangSession::Find_Adapter(std::optional<uint16_t> chosen, bool calibrate)
 
 void TGangSession::Choose(const TDeviceType& type, int gang, int32_t vpp_code)
 {
-    Work.Choose(type, gang);
+    Work.Select(type, gang);
     if (vpp_code != Selection.Vpp_Code) {
         Selection.Vpp_Code = vpp_code;
         Link.Set_Vpp();
@@ -58,16 +58,16 @@ void TGangSession::Run(TStep step)
         return;
     switch (step) {
     case TStep::Blank:
-        Work.Blank_ChkClick();
+        Work.Blank_Check();
         break;
     case TStep::Program:
-        Work.Program_EpromClick();
+        Work.Program();
         break;
     case TStep::Verify:
-        Work.Verify_EpromClick();
+        Work.Verify();
         break;
     case TStep::Read:
-        Work.Move_EpromClick();
+        Work.Move();
         break;
     case TStep::Diagnose:
         break; // socket by socket: Read_Socket_Range
@@ -123,7 +123,7 @@ void TGangSession::New_Run()
 void TGangSession::Stop()
 {
     Stop_Seen = true;
-    Work.Quit_Func_ButClick();
+    Link.Request_Stop();
 }
 
 void TGangSession::Rest()

@@ -1,5 +1,6 @@
 // Stopping and closing during a run, stop requests outside one, and the
 // refusal to run without a device type.
+#include "core/hex_text.h"
 #include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,8 @@ TEST(GangStop, StopMidRunEndsAfterTheAddressInHand)
     ASSERT_LT(stopped, 0x1FFF);
     EXPECT_EQ(rig.Counter(), Counter_Caption(stopped + 1));
     for (int s = 1; s <= 2; ++s) {
-        EXPECT_EQ(rig.Socket_Text(s), std::to_string(s) + "-Programmed OK ");
+        EXPECT_EQ(rig.Socket_Text(s),
+                  std::to_string(s) + "-Stopped at " + IntToHex(stopped + 1, 4));
         EXPECT_EQ(rig.Sim.Chip_Byte(s, static_cast<uint32_t>(stopped)),
                   rig.Buffer.Data[static_cast<std::size_t>(stopped)]);
         for (int32_t a = stopped + 1; a <= 0x1FFF; ++a)

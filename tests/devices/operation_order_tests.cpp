@@ -1,8 +1,9 @@
 // What each gang operation shows, and in which order it enables the stop
 // button, shows its operation line, configures the adapter and writes the
 // socket texts.  The order matters: the stop button must not come alive
-// before the not-found test of the blank check, and the operation line names
-// the operation while its loop runs.
+// before the not-found test of the blank check, the operation line names
+// the operation while its loop runs, and a socket reads OK only once the
+// operation has ended for it.
 #include "support/sim_rig.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ namespace gang::test {
 namespace {
 
 // The window's changes from Start_Func on, with "port" wherever the adapter
-// was driven in between, up to the first socket text or the move's status.
+// was driven in between, up to the socket's result or the move's status.
 std::vector<std::string> Steps_Of(void (TDeviceWork::*operation)())
 {
     TSimRig rig;
@@ -41,7 +42,9 @@ std::vector<std::string> Steps_Of(void (TDeviceWork::*operation)())
     };
     rig.Form.Device_1.OnChange = [&](const TControl& c) {
         note("socket " + c.Caption());
-        done = started;
+        // "1-Programming...." while it works, its result once it ended.
+        const std::string caption = c.Caption();
+        done = started && caption.substr(caption.size() - 4) != "....";
     };
     rig.Form.StaticText3.OnChange = [&](const TControl& c) {
         note("status " + c.Caption());
@@ -57,13 +60,13 @@ TEST(OperationOrder, EachOperationShowsItsLineAndStartsInItsOwnOrder)
     EXPECT_EQ(
         Steps_Of(&TDeviceWork::Blank_ChkClick),
         (V{"stop button off", "stop button on", "line Checking to see if Device is erased....",
-           "port", "socket 1- Is Blank      "}));
+           "socket 1- Checking....", "port", "socket 1- Is Blank      "}));
     EXPECT_EQ(Steps_Of(&TDeviceWork::Verify_EpromClick),
-              (V{"stop button off", "port", "stop button on", "line Verifying Device to Buffer....",
-                 "socket 1- Verified OK   "}));
+              (V{"stop button off", "stop button on", "line Verifying Device to Buffer....",
+                 "socket 1- Verifying....", "port", "socket 1-Didn't Verify"}));
     EXPECT_EQ(Steps_Of(&TDeviceWork::Program_EpromClick),
               (V{"stop button off", "line Programming Device from Buffer....", "stop button on",
-                 "port", "socket 1-Programmed OK "}));
+                 "socket 1-Programming....", "port", "socket 1-Programmed OK "}));
     EXPECT_EQ(Steps_Of(&TDeviceWork::Move_EpromClick),
               (V{"stop button off", "stop button on", "line Moving Device #1 to Buffer....", "port",
                  "status Device #1 Has Been Moved to Buffer...."}));

@@ -103,8 +103,7 @@ struct TSerialStation {
         ASSERT_TRUE(station.Use_Serials(serial, error)) << error;
         TNo_Progress progress;
         for (int run = 1; run <= 2; ++run) {
-            const session::TRunRecord* record =
-                station.Run_Next(buffer.End_Of_Eprom, progress, [](int) { return std::string(); });
+            const session::TRunRecord* record = station.Run_Next(buffer.End_Of_Eprom, progress);
             ASSERT_NE(record, nullptr) << station.Serial_Error;
             for (const session::TSocketRecord& socket : record->Sockets) {
                 ASSERT_TRUE(socket.Serial);

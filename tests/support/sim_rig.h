@@ -102,7 +102,11 @@ struct TSimRig {
     void Select(const std::string& type_name, int gang, sim::TFault socket_fault = {},
                 int fault_socket = 0)
     {
-        Work.Choose(Type_Named(type_name), gang);
+        // As the window's clicks make it: the Device button, the type's
+        // row, the gang size.
+        Work.DeviceClick();
+        Work.Device_BoxClick(Type_Named(type_name).Row);
+        Work.Num_Of_DevicesClick(gang);
         for (int s = 1; s <= gang; ++s)
             Sim.Insert_Chip(s, type_name, s == fault_socket ? socket_fault : sim::TFault{});
     }

@@ -25,6 +25,12 @@ void TFormReport::Socket_Failed(int socket, const TSocket_Result& result)
     Form.Socket_Text(socket).SetCaption(Socket_Result_Text(socket, result));
 }
 
+void TFormReport::Socket_Stopped(int socket, const TSocket_Result& result)
+{
+    // "2-Stopped at 0081"
+    Form.Socket_Text(socket).SetCaption(Socket_Result_Detail(socket, result));
+}
+
 void TFormReport::Operation(const std::string& line)
 {
     Form.StaticText2.SetCaption(line);

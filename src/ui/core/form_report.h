@@ -23,6 +23,7 @@ public:
     void Counter(int32_t address) override;
     void Socket_Text(int socket, const std::string& text) override;
     void Socket_Failed(int socket, const TSocket_Result& result) override;
+    void Socket_Stopped(int socket, const TSocket_Result& result) override;
     void Operation(const std::string& line) override;
     void Log_Line(const std::string& line) override;
     void Log_Visible(bool visible) override;

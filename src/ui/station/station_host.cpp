@@ -29,11 +29,6 @@ void TStation_Report::Counter(int32_t address)
         Pump();
 }
 
-void TStation_Report::Socket_Text(int socket, const std::string& text)
-{
-    Pass_Texts.Keep(socket, text);
-}
-
 void TStation_Report::Socket_Failed(int socket, const TSocket_Result& result)
 {
     if (Is_Socket(socket) && On_Socket_Failed)

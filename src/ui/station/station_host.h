@@ -45,21 +45,19 @@ private:
 
 // What the link and the work report, for the operator window: the counter
 // (the progress bar; it pumps messages once, so that Stop and Esc reach the
-// blank check, verify and read loops, which pump none of their own), each
-// socket's text at the start of a step (the text of a socket that passes),
-// a socket that drops out, the status line and the search's log.
+// blank check, verify and read loops, which pump none of their own), a
+// socket that drops out, the status line and the search's log.
 class TStation_Report : public IReport {
 public:
     void Counter(int32_t address) override;
-    void Socket_Text(int socket, const std::string& text) override;
+    // The window's texts only: a run's results are read from its record.
+    void Socket_Text(int /*socket*/, const std::string& /*text*/) override {}
     void Socket_Failed(int socket, const TSocket_Result& result) override;
     void Operation(const std::string& /*line*/) override {}
     void Log_Line(const std::string& line) override { Log.push_back(line); }
     void Window_Enabled(bool enabled) override;
     void Status(const std::string& text) override;
 
-    // The text each socket was given at the start of the last step.
-    session::TPass_Texts Pass_Texts;
     std::vector<std::string> Log;
 
     std::function<void(int32_t address)> On_Counter;

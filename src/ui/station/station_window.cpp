@@ -343,8 +343,7 @@ void TStationWindow::Run_Once()
     Run_Started = std::chrono::steady_clock::now();
     Bar->setValue(0);
     Time_Label->clear();
-    const session::TRunRecord* run =
-        Station_->Run_Next(Buffer.End_Of_Eprom, *Progress, Report.Pass_Texts.Passed());
+    const session::TRunRecord* run = Station_->Run_Next(Buffer.End_Of_Eprom, *Progress);
     if (run == nullptr) {
         // The serials could not be reserved: nothing was programmed.
         for (int s = 1; s <= Job.Gang; ++s)
