@@ -5,6 +5,7 @@
 #include "platform/privilege.h"
 #include "session/exit_status.h"
 #include "session/port_request.h"
+#include "session/version.h"
 
 #include <QCoreApplication>
 
@@ -19,7 +20,7 @@ int main(int argc, char* argv[])
         return 1;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("gang-adapter-cli");
-    QCoreApplication::setApplicationVersion(GANG_VERSION);
+    QCoreApplication::setApplicationVersion(gang::session::Program_Version());
 
     const gang::cli::TCliParse parsed = gang::cli::Parse_Cli_Options(app.arguments());
     if (!parsed.Ok) {
@@ -31,7 +32,7 @@ int main(int argc, char* argv[])
         return gang::Exit_Passed;
     }
     if (parsed.Options.Version) {
-        std::cout << "gang-adapter-cli " << GANG_VERSION << "\n";
+        std::cout << "gang-adapter-cli " << gang::session::Program_Version() << "\n";
         return gang::Exit_Passed;
     }
     return gang::cli::Run_Cli(parsed.Options, port);

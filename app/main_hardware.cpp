@@ -2,8 +2,9 @@
 // --station JOB the operator window of that job instead.
 #include "platform/privilege.h"
 #include "session/adapter.h"
-#include "session/job.h"
+#include "session/exit_status.h"
 #include "session/port_request.h"
+#include "session/version.h"
 #include "ui/main_form.h"
 #include "ui/signal_ends.h"
 #include "ui/station/station_window.h"
@@ -14,10 +15,9 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
-
-constexpr int Usage_Exit = 2;
 
 void Describe(QCommandLineParser& parser)
 {
@@ -46,7 +46,7 @@ int Print_And_Exit(int argc, char* argv[], const QString& error, QCommandLinePar
         return 0;
     }
     std::fprintf(stderr, "gang-adapter: %s\n%s", qPrintable(error), qPrintable(parser.helpText()));
-    return Usage_Exit;
+    return gang::Exit_Usage;
 }
 
 } // namespace
@@ -72,16 +72,11 @@ int main(int argc, char* argv[])
                               "unexpected argument '" + parser.positionalArguments().first() + "'",
                               parser);
 
-    gang::session::TJob job;
-    gang::TBuffer image;
     const bool station = parser.isSet("station");
-    if (station) {
-        std::string job_error;
-        if (!gang::Open_Station_Job(parser.value("station").toStdString(), job, image, job_error)) {
-            std::fprintf(stderr, "gang-adapter: %s\n", job_error.c_str());
-            return Usage_Exit;
-        }
-    }
+    gang::session::TStationPlan plan;
+    if (station && !gang::Open_Station_Plan("gang-adapter", parser.value("station").toStdString(),
+                                            plan, argc, argv))
+        return gang::Exit_Usage;
 
     std::string error;
     // The --port value was read before Qt started; the parser only checks
@@ -92,12 +87,9 @@ int main(int argc, char* argv[])
         return Print_And_Exit(argc, argv, QString::fromStdString(error), parser);
 
     QApplication app(argc, argv);
-    if (station) {
-        gang::TStationWindow window(job, image, *adapter, gang::session::Job_Records_Path(job));
-        gang::Install_Station_Signal_Ends(window);
-        window.show();
-        return QApplication::exec();
-    }
+    QApplication::setApplicationVersion(gang::session::Program_Version());
+    if (station)
+        return gang::Run_Station_Window(std::move(plan), *adapter, "");
     gang::TMainForm form(adapter->Port());
     form.Link().Choose_Port(adapter->Chosen());
     form.Set_Box_Title("Gang Adapter");

@@ -3,8 +3,9 @@
 // a fresh blank chip of that type, as a user would insert one.  With
 // --station JOB the operator window of that job instead, its gang refilled
 // with fresh chips before each run.
-#include "session/job.h"
+#include "session/exit_status.h"
 #include "session/sim/simulated_adapter.h"
+#include "session/version.h"
 #include "sim/sim_options.h"
 #include "ui/main_form.h"
 #include "ui/signal_ends.h"
@@ -15,6 +16,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -53,47 +55,36 @@ int main(int argc, char* argv[])
     if (!Take_Station(args, job_path)) {
         std::cerr << "gang-adapter-sim: --station wants a job file\n"
                   << gang::sim::Sim_Usage_Text() << Station_Usage;
-        return 2;
+        return gang::Exit_Usage;
     }
     const gang::sim::TSimOptionsResult parsed = gang::sim::Parse_Sim_Options(args);
     if (!parsed.Ok) {
         std::cerr << "gang-adapter-sim: " << parsed.Error << "\n"
                   << gang::sim::Sim_Usage_Text() << Station_Usage;
-        return 2;
+        return gang::Exit_Usage;
     }
     const gang::sim::TSimOptions& options = parsed.Options;
     if (options.Help) {
         std::cout << gang::sim::Sim_Usage_Text() << Station_Usage;
         return 0;
     }
-
-    gang::session::TJob job;
-    gang::TBuffer image;
-    if (!job_path.empty()) {
-        std::string error;
-        if (!gang::Open_Station_Job(job_path, job, image, error)) {
-            std::cerr << "gang-adapter-sim: " << error << "\n";
-            return 2;
-        }
-    }
+    gang::session::TStationPlan plan;
+    if (!job_path.empty() &&
+        !gang::Open_Station_Plan("gang-adapter-sim", job_path, plan, argc, argv))
+        return gang::Exit_Usage;
 
     std::string error;
     const std::unique_ptr<gang::session::TSimulatedAdapter> adapter =
         gang::session::TSimulatedAdapter::Make(options, error);
     if (!adapter) {
         std::cerr << "gang-adapter-sim: " << error << "\n";
-        return 2;
+        return gang::Exit_Usage;
     }
 
     QApplication app(argc, argv);
-    if (!job_path.empty()) {
-        adapter->Fresh_Chips(*job.Type);
-        gang::TStationWindow window(job, image, *adapter, gang::session::Job_Records_Path(job));
-        window.setWindowTitle(window.windowTitle() + " (simulated)");
-        gang::Install_Station_Signal_Ends(window);
-        window.show();
-        return QApplication::exec();
-    }
+    QApplication::setApplicationVersion(gang::session::Program_Version());
+    if (!job_path.empty())
+        return gang::Run_Station_Window(std::move(plan), *adapter, " (simulated)");
     gang::TMainForm form(adapter->Port());
     form.Work().OnTypeApplied = [&adapter](const gang::TDeviceType& type) {
         adapter->Fresh_Chips(type);

@@ -21,11 +21,9 @@ public:
 
     void ProcessMessages() override;
 
-    // Every box's text, in order, with CR LF turned into LF.
-    std::vector<std::string> Messages;
-
 private:
-    void Text_Line(const std::string& text) override { Messages.push_back(text); }
+    // The boxes' texts are kept (Boxes) for the program to print.
+    void Text_Line(const std::string& /*text*/) override {}
 };
 
 } // namespace gang::cli

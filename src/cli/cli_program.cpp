@@ -24,6 +24,7 @@
 #include "session/run_record.h"
 #include "session/sim/simulated_adapter.h"
 #include "session/socket_wear.h"
+#include "session/station_opening.h"
 #include "texts/diagnosis_text.h"
 #include "texts/result_text.h"
 
@@ -149,15 +150,16 @@ public:
     }
 
     int Run(std::optional<session::TFileRecord> file, std::optional<uint16_t> checksum);
+    // The production station of the plan: a run per Enter until q, the end
+    // of the input or a stop.
+    int Station(session::TStationPlan& plan);
 
 private:
+    std::unique_ptr<session::TAdapter> Make_Adapter();
     int Search_And_Work(session::TAdapter& adapter);
     // The sockets' lines of a run in its record; station: in the station's
     // form.
     void Print_Sockets(const TRunRecord& record, bool station) const;
-    // The production station: a run per Enter until q, the end of the input
-    // or a stop.
-    int Station(TCliSession& cli, session::TAdapter& adapter, const std::vector<TStep>& steps);
     void Finish_Record(int status);
     // "next serial 1005 from serial.json" when the state file was there
     // (it wins over --serial-start); always true.
@@ -203,6 +205,17 @@ int TAdapterRun::Run(std::optional<session::TFileRecord> file, std::optional<uin
         Record.Voltage = Vpp_Text(Options.Vpp_Code);
     }
 
+    std::unique_ptr<session::TAdapter> adapter = Make_Adapter();
+    if (!adapter)
+        return Exit_Usage;
+    if (Options.Sim)
+        Record.Adapter = "sim";
+    Finish_Record(Search_And_Work(*adapter));
+    return Record.Exit_Status;
+}
+
+std::unique_ptr<session::TAdapter> TAdapterRun::Make_Adapter()
+{
     std::string error;
     std::unique_ptr<session::TAdapter> adapter;
     if (Options.Sim)
@@ -211,17 +224,11 @@ int TAdapterRun::Run(std::optional<session::TFileRecord> file, std::optional<uin
         adapter = session::TAdapter::Hardware(Port, error);
     if (!adapter) {
         Print_Error(error);
-        return Exit_Usage;
+        return nullptr;
     }
-    if (Options.Sim)
-        Record.Adapter = "sim";
     if (Options.Type != nullptr)
         adapter->Fresh_Chips(*Options.Type);
-    const int status = Search_And_Work(*adapter);
-    if (Options.Station)
-        return status; // each run has appended its own record
-    Finish_Record(status);
-    return Record.Exit_Status;
+    return adapter;
 }
 
 int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
@@ -264,8 +271,6 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
     session.Protection(Options.Sdp);
     if (Protectable() && Options.Command == TCommand::Program)
         Record.Sdp = Sdp_Mode_Name(Options.Sdp);
-    if (Options.Station)
-        return Station(cli, adapter, steps);
     // Each socket's serial: reserved in the state file before the program
     // run (a crash leaves a gap, never a serial given twice), counted from
     // the start value for a verify.
@@ -348,23 +353,29 @@ void TAdapterRun::Print_Sockets(const TRunRecord& record, bool station) const
     }
 }
 
-int TAdapterRun::Station(TCliSession& cli, session::TAdapter& adapter,
-                         const std::vector<TStep>& steps)
+int TAdapterRun::Station(session::TStationPlan& plan)
 {
+    std::unique_ptr<session::TAdapter> adapter = Make_Adapter();
+    if (!adapter)
+        return Exit_Usage;
+    TCliSession cli(adapter->Port(), Buffer, Progress);
     session::TGangSession& session = cli.Session;
-    TRunRecord lot_record = Record;
-    lot_record.Lot = Options.Lot;
-    session::TStation station(session, adapter, *Options.Type, steps, Diagnoses(), lot_record,
-                              Options.Report);
-    station.Count_Wear(Options.Socket_Limit);
-    if (Options.Serial) {
-        std::string error;
-        if (!station.Use_Serials(*Options.Serial, error) || !Say_Next_Serial(*station.Serials())) {
-            Print_Error(error);
-            session.Rest();
-            return Exit_File_Error;
-        }
+    QObject signal_owner;
+    Install_Stop_Signals(&signal_owner, [&session](int) { session.Stop(); });
+    session::TOpenedStation opened = session::Open_Station(session, cli.Host, *adapter, plan);
+    if (!opened.Verdict.Found) {
+        for (const std::string& line : session::Verdict_Lines(opened.Verdict))
+            Print_Error(line);
+        return Exit_No_Adapter;
     }
+    if (!opened.Station) {
+        Print_Error(opened.Error);
+        session.Rest();
+        return Exit_File_Error;
+    }
+    session::TStation& station = *opened.Station;
+    if (station.Serials() != nullptr)
+        Say_Next_Serial(*station.Serials());
     for (;;) {
         std::cerr << "Lot " << Options.Lot << ", run " << station.Runs() + 1 << ": insert "
                   << Options.Gang << " x " << Options.Type->Type_Name
@@ -493,44 +504,35 @@ int Run_Job_Show(const std::string& path)
     return Exit_Passed;
 }
 
-// station --job: the options the job fixes filled in from it, and its image
-// loaded; a refusal (exit 2) before any adapter is opened.  file: the image
-// as the job names it, the bytes loaded.
-int Options_From_Job(const TCliOptions& given, TCliOptions& options, TBuffer& buffer,
-                     std::optional<session::TFileRecord>& file)
+// A production station, from its job or from the options: the plan made
+// (nothing is opened on the way to a refusal), then the station run.
+int Run_Station(const TCliOptions& given, const session::TPortRequest& port)
 {
-    session::TJob job;
-    std::string error;
-    if (!session::Read_Job(given.Job, job, error)) {
-        Print_Error(error);
-        return Exit_Usage;
+    session::TStationPlan plan;
+    if (!given.Job.empty()) {
+        std::string error;
+        std::vector<std::string> warnings;
+        if (!session::Plan_From_Job(given.Job, given.Lot, "cli", plan, error, warnings)) {
+            Print_Error(error);
+            return Exit_Usage;
+        }
+        if (!given.Quiet)
+            for (const std::string& warning : warnings)
+                Print_Warning(warning);
+    } else {
+        TBuffer image;
+        image.End_Of_Eprom = given.Type->End_Of_Eprom();
+        const TFileType format = *Resolve_Format(given, true);
+        if (const int status = Load_Device_Image(given, format, image); status != Exit_Passed)
+            return status;
+        plan = session::Plan_From_Settings(
+            given, image, session::Describe_File(given.File, Format_Name(format)), "cli");
     }
-    if (!job.Lot.empty() && !given.Lot.empty()) {
-        Print_Error("--lot is fixed by the job " + given.Job + " (lot " + job.Lot + ")");
-        return Exit_Usage;
-    }
-    if (job.Lot.empty() && given.Lot.empty()) {
-        Print_Error("the job " + given.Job + " names no lot: give --lot L");
-        return Exit_Usage;
-    }
-    std::vector<std::string> warnings;
-    if (!session::Load_Job_Image(job, buffer, error, warnings)) {
-        Print_Error(error);
-        return Exit_Usage;
-    }
-    if (!given.Quiet)
-        for (const std::string& warning : warnings)
-            Print_Warning(warning);
-    options = given;
-    static_cast<session::TRunSettings&>(options) = job;
-    options.Job_Sha256 = job.Sha256;
-    options.File = session::Job_Image_Path(job);
-    options.Lot = job.Lot.empty() ? given.Lot : job.Lot;
-    options.Report = session::Job_Records_Path(job);
-    if (options.Serial)
-        options.Serial->State_Path = session::Job_Serial_State_Path(job);
-    file = session::Job_Record_Template(job, buffer, options.Lot, "cli").File;
-    return Exit_Passed;
+    // The settings as the plan has them (a job's, its paths as opened).
+    TCliOptions options = given;
+    static_cast<session::TRunSettings&>(options) = plan.Settings;
+    TAdapterRun run(options, port, plan.Image);
+    return run.Station(plan);
 }
 
 // sockets: the wear counts shown, or one socket's (or all) reset and logged.
@@ -617,16 +619,9 @@ int Run_Cli(const TCliOptions& given, const session::TPortRequest& port)
         return Run_Job_Show(given.File);
     if (given.Command == TCommand::Sockets)
         return Run_Sockets(given, port);
-    TCliOptions from_job;
-    TBuffer job_buffer;
-    std::optional<session::TFileRecord> file;
-    if (given.Station && !given.Job.empty()) {
-        if (const int status = Options_From_Job(given, from_job, job_buffer, file);
-            status != Exit_Passed)
-            return status;
-    }
-    const bool job = given.Station && !given.Job.empty();
-    const TCliOptions& options = job ? from_job : given;
+    if (given.Station)
+        return Run_Station(given, port);
+    const TCliOptions& options = given;
     if (options.Command == TCommand::Types)
         return Print_Types();
     if (options.Command == TCommand::Summary)
@@ -635,7 +630,7 @@ int Run_Cli(const TCliOptions& given, const session::TPortRequest& port)
         options.Command == TCommand::Image_Merge || options.Command == TCommand::Image_Swap)
         return Run_Image_Command(options);
 
-    TBuffer& buffer = job_buffer;
+    TBuffer buffer;
     if (options.Type != nullptr)
         buffer.End_Of_Eprom = options.Type->End_Of_Eprom();
 
@@ -643,19 +638,17 @@ int Run_Cli(const TCliOptions& given, const session::TPortRequest& port)
                             options.Command == TCommand::Verify ||
                             options.Command == TCommand::Checksum;
     std::optional<uint16_t> checksum;
+    std::optional<session::TFileRecord> file;
     if (options.Command == TCommand::Read && !Resolve_Format(options, false)) {
         Print_Error("cannot tell the format of " + options.File + ": give --format");
         return Exit_Usage;
     }
     if (reads_file) {
         const TFileType format = *Resolve_Format(options, true);
-        // A job's image is loaded already, from the bytes its SHA-256 names.
-        if (const int status = job ? Exit_Passed : Load_Device_Image(options, format, buffer);
-            status != Exit_Passed)
+        if (const int status = Load_Device_Image(options, format, buffer); status != Exit_Passed)
             return status;
         checksum = Buffer_Check_Sum(buffer, 0, buffer.End_Of_Eprom);
-        if (!job)
-            file = session::Describe_File(options.File, Format_Name(format));
+        file = session::Describe_File(options.File, Format_Name(format));
     }
     if (options.Command == TCommand::Checksum) {
         std::cout << "CheckSum=" << IntToHex(*checksum, 4) << "\n";

@@ -101,7 +101,7 @@ public:
 
     // ---- Shared texts and helpers ----------------------------------------------
     static constexpr const char* No_Device_Text = "No Device Was Selected.";
-    static constexpr const char* Not_Found_Text = "The Tarvik Programmer was Not Found.";
+    static constexpr const char* Not_Found_Text = gang::Not_Found_Text;
     // Quit_Flag value of a stop request (stop button or window close).
     static constexpr int32_t Stop_Request = TLink::Stop_Request;
     // One type row's setter: caption, End_Of_Eprom, family and, where the row

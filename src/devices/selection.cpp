@@ -31,7 +31,7 @@ void TDeviceWork::Apply_Device(int row_index)
     if (!Selection.Found)
         Report.Status("The Tarvik Programmer was Not Found");
     else
-        Report.Status("The Tarvik Programmer was Found at " + IntToHex(Link.DataPort, 4));
+        Report.Status(Found_At_Text(static_cast<uint16_t>(Link.DataPort)));
 
     Report.Gang_List_Visible(true);
 

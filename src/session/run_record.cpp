@@ -1,5 +1,7 @@
 #include "session/run_record.h"
 
+#include "session/version.h"
+
 #include "core/hex_text.h"
 #include "platform/system_file.h"
 #include "texts/diagnosis_text.h"
@@ -117,7 +119,7 @@ std::string Record_Line(const TRunRecord& record)
     object["start"] = Utc_Text(record.Start);
     object["end"] = Utc_Text(record.End);
     object["host"] = QSysInfo::machineHostName();
-    object["version"] = QCoreApplication::applicationVersion();
+    object["version"] = Program_Version();
     object["command"] = Q(record.Command);
     object["adapter"] = Q(record.Adapter);
     object["type"] = Q(record.Type);

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace gang::session {
 
@@ -28,9 +29,12 @@ public:
     // This thread at the highest priority the system grants, for a run.
     void Raise_Run_Priority() override { Run_Priority.Raise(); }
     void Restore_Run_Priority() override { Run_Priority.Restore(); }
-    void ShowInfo(const std::string& text) override { Text_Line(Line_Of(text)); }
-    void ShowInfoAt(const std::string& text, int, int) override { Text_Line(Line_Of(text)); }
-    void ShowError(const std::string& text) override { Text_Line(Line_Of(text)); }
+    void ShowInfo(const std::string& text) override { Box(text); }
+    void ShowInfoAt(const std::string& text, int, int) override { Box(text); }
+    void ShowError(const std::string& text) override { Box(text); }
+
+    // Every box's text since it was last cleared, as a line.
+    std::vector<std::string> Boxes;
 
 protected:
     // A box's text, carriage returns removed.
@@ -39,6 +43,11 @@ protected:
 
 private:
     static std::string Line_Of(const std::string& text);
+    void Box(const std::string& text)
+    {
+        Boxes.push_back(Line_Of(text));
+        Text_Line(Boxes.back());
+    }
 
     TThreadedTimer Timer;
     TNestedRunPriority Run_Priority;

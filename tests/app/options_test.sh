@@ -17,8 +17,9 @@ for args in "--bogus" "--port zz" "--port FBFE" "--port"; do
   echo "$err" | grep -q "^Usage: " || fail "'$args' printed no usage: $err"
 done
 echo "$out" | grep -q -- "--station <JOB>" || fail "--help lists no --station: $out"
-# A job that cannot be read: its reason on stderr, status 2, no window.
-err="$("$program" --station /nonexistent/line3.job 2>&1 >/dev/null)"
+# A job that cannot be read: its reason on stderr, status 2, no window
+# (without a display, no box either).
+err="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --station /nonexistent/line3.job 2>&1 >/dev/null)"
 status=$?
 [ "$status" -eq 2 ] || fail "--station of a missing job exited $status"
 echo "$err" | grep -q "/nonexistent/line3.job" || fail "--station printed no reason: $err"

@@ -694,6 +694,46 @@ TEST_F(CliProcess, StationRunsAJobAndRecordsItBesideTheJob)
     }
 }
 
+// A station made from options and one made from the job that job new
+// made of the same options record the same run: every setting, the image
+// and each socket's outcome and serial.
+TEST_F(CliProcess, AStationFromOptionsAndFromTheirJobRecordTheSameRun)
+{
+    const QStringList settings = {"--lot",         "L7",   "--serial-at",    "1FF0",
+                                  "--serial-size", "2",    "--serial-start", "100",
+                                  "--sdp",         "keep", "--blank-first"};
+    const QString job = Make_Job(
+        settings + QStringList{"--serial-state", "s1.json", "--report", Path("from_job.jsonl")});
+    const TCliResult from_job =
+        Run_With_Input({"--sim", "--fast", "station", "--job", job}, "\nq\n");
+    EXPECT_EQ(from_job.Status, 0) << from_job.Err;
+    const TCliResult from_options = Run_With_Input(
+        QStringList{"--sim", "--fast", "station", "program", "--type", "27C64", "--gang", "2"} +
+            settings +
+            QStringList{"--serial-state", Path("s2.json"), "--report", Path("from_options.jsonl"),
+                        Path("image.bin")},
+        "\nq\n");
+    EXPECT_EQ(from_options.Status, 0) << from_options.Err;
+    const std::vector<QJsonObject> a = Records(Path("from_job.jsonl"));
+    const std::vector<QJsonObject> b = Records(Path("from_options.jsonl"));
+    ASSERT_EQ(a.size(), 1u);
+    ASSERT_EQ(b.size(), 1u);
+    for (const char* key : {"lot", "type", "gang", "voltage", "checksum", "serial", "sockets",
+                            "command", "adapter", "version"})
+        EXPECT_EQ(a[0][key], b[0][key]) << key;
+    EXPECT_EQ(a[0]["voltage"].toString(), "12.5");
+    EXPECT_EQ(a[0]["serial"].toObject()["first"].toInt(), 100);
+    EXPECT_EQ(a[0]["file"].toObject()["sha256"], b[0]["file"].toObject()["sha256"]);
+    const auto step_names = [](const QJsonObject& record) {
+        QStringList names;
+        for (const QJsonValue& step : record["steps"].toArray())
+            names << step.toObject()["step"].toString();
+        return names;
+    };
+    EXPECT_EQ(step_names(a[0]), step_names(b[0]));
+    EXPECT_EQ(step_names(a[0]), (QStringList{"blank", "program", "verify"}));
+}
+
 // Everything wrong with a job is refused with its own error, status 2,
 // before the adapter is touched: the simulator's trace stays absent.
 TEST_F(CliProcess, StationRefusesABadJobBeforeTheAdapter)
@@ -716,17 +756,27 @@ TEST_F(CliProcess, StationRefusesABadJobBeforeTheAdapter)
     image[0x1234] = '\x00';
     Write_File(Path("image.bin"), image);
     refused({"--job", job, "--lot", "L1"}, "the image changed since the job was made: ");
-    // The operator window refuses it as well, before its window or adapter.
-    QProcess window;
-    QProcessEnvironment env = State_Environment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    window.setProcessEnvironment(env);
-    window.start(GANG_SIM_WINDOW_PATH, {"--trace", Path("trace.txt"), "--station", job});
-    ASSERT_TRUE(window.waitForFinished(30000));
-    EXPECT_EQ(window.exitCode(), 2);
-    EXPECT_NE(window.readAllStandardError().indexOf("the image changed since the job was made: "),
-              -1);
-    EXPECT_FALSE(QFile::exists(Path("trace.txt")) && QFileInfo(Path("trace.txt")).size() > 0);
+    // The operator window refuses it as well, before its window or adapter:
+    // on stderr and in a box that stays until it is closed (here by
+    // SIGTERM), for a station started from the desktop's menu.
+    const auto window_refuses = [this](const QString& job_path, const char* error) {
+        QProcess window;
+        QProcessEnvironment env = State_Environment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        window.setProcessEnvironment(env);
+        window.start(GANG_SIM_WINDOW_PATH, {"--trace", Path("trace.txt"), "--station", job_path});
+        window.setReadChannel(QProcess::StandardError);
+        QByteArray err;
+        while (err.indexOf(error) < 0 && window.waitForReadyRead(30000))
+            err += window.readAllStandardError();
+        EXPECT_NE(err.indexOf(error), -1) << err.toStdString();
+        EXPECT_FALSE(window.waitForFinished(1000)) << "no box kept the reason in view";
+        window.terminate();
+        ASSERT_TRUE(window.waitForFinished(30000));
+        EXPECT_EQ(window.exitCode(), 2);
+        EXPECT_FALSE(QFile::exists(Path("trace.txt")) && QFileInfo(Path("trace.txt")).size() > 0);
+    };
+    window_refuses(job, "the image changed since the job was made: ");
     const TCliResult shown = Run_Cli({"job", "show", job});
     EXPECT_NE(shown.Out.find("CHANGED since the job was made"), std::string::npos) << shown.Out;
 
@@ -748,14 +798,12 @@ TEST_F(CliProcess, StationRefusesABadJobBeforeTheAdapter)
             "--type is fixed by the job " + job.toStdString());
     refused({"--job", job, "--lot", "L1", Path("image.bin")},
             "the image is fixed by the job " + job.toStdString());
-    refused({"--job", job}, "names no lot: give --lot L");
-    // The operator window cannot ask for a lot: the job must name one.
+    // Neither the job nor the command names the lot; the operator window
+    // cannot ask for one: the job must name it.
     image[0x1234] = '\xFF';
     Write_File(Path("image.bin"), image);
-    window.start(GANG_SIM_WINDOW_PATH, {"--station", job});
-    ASSERT_TRUE(window.waitForFinished(30000));
-    EXPECT_EQ(window.exitCode(), 2);
-    EXPECT_NE(window.readAllStandardError().indexOf("names no lot"), -1);
+    refused({"--job", job}, "names no lot: give --lot L");
+    window_refuses(job, "names no lot");
 }
 
 // A socket limit of 2: three runs, and the warning for each socket of the

@@ -4,6 +4,7 @@
 // the Buffer directly (the job file is read elsewhere).
 #include "session/job.h"
 #include "session/sim/simulated_adapter.h"
+#include "session/version.h"
 #include "signals/trace_at_rest.h"
 #include "support/device_type.h"
 #include "ui/station/station_window.h"
@@ -56,6 +57,9 @@ struct TStationRig {
     std::unique_ptr<TStationWindow> Window;
 
     std::string Path(const char* name) const { return Dir.filePath(name).toStdString(); }
+    // The station of the job and its image; its records in line3.jsonl
+    // beside the job.
+    session::TStationPlan Plan() const { return session::Job_Plan(Job, Image, "", "window"); }
 
     // A gang of five 27C64 with socket 2 stuck: bit 3 at 0100 never
     // programs to 0.  fast: the chips take any valid pulse.
@@ -90,7 +94,7 @@ struct TStationRig {
         Adapter = session::TSimulatedAdapter::Make(options, error);
         EXPECT_TRUE(Adapter) << error;
         Adapter->Fresh_Chips(*Job.Type);
-        Window = std::make_unique<TStationWindow>(Job, Image, *Adapter, Path("line3.jsonl"));
+        Window = std::make_unique<TStationWindow>(Plan(), *Adapter);
     }
 
     // Slow chips: every byte of the first 64 takes real pulses, so a run
@@ -98,7 +102,7 @@ struct TStationRig {
     void Open_Slow_Window()
     {
         std::fill(Image.Data.begin(), Image.Data.begin() + 0x40, 0x00);
-        Window = std::make_unique<TStationWindow>(Job, Image, *Adapter, Path("line3.jsonl"));
+        Window = std::make_unique<TStationWindow>(Plan(), *Adapter);
     }
 
     // The adapter at rest, and its trace ends so.
@@ -160,6 +164,9 @@ TEST(StationWindow, TwoRunsFromEnterRecordTileAndTallyThenCloseRestsTheAdapter)
     for (std::size_t i = 0; i < records.size(); ++i) {
         const QJsonObject& r = records[i];
         EXPECT_EQ(r["front_end"].toString(), "window");
+        // The version every program writes (gang-adapter-cli --version's).
+        EXPECT_EQ(r["version"].toString(), QString(session::Program_Version()));
+        EXPECT_FALSE(r["version"].toString().isEmpty());
         EXPECT_EQ(r["sequence"].toInt(), static_cast<int>(i) + 1);
         EXPECT_EQ(r["lot"].toString(), "L2412");
         EXPECT_EQ(r["type"].toString(), "27C64");
@@ -283,8 +290,7 @@ TEST(StationWindow, NoAdapterIsTextInTheWindowAndStartStaysOff)
     options.Config.Present = false;
     std::string error;
     rig.Adapter = session::TSimulatedAdapter::Make(options, error);
-    rig.Window =
-        std::make_unique<TStationWindow>(rig.Job, rig.Image, *rig.Adapter, rig.Path("line3.jsonl"));
+    rig.Window = std::make_unique<TStationWindow>(rig.Plan(), *rig.Adapter);
     ASSERT_TRUE(rig.Show_And_Search());
     TStationWindow& w = *rig.Window;
     EXPECT_FALSE(w.Found());
@@ -302,11 +308,11 @@ TEST(StationWindow, NoAdapterIsTextInTheWindowAndStartStaysOff)
 
 TEST(StationWindow, AJobThatCannotBeOpenedNamesItsFileOnce)
 {
-    session::TJob job;
-    TBuffer image;
+    session::TStationPlan plan;
     std::string error;
+    std::vector<std::string> warnings;
     const std::string path = "/nonexistent/line3.job";
-    EXPECT_FALSE(Open_Station_Job(path, job, image, error));
+    EXPECT_FALSE(session::Plan_From_Job(path, "", "window", plan, error, warnings));
     EXPECT_EQ(error.find(path), 0u) << error;
     EXPECT_EQ(error.find(path, 1), std::string::npos) << error;
 }

@@ -8,6 +8,7 @@
 #include "platform/stop_signals.h"
 #include "session/run_record.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFont>
@@ -15,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -22,6 +24,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iostream>
 #include <utility>
 
 namespace gang {
@@ -101,20 +104,18 @@ private:
     int32_t End = 0;
 };
 
-TStationWindow::TStationWindow(const session::TJob& job, const TBuffer& image,
-                               session::TAdapter& adapter, std::string records_path,
+TStationWindow::TStationWindow(session::TStationPlan plan, session::TAdapter& adapter,
                                QWidget* parent)
-    : QWidget(parent), Job(job), Buffer(image), Adapter(adapter),
-      Records_Path(std::move(records_path)),
-      Steps(session::Program_Steps(job.Blank_First, job.Verify))
+    : QWidget(parent), Plan(std::move(plan)), Buffer(Plan.Image), Adapter(adapter),
+      Records_Path(Plan.Settings.Report), Steps(Plan.Steps)
 {
     setObjectName(QStringLiteral("StationWindow"));
     Host = std::make_unique<TStation_Host>([this] { Session->Timer_Tick(); },
                                            [this](const std::string& text) {
+                                               // The search's boxes come with
+                                               // its verdict.
                                                if (Searched_)
                                                    Show_Status(text, true);
-                                               else
-                                                   Search_Boxes.push_back(text);
                                            });
     Session = std::make_unique<session::TGangSession>(Adapter.Port(), *Host, Report, Buffer);
     Progress = std::make_unique<TProgress>(*this, static_cast<int>(Steps.size()));
@@ -140,7 +141,7 @@ TStationWindow::~TStationWindow()
 void TStationWindow::Build()
 {
     setWindowTitle(QStringLiteral("Gang Adapter station - %1")
-                       .arg(QFileInfo(QString::fromStdString(Job.Path)).fileName()));
+                       .arg(QFileInfo(QString::fromStdString(Plan.Template.Job_Path)).fileName()));
     setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(10);
@@ -160,7 +161,7 @@ void TStationWindow::Build()
 
     auto* tiles = new QHBoxLayout;
     tiles->setSpacing(8);
-    for (int s = 1; s <= Job.Gang; ++s) {
+    for (int s = 1; s <= Plan.Settings.Gang; ++s) {
         auto* column = new QVBoxLayout;
         auto* number = new QLabel(QStringLiteral("Socket %1").arg(s), this);
         number->setFont(Sized(font(), 18, true));
@@ -223,10 +224,11 @@ void TStationWindow::Build()
 
 QString TStationWindow::Job_Text() const
 {
-    const std::string type = Job.Type != nullptr ? Job.Type->Type_Name : "";
-    const std::string image =
-        QFileInfo(QString::fromStdString(Job.Image_Path)).fileName().toStdString();
-    return QString::fromStdString(Job_Line(type, Job.Gang, image, Job.Image_Sha256, Job.Lot));
+    const session::TRunSettings& settings = Plan.Settings;
+    const std::string type = settings.Type != nullptr ? settings.Type->Type_Name : "";
+    const session::TFileRecord file = Plan.Template.File.value_or(session::TFileRecord{});
+    const std::string image = QFileInfo(QString::fromStdString(file.Path)).fileName().toStdString();
+    return QString::fromStdString(Job_Line(type, settings.Gang, image, file.Sha256, settings.Lot));
 }
 
 void TStationWindow::showEvent(QShowEvent* event)
@@ -245,10 +247,7 @@ void TStationWindow::Search()
         return;
     Busy_ = true;
     Update_Keys();
-    const bool programs =
-        std::find(Steps.begin(), Steps.end(), session::TStep::Program) != Steps.end();
-    Search_Boxes.clear();
-    Found_ = Session->Find_Adapter(Adapter.Chosen(), programs) && Job.Type != nullptr;
+    session::TOpenedStation opened = session::Open_Station(*Session, *Host, Adapter, Plan);
     Searched_ = true;
     // The search's log ("Port Address - 0378 Expected - A5 / Found - A5")
     // for whoever looks for the reason.
@@ -256,60 +255,22 @@ void TStationWindow::Search()
     for (const std::string& line : Report.Log)
         log += QString::fromStdString(line) + QLatin1Char('\n');
     Status_Label->setToolTip(log.trimmed());
-    if (Found_) {
-        const int32_t vpp = Job.Vpp_Code != 0
-                                ? Job.Vpp_Code
-                                : Default_Vpp_Code(Job.Type->Family, Job.Type->Vpp_Code);
-        Session->Choose(*Job.Type, Job.Gang, vpp);
-        Session->Protection(Job.Sdp);
-        Station_ = std::make_unique<session::TStation>(
-            *Session, Adapter, *Job.Type, Steps, Job.Diagnose, Template_Record(), Records_Path);
-        Station_->Count_Wear(Job.Socket_Limit);
-        std::string error;
-        if (Job.Serial) {
-            session::TSerialSettings serial = *Job.Serial;
-            serial.State_Path = session::Job_Serial_State_Path(Job);
-            if (!Station_->Use_Serials(serial, error)) {
-                // No chip is programmed without its serial.
-                Found_ = false;
-                Station_.reset();
-                Show_Status(error, true);
-                Busy_ = false;
-                Update_Keys();
-                return;
-            }
-        }
-        std::string found = "The Tarvik Programmer was Found at " + IntToHex(Session->Base(), 4);
-        if (Adapter.Simulated())
-            found += " (simulated adapter)";
-        // A port the search could not open on its way names its reason
-        // under the verdict (the main window shows it as a box).
-        for (const std::string& box : Search_Boxes)
-            found += "\n" + box;
-        Found_Text = found;
-        Show_Status(found, false);
-    } else {
-        // What the search's boxes said, then the verdict: in the window, not
-        // one box over the other for a click nobody may be there to give.
-        std::string text;
-        for (const std::string& box : Search_Boxes)
-            text += box + "\n";
-        for (uint16_t base : Session->Ports_In_Use())
-            text += Port_In_Use_Line(base) + "\n";
-        text += "The Tarvik Programmer was Not Found.";
-        Show_Status(text, true);
-    }
+    // The verdict in the window, not one box over the other for a click
+    // nobody may be there to give.
+    std::string verdict;
+    for (const std::string& line : session::Verdict_Lines(opened.Verdict))
+        verdict += (verdict.empty() ? "" : "\n") + line;
+    Station_ = std::move(opened.Station);
+    Found_ = Station_ != nullptr;
+    Found_Text = verdict;
+    if (!opened.Error.empty())
+        Show_Status(opened.Error, true);
+    else
+        Show_Status(verdict, !Found_);
     Busy_ = false;
     Update_Keys();
     if (Close_Pending)
         close();
-}
-
-session::TRunRecord TStationWindow::Template_Record() const
-{
-    session::TRunRecord record = session::Job_Record_Template(Job, Buffer, Job.Lot, "window");
-    record.Adapter = Adapter.Simulated() ? "sim" : IntToHex(Session->Base(), 4);
-    return record;
 }
 
 void TStationWindow::Start()
@@ -337,7 +298,7 @@ void TStationWindow::Run_Once()
     Update_Keys();
     // A stop ends one run here, not the station.
     Session->Resume();
-    for (int s = 1; s <= Job.Gang; ++s)
+    for (int s = 1; s <= Plan.Settings.Gang; ++s)
         Set_Tile(s, TTile{TTile_State::Running, "", "", ""});
     Progress->Begin_Run();
     Run_Started = std::chrono::steady_clock::now();
@@ -346,7 +307,7 @@ void TStationWindow::Run_Once()
     const session::TRunRecord* run = Station_->Run_Next(Buffer.End_Of_Eprom, *Progress);
     if (run == nullptr) {
         // The serials could not be reserved: nothing was programmed.
-        for (int s = 1; s <= Job.Gang; ++s)
+        for (int s = 1; s <= Plan.Settings.Gang; ++s)
             Set_Tile(s, TTile{TTile_State::Idle, "", "", ""});
         Show_Status(Station_->Serial_Error, true);
         Busy_ = false;
@@ -508,27 +469,42 @@ void TStationWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool Open_Station_Job(const std::string& path, session::TJob& job, TBuffer& image,
-                      std::string& error)
+bool Open_Station_Plan(const std::string& program, const std::string& path,
+                       session::TStationPlan& plan, int& argc, char** argv)
 {
-    bool opened = session::Read_Job(path, job, error);
-    if (opened && job.Type == nullptr) {
-        error = "the job names no device type";
-        opened = false;
+    std::string error;
+    std::vector<std::string> warnings;
+    if (session::Plan_From_Job(path, "", "window", plan, error, warnings)) {
+        for (const std::string& warning : warnings)
+            std::cerr << program << ": warning: " << warning << std::endl;
+        return true;
     }
-    if (opened) {
-        image.End_Of_Eprom = job.Type->End_Of_Eprom();
-        opened = session::Load_Job_Image(job, image, error);
-    }
-    // The operator cannot name a lot here: the job must.
-    if (opened && job.Lot.empty()) {
-        error = "the job names no lot, which the operator window needs (job new --lot L)";
-        opened = false;
-    }
-    // The job file named once, whether the reason names it or not.
-    if (!opened && error.rfind(path, 0) != 0)
-        error = path + ": " + error;
-    return opened;
+    std::cerr << program << ": " << error << std::endl;
+    // Started from the desktop's menu, nobody reads stderr: the reason in a
+    // box as well, which a stop signal closes too.  Without a display there
+    // is no box to show.
+    if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return false;
+    QApplication app(argc, argv);
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(program),
+                    QStringLiteral("The station cannot start.\n\n") +
+                        QString::fromStdString(error));
+    box.setObjectName(QStringLiteral("StartError"));
+    Install_Stop_Signals(&box, [&box](int) { box.reject(); });
+    box.exec();
+    return false;
+}
+
+int Run_Station_Window(session::TStationPlan plan, session::TAdapter& adapter,
+                       const QString& title_suffix)
+{
+    adapter.Fresh_Chips(*plan.Settings.Type);
+    TStationWindow window(std::move(plan), adapter);
+    window.setWindowTitle(window.windowTitle() + title_suffix);
+    Install_Station_Signal_Ends(window);
+    window.show();
+    return QApplication::exec();
 }
 
 bool Install_Station_Signal_Ends(TStationWindow& window)

@@ -18,6 +18,7 @@
 #include "session/gang_run.h"
 #include "session/gang_session.h"
 #include "session/job.h"
+#include "session/station_opening.h"
 #include "ui/core/station_text.h"
 #include "ui/station/station_host.h"
 
@@ -37,10 +38,11 @@ namespace gang {
 class TStationWindow : public QWidget {
     Q_OBJECT
 public:
-    // job: read, its Type set; image: the job's image loaded into a Buffer
-    // for the type (copied); records_path: the job's records file.
-    TStationWindow(const session::TJob& job, const TBuffer& image, session::TAdapter& adapter,
-                   std::string records_path, QWidget* parent = nullptr);
+    // plan: the station's settings, image and records
+    // (session/station_opening.h), opened over the adapter once the window
+    // is on screen.
+    TStationWindow(session::TStationPlan plan, session::TAdapter& adapter,
+                   QWidget* parent = nullptr);
     ~TStationWindow() override;
     TStationWindow(const TStationWindow&) = delete;
     TStationWindow& operator=(const TStationWindow&) = delete;
@@ -80,9 +82,8 @@ private:
     void Show_Tally();
     void Update_Keys();
     void Progress_At(int32_t address);
-    session::TRunRecord Template_Record() const;
 
-    session::TJob Job;
+    session::TStationPlan Plan;
     TBuffer Buffer;
     session::TAdapter& Adapter;
     std::string Records_Path;
@@ -102,8 +103,6 @@ private:
     QPushButton* Start_Button = nullptr;
     QPushButton* Stop_Button = nullptr;
     std::vector<QLabel*> Tiles;
-    // The boxes' texts of the search, shown with its verdict.
-    std::vector<std::string> Search_Boxes;
     std::string Found_Text;
 
     bool Search_Scheduled = false;
@@ -116,11 +115,17 @@ private:
     std::chrono::steady_clock::time_point Run_Started;
 };
 
-// The job file of --station read and its image loaded into image for the
-// job's type, as both programs open it.  False with the user's error text,
-// which names the job file ("line3.job: the image changed since ...").
-bool Open_Station_Job(const std::string& path, session::TJob& job, TBuffer& image,
-                      std::string& error);
+// The plan of the job file at path for the program's --station, opened as
+// every station opens one, before the application starts.  A job that
+// cannot be opened is told on stderr ("program: line3.job: ...") and, when
+// there is a display, in a box until it is closed; false then.
+bool Open_Station_Plan(const std::string& program, const std::string& path,
+                       session::TStationPlan& plan, int& argc, char** argv);
+
+// The operator window of the plan over the adapter, shown until it is
+// closed; the application's exit status.  Needs the QApplication.
+int Run_Station_Window(session::TStationPlan plan, session::TAdapter& adapter,
+                       const QString& title_suffix);
 
 // A stop signal (SIGINT, SIGTERM, SIGHUP) closes the window as its close
 // button does.  Once per process (platform/stop_signals.h), after the window
