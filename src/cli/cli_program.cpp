@@ -656,6 +656,8 @@ int Run_Cli(const TCliOptions& given, const session::TPortRequest& port)
         checksum = Buffer_Check_Sum(buffer, 0, buffer.End_Of_Eprom);
         if (!job)
             file = session::Describe_File(options.File, Format_Name(format));
+        if (file)
+            file->Checksums_Ignored = options.Ignore_Checksums;
     }
     if (options.Command == TCommand::Checksum) {
         std::cout << "CheckSum=" << IntToHex(*checksum, 4) << "\n";
