@@ -127,8 +127,6 @@ void TFileFlow::Load_ButClick()
         return;
     }
     const std::string path = OpenDialog1.FileName;
-    // The Buffer changes only with a whole file: the load goes into a copy.
-    auto loaded = std::make_unique<TBuffer>(Buffer);
     bool binary = Form.File_Type.Tag == Binary_Type;
     if (binary) {
         const TFileType kind = Format_From_Content(File_Head(path));
@@ -140,6 +138,14 @@ void TFileFlow::Load_ButClick()
                                    " text, not a binary image.\n\nLoad it as a hex file?",
                                true);
     }
+    if (!binary) {
+        Form.StaticText2.SetCaption(Loading_Banner);
+        Form.StaticText2.SetVisible(true);
+        Host.ProcessMessages();
+    }
+    // The Buffer changes only with a whole file: the load goes into a copy,
+    // taken once the questions and the banner's message pass are over.
+    auto loaded = std::make_unique<TBuffer>(Buffer);
     std::string notes;
     if (binary) {
         Load_Binary_File(path, *loaded);
@@ -160,9 +166,6 @@ void TFileFlow::Load_ButClick()
 
 bool TFileFlow::Load_Hex(const std::string& path, TBuffer& loaded, THexLoadNotes& notes)
 {
-    Form.StaticText2.SetCaption(Loading_Banner);
-    Form.StaticText2.SetVisible(true);
-    Host.ProcessMessages();
     const auto before = std::make_unique<TBuffer>(loaded);
     try {
         notes = Load_Hex_File(path, loaded);

@@ -49,8 +49,9 @@ public:
     TFileDialogState SaveDialog1;
 
 private:
-    // Reads the hex text file into loaded; false when the user refused a
-    // file whose records failed their checks.
+    // Reads the hex text file into loaded under the banner, and takes the
+    // banner down; false when the user refused a file whose records failed
+    // their checks.
     bool Load_Hex(const std::string& path, TBuffer& loaded, THexLoadNotes& notes);
 
     TFormModel& Form;
