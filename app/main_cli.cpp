@@ -24,7 +24,8 @@ int main(int argc, char* argv[])
 
     const gang::cli::TCliParse parsed = gang::cli::Parse_Cli_Options(app.arguments());
     if (!parsed.Ok) {
-        std::cerr << "gang-adapter-cli: " << parsed.Error << "\n\n" << gang::cli::Cli_Usage_Text();
+        std::cerr << "gang-adapter-cli: " << parsed.Error << "\n"
+                  << "Try 'gang-adapter-cli --help'.\n";
         return gang::Exit_Usage;
     }
     if (parsed.Options.Help) {

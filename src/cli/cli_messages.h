@@ -21,16 +21,15 @@ inline void Print_Warning(const std::string& text)
 }
 
 // Runs a file command; a file error is printed as the window's error box
-// text, and false returned.
+// text with the file and line in front ("fw.hex:12: '$ga' is not a valid
+// integer value."), and false returned.
 template <typename TAction> bool File_Action(TAction action)
 {
     try {
         action();
         return true;
-    } catch (const EInOutError& e) {
-        Print_Error(Error_Box_Text(e.Message()));
-    } catch (const EConvertError& e) {
-        Print_Error(Error_Box_Text(e.Message()));
+    } catch (const EFileError& e) {
+        Print_Error(e.Line_Text());
     }
     return false;
 }

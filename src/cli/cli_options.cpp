@@ -161,6 +161,7 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     const QCommandLineOption gang("gang", "", "N");
     const QCommandLineOption vpp("vpp", "", "V");
     const QCommandLineOption format("format", "", "F");
+    const QCommandLineOption ignore_checksums("ignore-checksums");
     const QCommandLineOption blank_first("blank-first");
     const QCommandLineOption no_verify("no-verify");
     const QCommandLineOption no_diagnose("no-diagnose");
@@ -187,6 +188,7 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
                        blank_first, no_verify,    sdp,  report, lot,   offset, allow_truncate,
                        no_diagnose, even,         odd,  output, quiet, help,   version,
                        job,         socket_limit, reset});
+    parser.addOption(ignore_checksums);
     parser.addOptions(QList<QCommandLineOption>(serial.begin(), serial.end()));
     for (const char* name : Sim_Value_Options)
         parser.addOption(QCommandLineOption(name, "", "VALUE"));
@@ -212,7 +214,7 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         const std::string fixed = " is fixed by the job " + options.Job;
         for (const QCommandLineOption* option :
              {&type, &gang, &vpp, &sdp, &blank_first, &no_verify, &no_diagnose, &offset,
-              &allow_truncate, &format, &report, &socket_limit})
+              &allow_truncate, &format, &report, &socket_limit, &ignore_checksums})
             if (parser.isSet(*option)) {
                 result.Error = "--" + option->names().first().toStdString() + fixed;
                 return result;
@@ -325,6 +327,14 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     for (const auto& [option, setting] : settings)
         if (!Take_Setting(parser, *option, setting, options, result.Error))
             return result;
+    options.Ignore_Checksums = parser.isSet(ignore_checksums);
+    if (options.Ignore_Checksums && options.Command != TCommand::Program &&
+        options.Command != TCommand::Verify && options.Command != TCommand::Checksum &&
+        options.Command != TCommand::Image_Info && options.Command != TCommand::Image_Split &&
+        options.Command != TCommand::Image_Merge && options.Command != TCommand::Image_Swap) {
+        result.Error = "--ignore-checksums is for program, verify, checksum and image only";
+        return result;
+    }
     if (!Take_Placement(parser, offset, allow_truncate, *rule, options, result.Error))
         return result;
     for (const QCommandLineOption* option : {&even, &odd, &output}) {
@@ -466,8 +476,11 @@ const char* Cli_Usage_Text()
            "  --gang N                  sockets 1 to N (1-5, default 1)\n"
            "  --vpp V                   programming voltage among the type's (25, 21, 12.5)\n"
            "  --format bin|intel|motorola|ascii\n"
-           "                            file format (default: from the extension, else\n"
-           "                            from the content)\n"
+           "                            file format (default: from the content; the\n"
+           "                            extension tells only binary (.bin) from text)\n"
+           "  --ignore-checksums        load Intel hex and S-record files whose record\n"
+           "                            checksums or counts are wrong (hand-edited\n"
+           "                            files); the run record says so\n"
            "  --blank-first             blank check first; a socket not blank is skipped\n"
            "  --no-verify               no verify after programming\n"
            "  --no-diagnose             no second read of a socket that failed program or\n"

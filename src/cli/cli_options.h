@@ -4,8 +4,8 @@
 //
 // The adapter is the parallel port (--port, default auto) or the simulated
 // adapter (--sim with the simulator's own options, checked by the
-// simulator's parser).  The program prints Error and the usage and exits
-// with status 2 when Ok is false.
+// simulator's parser).  The program prints Error and a pointer to --help
+// and exits with status 2 when Ok is false.
 #pragma once
 
 #include "link/report.h"
@@ -71,6 +71,9 @@ struct TCliOptions : session::TRunSettings {
     sim::TSimOptions Sim_Options; // when Sim (the port is read at start-up)
 
     // Device work
+    // Intel hex and S-record files load without their record counts and
+    // checksums checked (hand-edited files); the run record says so.
+    bool Ignore_Checksums = false;
     std::string File;
     // image split and merge: the halves; merge and swap: the image written.
     std::string Even;

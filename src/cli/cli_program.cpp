@@ -525,8 +525,11 @@ int Run_Station(const TCliOptions& given, const session::TPortRequest& port)
         const TFileType format = *Resolve_Format(given, true);
         if (const int status = Load_Device_Image(given, format, image); status != Exit_Passed)
             return status;
-        plan = session::Plan_From_Settings(
-            given, image, session::Describe_File(given.File, Format_Name(format)), "cli");
+        std::optional<session::TFileRecord> file =
+            session::Describe_File(given.File, Format_Name(format));
+        if (file)
+            file->Checksums_Ignored = given.Ignore_Checksums;
+        plan = session::Plan_From_Settings(given, image, std::move(file), "cli");
     }
     // The settings as the plan has them (a job's, its paths as opened).
     TCliOptions options = given;
@@ -649,6 +652,8 @@ int Run_Cli(const TCliOptions& given, const session::TPortRequest& port)
             return status;
         checksum = Buffer_Check_Sum(buffer, 0, buffer.End_Of_Eprom);
         file = session::Describe_File(options.File, Format_Name(format));
+        if (file)
+            file->Checksums_Ignored = options.Ignore_Checksums;
     }
     if (options.Command == TCommand::Checksum) {
         std::cout << "CheckSum=" << IntToHex(*checksum, 4) << "\n";

@@ -34,11 +34,12 @@ std::string Count_Text(int64_t count)
     return std::to_string(count) + (count == 1 ? " byte" : " bytes");
 }
 
-std::optional<TImageMap> Read(const std::string& path, TFileType format, int& status)
+std::optional<TImageMap> Read(const TCliOptions& options, const std::string& path, TFileType format,
+                              int& status)
 {
     std::optional<TImageMap> image;
     std::string error;
-    if (!File_Action([&] { image = Read_Image(path, format, error); })) {
+    if (!File_Action([&] { image = Read_Image(path, format, error, !options.Ignore_Checksums); })) {
         status = Exit_File_Error;
         return std::nullopt;
     }
@@ -51,7 +52,7 @@ std::optional<TImageMap> Read(const std::string& path, TFileType format, int& st
 
 std::optional<TImageMap> Read(const TCliOptions& options, const std::string& path, int& status)
 {
-    return Read(path, *Resolve_Format(options.Format, path, true), status);
+    return Read(options, path, *Resolve_Format(options.Format, path, true), status);
 }
 
 // Checks where the image lands in a device of that end, and says so: the
@@ -159,7 +160,7 @@ int Image_Info(const TCliOptions& options)
 {
     const TFileType format = *Resolve_Format(options.Format, options.File, true);
     int status = Exit_Passed;
-    const std::optional<TImageMap> image = Read(options.File, format, status);
+    const std::optional<TImageMap> image = Read(options, options.File, format, status);
     if (!image)
         return status;
     const std::vector<TAddressRange> ranges = image->Ranges();
@@ -304,7 +305,7 @@ uint32_t Crc32(const uint8_t* data, std::size_t size)
 int Load_Device_Image(const TCliOptions& options, TFileType format, TBuffer& buffer)
 {
     int status = Exit_Passed;
-    const std::optional<TImageMap> image = Read(options.File, format, status);
+    const std::optional<TImageMap> image = Read(options, options.File, format, status);
     if (!image)
         return status;
     if (!Check_Placement(options.File, *image, options.Placement, options.Type->Type_Name,

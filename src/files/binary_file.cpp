@@ -20,7 +20,7 @@ std::size_t Range_Bytes(const TBuffer& buffer)
 
 void Load_Binary_File(const std::string& path, TBuffer& buffer)
 {
-    With_File_Errors([&] {
+    With_File_Errors(path, [&] {
         TSystemFile file = TSystemFile::Open_For_Reading(path);
         // A shorter file is the ordinary case: it fills only the start of the
         // range, and the rest of the Buffer keeps its bytes.
@@ -31,11 +31,7 @@ void Load_Binary_File(const std::string& path, TBuffer& buffer)
 
 void Save_Binary_File(const std::string& path, const TBuffer& buffer)
 {
-    With_File_Errors([&] {
-        TSystemFile file = TSystemFile::Create_For_Writing(path);
-        file.Write(buffer.Data.data(), Range_Bytes(buffer));
-        file.Close();
-    });
+    With_File_Errors(path, [&] { Replace_File(path, buffer.Data.data(), Range_Bytes(buffer)); });
 }
 
 } // namespace gang

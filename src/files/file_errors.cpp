@@ -29,6 +29,8 @@ std::string In_Out_Error_Message(int code)
         return "Disk full";
     case io_code::Invalid_Numeric_Input:
         return "Invalid numeric input";
+    case io_code::Is_A_Directory:
+        return "is a directory";
     default:
         return "I/O error " + std::to_string(code);
     }
@@ -56,9 +58,10 @@ int In_Out_Error_Code(int posix_errno)
     case EMFILE:
     case ENFILE:
         return io_code::Too_Many_Open_Files;
+    case EISDIR:
+        return io_code::Is_A_Directory;
     case EACCES:
     case EPERM:
-    case EISDIR:
     case EROFS:
     case ETXTBSY:
         return io_code::File_Access_Denied;
@@ -73,7 +76,40 @@ int In_Out_Error_Code(int posix_errno)
     }
 }
 
-EInOutError::EInOutError(int code) : std::runtime_error(In_Out_Error_Message(code)), Code_(code) {}
+std::string EFileError::Where() const
+{
+    if (Path.empty())
+        return "";
+    return Line > 0 ? Path + ":" + std::to_string(Line) : Path;
+}
+
+std::string EFileError::Box_Text() const
+{
+    const std::string where = Where();
+    return Error_Box_Text(Message()) + (where.empty() ? "" : "\n" + where);
+}
+
+std::string EFileError::Line_Text() const
+{
+    const std::string where = Where();
+    return (where.empty() ? "" : where + ": ") + Error_Box_Text(Message());
+}
+
+EInOutError::EInOutError(int code) : EFileError(In_Out_Error_Message(code)), Code_(code) {}
+
+std::string EInOutError::Box_Text() const
+{
+    if (Code_ == io_code::Is_A_Directory && !Path.empty())
+        return Path + " " + Error_Box_Text(Message());
+    return EFileError::Box_Text();
+}
+
+std::string EInOutError::Line_Text() const
+{
+    if (Code_ == io_code::Is_A_Directory && !Path.empty())
+        return Path + " " + Error_Box_Text(Message());
+    return EFileError::Line_Text();
+}
 
 namespace {
 
@@ -93,8 +129,7 @@ std::string Printable_Group(std::string group)
 } // namespace
 
 EConvertError::EConvertError(const std::string& group_with_dollar)
-    : std::runtime_error("'" + Printable_Group(group_with_dollar) +
-                         "' is not a valid integer value")
+    : EFileError("'" + Printable_Group(group_with_dollar) + "' is not a valid integer value")
 {
 }
 

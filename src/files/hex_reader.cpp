@@ -41,6 +41,12 @@ int Hex_Digit_Value(char c)
     return -1;
 }
 
+std::string Hex_Byte(int value)
+{
+    constexpr char Digits[] = "0123456789ABCDEF";
+    return {Digits[(value >> 4) & 0xF], Digits[value & 0xF]};
+}
+
 } // namespace
 
 char THexReader::Take_Char()
@@ -69,12 +75,32 @@ uint32_t THexReader::Take_Group(std::size_t digits)
     return value;
 }
 
-void THexReader::Store(int64_t address, uint32_t value)
+void THexReader::Store(int64_t address, uint32_t value, int64_t file_address)
 {
-    if (Image_ != nullptr)
+    if (Image_ != nullptr) {
         Image_->Put(address, static_cast<uint8_t>(value));
-    else if (address >= 0 && address < Buffer_Size)
-        Buffer_->Data[static_cast<std::size_t>(address)] = static_cast<uint8_t>(value);
+        return;
+    }
+    const bool in_buffer = address >= 0 && address < Buffer_Size;
+    if (file_address > Buffer_->End_Of_Eprom) {
+        if (Notes_.Beyond++ == 0) {
+            Notes_.First_Beyond = file_address;
+            Notes_.First_Beyond_Stored_At = in_buffer ? address : -1;
+        }
+        if (!in_buffer)
+            ++Notes_.Dropped;
+        else if (address > Buffer_->End_Of_Eprom)
+            ++Notes_.Past_End;
+        else
+            ++Notes_.Reduced;
+    }
+    if (!in_buffer)
+        return;
+    const std::size_t at = static_cast<std::size_t>(address);
+    if (Written_[at] && Notes_.Twice++ == 0)
+        Notes_.First_Twice = address;
+    Written_[at] = true;
+    Buffer_->Data[at] = static_cast<uint8_t>(value);
 }
 
 void THexReader::Store_Record_Bytes(int32_t byte_count)
@@ -85,10 +111,56 @@ void THexReader::Store_Record_Bytes(int32_t byte_count)
     // Only the start is reduced: the bytes run on from there, possibly past
     // End_Of_Eprom, and past FFFF they are dropped by Store.
     for (int32_t i = 0; i < byte_count; ++i)
-        Store(Load_Address_ + i, Take_Group(2));
+        Store(Load_Address_ + i, Take_Group(2), int64_t{start} + i);
+}
+
+void THexReader::Check_Record(const char* record, std::size_t size, bool intel) const
+{
+    while (size > 0 && (record[size - 1] == ' ' || record[size - 1] == '\t'))
+        --size;
+    if (size < 2 || Hex_Digit_Value(record[0]) < 0 || Hex_Digit_Value(record[1]) < 0)
+        throw EConvertError("$" + std::string(record, std::min<std::size_t>(size, 2)));
+    // The bytes after the count: Intel's count is of data bytes only (the
+    // address, type and checksum take 4 more), an S-record's of them all.
+    const int count = Hex_Digit_Value(record[0]) * 16 + Hex_Digit_Value(record[1]);
+    const std::size_t wanted = 2 * static_cast<std::size_t>(intel ? count + 4 : count);
+    const std::size_t held = size - 2;
+    const auto byte_at = [record](std::size_t i) {
+        const int high = Hex_Digit_Value(record[2 * i]);
+        const int low = Hex_Digit_Value(record[2 * i + 1]);
+        if (high < 0 || low < 0)
+            throw EConvertError("$" + std::string(record + 2 * i, 2));
+        return high * 16 + low;
+    };
+    if (held == wanted) {
+        int sum = 0;
+        const std::size_t last = wanted / 2; // the checksum's byte index
+        for (std::size_t i = 0; i < last; ++i)
+            sum += byte_at(i);
+        const int read = byte_at(last);
+        const int computed = (intel ? 0x100 - (sum & 0xFF) : ~sum) & 0xFF;
+        if (read == computed)
+            return;
+        throw EChecksumError("record checksum " + Hex_Byte(read) + ", computed " +
+                             Hex_Byte(computed));
+    }
+    throw EChecksumError(
+        "record count " + std::string(record, 2) + " wants " + std::to_string(wanted) +
+        " hex digits after it, the line holds " + std::to_string(held) +
+        (Line_Cut_ ? " (a line is read up to " + std::to_string(Max_Line_Length) + " characters)"
+                   : ""));
 }
 
 void THexReader::Take_Intel_Record()
+{
+    const char* record = Line_;
+    const std::size_t size = Left_;
+    Take_Intel_Fields();
+    if (Check_Records_)
+        Check_Record(record, size, true);
+}
+
+void THexReader::Take_Intel_Fields()
 {
     Load_Address_ = 0;
     int32_t byte_count = static_cast<int32_t>(Take_Group(2));
@@ -114,18 +186,24 @@ void THexReader::Take_Intel_Record()
 
 void THexReader::Take_S_Record(int type)
 {
-    const TSRecordLayout& layout = type == 1 ? S1_Layout : type == 2 ? S2_Layout : S3_Layout;
-    Load_Address_ = 0;
-    int32_t byte_count = static_cast<int32_t>(Take_Group(2)) - layout.Non_Data_Bytes;
-    Load_Address_ = Take_Group(layout.Address_Digits);
-    Store_Record_Bytes(byte_count);
+    const char* record = Line_;
+    const std::size_t size = Left_;
+    if (type >= 1 && type <= 3) {
+        const TSRecordLayout& layout = type == 1 ? S1_Layout : type == 2 ? S2_Layout : S3_Layout;
+        Load_Address_ = 0;
+        int32_t byte_count = static_cast<int32_t>(Take_Group(2)) - layout.Non_Data_Bytes;
+        Load_Address_ = Take_Group(layout.Address_Digits);
+        Store_Record_Bytes(byte_count);
+    }
+    if (Check_Records_)
+        Check_Record(record, size, false);
 }
 
 void THexReader::Take_Pairs()
 {
     for (std::size_t pairs = Left_ / 2; pairs > 0; --pairs) {
         uint32_t value = Take_Group(2);
-        Store(Load_Address_, value);
+        Store(Load_Address_, value, Load_Address_);
         ++Load_Address_;
     }
 }
@@ -134,6 +212,7 @@ void THexReader::Take_Line(const std::string& line)
 {
     Line_ = line.data();
     Left_ = std::min(line.size(), Max_Line_Length);
+    Line_Cut_ = line.size() >= Max_Line_Length;
     if (Left_ == 0) {
         Take_Pairs(); // an empty line is a line of no pairs
         return;
@@ -144,11 +223,13 @@ void THexReader::Take_Line(const std::string& line)
     } else if (first == S_Record_Start) {
         char t = Take_Char();
         int type = (t >= '0' && t <= '9') ? t - '0' : 0;
+        // S0 headers and S5/S6 counts carry nothing the Buffer needs, but
+        // are checked like the others; "S" followed by anything else is
+        // skipped.
+        if (t >= '0' && t <= '9' && t != '4')
+            Take_S_Record(type);
         if (type == 7 || type == 8 || type == 9)
             End_Seen_ = true;
-        else if (type >= 1 && type <= 3)
-            Take_S_Record(type);
-        // S0 headers, S5/S6 counts and anything else are skipped.
     } else {
         --Line_; // the first character belongs to the first pair
         ++Left_;
@@ -162,36 +243,47 @@ void Read_Lines(TTextLineReader& lines, THexReader& reader)
 {
     std::string line;
     line.reserve(Max_Line_Length);
-    do {
-        lines.Read_Line(line);
-        reader.Take_Line(line);
-    } while (!reader.End_Seen() && !lines.Eof());
+    int number = 0;
+    try {
+        do {
+            lines.Read_Line(line);
+            ++number;
+            reader.Take_Line(line);
+        } while (!reader.End_Seen() && !lines.Eof());
+    } catch (EConvertError& error) {
+        error.Line = number;
+        throw;
+    } catch (EChecksumError& error) {
+        error.Line = number;
+        throw;
+    }
 }
 
 } // namespace
 
-void Read_Hex_Lines(TTextLineReader& lines, TBuffer& buffer)
+THexLoadNotes Read_Hex_Lines(TTextLineReader& lines, TBuffer& buffer, bool check_records)
 {
-    THexReader reader(buffer);
+    THexReader reader(buffer, check_records);
+    Read_Lines(lines, reader);
+    return reader.Notes();
+}
+
+void Read_Hex_Lines(TTextLineReader& lines, TImageMap& image, bool check_records)
+{
+    THexReader reader(image, check_records);
     Read_Lines(lines, reader);
 }
 
-void Read_Hex_Lines(TTextLineReader& lines, TImageMap& image)
-{
-    THexReader reader(image);
-    Read_Lines(lines, reader);
-}
-
-void Read_Hex_Text(const std::string& text, TBuffer& buffer)
+THexLoadNotes Read_Hex_Text(const std::string& text, TBuffer& buffer, bool check_records)
 {
     TTextLineReader lines(String_Source(text));
-    Read_Hex_Lines(lines, buffer);
+    return Read_Hex_Lines(lines, buffer, check_records);
 }
 
-void Read_Hex_Text(const std::string& text, TImageMap& image)
+void Read_Hex_Text(const std::string& text, TImageMap& image, bool check_records)
 {
     TTextLineReader lines(String_Source(text));
-    Read_Hex_Lines(lines, image);
+    Read_Hex_Lines(lines, image, check_records);
 }
 
 } // namespace gang

@@ -4,7 +4,16 @@
 // kinds may be mixed in one file.
 //
 // Record addresses are reduced modulo the device size (AND End_Of_Eprom) after
-// the Intel segment and linear bases are added; checksums are never checked.
+// the Intel segment and linear bases are added.
+//
+// Every Intel record and S-record (S0-S3, S5-S9) is checked once its fields
+// are taken: the line must hold exactly the bytes its count says, in hex
+// digits (blanks at the end aside), and its checksum must be the one
+// computed (Intel: the two's complement of the sum of the count, address,
+// type and data bytes; S-record: the ones' complement of the sum of the
+// count, address and data bytes).  A wrong one raises EChecksumError.
+// Without the checks (for hand-edited files) neither is read.
+//
 // Every numeric field is a group of hex digits; a group holding anything but
 // 0-9, A-F, a-f, or no character at all, raises EConvertError naming the
 // group with a "$" in front ("'$1G' is not a valid integer value").  Bytes
@@ -27,6 +36,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace gang {
 
@@ -34,9 +44,15 @@ class THexReader {
 public:
     // The Buffer is written as lines are taken; its End_Of_Eprom gives the
     // address reduction.
-    explicit THexReader(TBuffer& buffer) : Buffer_(&buffer) {}
+    explicit THexReader(TBuffer& buffer, bool check_records = true)
+        : Buffer_(&buffer), Written_(Buffer_Size), Check_Records_(check_records)
+    {
+    }
     // The bytes go into the image at their own addresses.
-    explicit THexReader(TImageMap& image) : Image_(&image) {}
+    explicit THexReader(TImageMap& image, bool check_records = true)
+        : Image_(&image), Check_Records_(check_records)
+    {
+    }
 
     // Handles one line (without its line end); only its first
     // Max_Line_Length characters are used.
@@ -48,20 +64,28 @@ public:
     int64_t Load_Address() const { return Load_Address_; }
     uint32_t Segment_Base() const { return Segment_Base_; }
     uint32_t Linear_Base() const { return Linear_Base_; }
+    const THexLoadNotes& Notes() const { return Notes_; }
 
 private:
     char Take_Char();
     uint32_t Take_Group(std::size_t digits);
     void Store_Record_Bytes(int32_t byte_count);
-    void Store(int64_t address, uint32_t value);
+    void Store(int64_t address, uint32_t value, int64_t file_address);
     void Take_Intel_Record();
+    void Take_Intel_Fields();
     void Take_S_Record(int type);
     void Take_Pairs();
+    // Checks the record whose text (after ":" or "Sn") starts at record.
+    void Check_Record(const char* record, std::size_t size, bool intel) const;
 
     TBuffer* Buffer_ = nullptr;
     TImageMap* Image_ = nullptr;
+    std::vector<bool> Written_; // Buffer addresses this load stored at
+    THexLoadNotes Notes_;
+    bool Check_Records_ = true;
     const char* Line_ = nullptr; // rest of the current line
     std::size_t Left_ = 0;
+    bool Line_Cut_ = false; // the line was longer than Max_Line_Length
 
     int64_t Load_Address_ = 0;
     uint32_t Segment_Base_ = 0;
@@ -70,14 +94,15 @@ private:
 };
 
 // Reads lines until an end record or the end of the input.  The first line is
-// always read, so empty input is one empty line and changes nothing.
-void Read_Hex_Lines(TTextLineReader& lines, TBuffer& buffer);
+// always read, so empty input is one empty line and changes nothing.  An
+// error raised by a line carries its number (Line, 1 for the first).
+THexLoadNotes Read_Hex_Lines(TTextLineReader& lines, TBuffer& buffer, bool check_records = true);
 
 // The same over text held in memory.
-void Read_Hex_Text(const std::string& text, TBuffer& buffer);
+THexLoadNotes Read_Hex_Text(const std::string& text, TBuffer& buffer, bool check_records = true);
 
 // The same into an image, addresses unreduced.
-void Read_Hex_Lines(TTextLineReader& lines, TImageMap& image);
-void Read_Hex_Text(const std::string& text, TImageMap& image);
+void Read_Hex_Lines(TTextLineReader& lines, TImageMap& image, bool check_records = true);
+void Read_Hex_Text(const std::string& text, TImageMap& image, bool check_records = true);
 
 } // namespace gang

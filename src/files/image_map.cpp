@@ -116,10 +116,10 @@ std::vector<uint8_t> TImageMap::Bytes(int64_t first, int64_t last, uint8_t fill)
     return bytes;
 }
 
-TImageMap Read_Image_File(const std::string& path, TFileType type)
+TImageMap Read_Image_File(const std::string& path, TFileType type, bool check_records)
 {
     TImageMap image;
-    With_File_Errors([&] {
+    With_File_Errors(path, [&] {
         TSystemFile file = TSystemFile::Open_For_Reading(path);
         if (type == TFileType::Binary) {
             std::vector<uint8_t> block(std::size_t{64} * 1024);
@@ -130,7 +130,7 @@ TImageMap Read_Image_File(const std::string& path, TFileType type)
         } else {
             TTextLineReader lines(
                 [&file](char* dst, std::size_t capacity) { return file.Read(dst, capacity); });
-            Read_Hex_Lines(lines, image);
+            Read_Hex_Lines(lines, image, check_records);
         }
         file.Close();
     });

@@ -66,9 +66,10 @@ private:
 
 // Reads a whole file into an image: binary (every byte of the file) or hex
 // text (the window's one reader, Intel hex, S-records and ASCII hex lines,
-// with the addresses unreduced).  Raises the file errors of file_commands.h
-// and EConvertError as the window's load does.
-TImageMap Read_Image_File(const std::string& path, TFileType type);
+// with the addresses unreduced).  Raises the file errors of file_commands.h,
+// EConvertError and (when check_records) EChecksumError as the window's
+// load does.
+TImageMap Read_Image_File(const std::string& path, TFileType type, bool check_records = true);
 
 // Where an image lands in a device of End_Of_Eprom end: address a of the
 // image at device address a + offset.

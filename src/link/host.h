@@ -52,6 +52,9 @@ public:
     virtual void ShowInfoAt(const std::string& text, int x, int y) = 0;
     // Error box ("Error:" + library text on a failed port enable).
     virtual void ShowError(const std::string& text) = 0;
+    // A question with Yes and No, waited for; default_yes names the button
+    // that Enter presses.  A host without a user gives the default.
+    virtual bool Ask(const std::string& /*text*/, bool default_yes) { return default_yes; }
 };
 
 } // namespace gang

@@ -45,6 +45,14 @@ private:
     int Fd_;
 };
 
+// Writes the whole file at path or leaves the old one as it was: the bytes go
+// into a new file beside it, which is put on the disk and then renamed over
+// path (a link is followed to its file; the file keeps its permissions).  A
+// FIFO or a device is written directly, as Create_For_Writing does.  Raises
+// ESystemError: EISDIR for a folder, EACCES for a file the user may not
+// write.
+void Replace_File(const std::string& path, const void* data, std::size_t size);
+
 // Appends bytes to the file at path (created with mode 0644 when missing) in
 // one write, and puts them on the disk before it returns: a power loss
 // leaves the whole of them or none.  False, with the system's reason in

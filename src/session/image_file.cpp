@@ -1,6 +1,5 @@
 #include "session/image_file.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <cctype>
@@ -24,18 +23,11 @@ constexpr TFormatName Formats[] = {
     {TFileType::Ascii_Hex, "ascii", {".txt"}},
 };
 
-constexpr std::size_t Head_Size = 4096;
-
 std::string Lower(std::string text)
 {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
-}
-
-bool Is_Text_Byte(unsigned char c)
-{
-    return c == '\r' || c == '\n' || c == '\t' || (c >= 0x20 && c < 0x7F);
 }
 
 } // namespace
@@ -63,24 +55,6 @@ std::optional<TFileType> Format_From_Extension(const std::string& path)
     return std::nullopt;
 }
 
-TFileType Format_From_Content(const std::string& head)
-{
-    bool any_digit = false;
-    for (unsigned char c : head) {
-        if (!Is_Text_Byte(c))
-            return TFileType::Binary;
-        any_digit = any_digit || std::isxdigit(c) != 0;
-    }
-    if (!any_digit)
-        return TFileType::Binary;
-    const auto first = head.find_first_not_of(" \t\r\n");
-    if (head[first] == ':')
-        return TFileType::Intel_Hex;
-    if (head[first] == 'S')
-        return TFileType::Motorola_Hex;
-    return TFileType::Ascii_Hex;
-}
-
 const char* Format_Name(TFileType type)
 {
     for (const TFormatName& format : Formats)
@@ -89,27 +63,24 @@ const char* Format_Name(TFileType type)
     return "";
 }
 
-std::string File_Head(const std::string& path)
-{
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return "";
-    return file.read(Head_Size).toStdString();
-}
-
 std::optional<TFileType> Resolve_Format(std::optional<TFileType> named, const std::string& path,
                                         bool reading)
 {
     if (named)
         return named;
-    if (const auto by_extension = Format_From_Extension(path))
+    const std::optional<TFileType> by_extension = Format_From_Extension(path);
+    if (by_extension == TFileType::Binary || (by_extension && !reading))
         return by_extension;
-    if (reading)
-        return Format_From_Content(File_Head(path));
-    return std::nullopt;
+    if (!reading)
+        return std::nullopt;
+    const TFileType by_content = Format_From_Content(File_Head(path));
+    if (by_extension && by_content == TFileType::Binary)
+        return by_extension;
+    return by_content;
 }
 
-std::optional<TImageMap> Read_Image(const std::string& path, TFileType type, std::string& error)
+std::optional<TImageMap> Read_Image(const std::string& path, TFileType type, std::string& error,
+                                    bool check_records)
 {
     const QFileInfo info(QString::fromStdString(path));
     if (type == TFileType::Binary && info.isFile() && info.size() > Max_Image_Bytes) {
@@ -117,7 +88,7 @@ std::optional<TImageMap> Read_Image(const std::string& path, TFileType type, std
                 " bytes, more than the largest image (16 MiB)";
         return std::nullopt;
     }
-    return Read_Image_File(path, type);
+    return Read_Image_File(path, type, check_records);
 }
 
 void Save_Image(const std::string& path, TFileType type, const TBuffer& buffer)

@@ -1,11 +1,12 @@
-// The image file of a command (and of a job): its format (named, from the extension, or
-// from the content), reading it with the window's own reader (at the file's
-// own addresses) and saving the Buffer with the window's writers.  Failures raise the window's file
-// errors (EInOutError, EConvertError); their text is the window's error box text.
+// The image file of a command (and of a job): its format (named, or from the
+// content with the extension telling binary from text), reading it with the window's own reader (at
+// the file's own addresses) and saving the Buffer with the window's writers.  Failures raise the
+// window's file errors (EInOutError, EConvertError); their text is the window's error box text.
 #pragma once
 
 #include "core/buffer.h"
 #include "files/file_commands.h"
+#include "files/file_kind.h"
 #include "files/image_map.h"
 
 #include <cstdint>
@@ -20,18 +21,19 @@ std::optional<TFileType> Format_From_Name(const std::string& name);
 std::optional<TFileType> Format_From_Extension(const std::string& path);
 // A text of hex records or digit pairs is read as hex (Intel, Motorola or
 // ASCII by its first character), anything else as binary.
-TFileType Format_From_Content(const std::string& head);
+using gang::Format_From_Content;
 
 // The name Format_From_Name takes.
 const char* Format_Name(TFileType type);
 
-// The file's first bytes (at most 4 KiB); "" when it cannot be read (the
-// load then reports why).
-std::string File_Head(const std::string& path);
+// The file's first bytes (at most 4 KiB); "" when it cannot be read.
+using gang::File_Head;
 
-// The format of a file: named, else from the extension, else (for a file
-// that is read) from its content; nullopt for a file to be written whose
-// name does not tell.
+// The format of a file: named, else (for a file that is read) from its
+// content, the extension deciding only between binary and text: a .bin file
+// is binary whatever it holds, a .hex file of S-records is Motorola.  A text
+// extension on a file whose content tells no kind keeps the extension's
+// kind.  nullopt for a file to be written whose name does not tell.
 std::optional<TFileType> Resolve_Format(std::optional<TFileType> named, const std::string& path,
                                         bool reading);
 
@@ -41,8 +43,10 @@ constexpr int64_t Max_Image_Bytes = int64_t{16} * 1024 * 1024;
 
 // Reads the whole file as an image at its own addresses (image_map.h).  A
 // binary file longer than Max_Image_Bytes is refused with a message in
-// error (the file errors are raised as for a load).
-std::optional<TImageMap> Read_Image(const std::string& path, TFileType type, std::string& error);
+// error (the file errors are raised as for a load; record checksums are
+// checked unless check_records is false).
+std::optional<TImageMap> Read_Image(const std::string& path, TFileType type, std::string& error,
+                                    bool check_records = true);
 // Saves Buffer addresses 0 to End_Of_Eprom as the window's Save Buffer does.
 void Save_Image(const std::string& path, TFileType type, const TBuffer& buffer);
 

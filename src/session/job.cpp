@@ -226,11 +226,8 @@ bool Load_Job_Image(const TJob& job, TBuffer& buffer, std::string& error,
     std::optional<TImageMap> image;
     try {
         image = Read_Image(path, *format, error);
-    } catch (const EInOutError& e) {
-        error = path + ": " + Error_Box_Text(e.Message());
-        return false;
-    } catch (const EConvertError& e) {
-        error = path + ": " + Error_Box_Text(e.Message());
+    } catch (const EFileError& e) {
+        error = e.Line_Text();
         return false;
     }
     if (!image)

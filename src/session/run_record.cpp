@@ -128,10 +128,13 @@ std::string Record_Line(const TRunRecord& record)
     if (!record.Sdp.empty())
         object["sdp"] = Q(record.Sdp);
     if (record.File) {
-        object["file"] = QJsonObject{{"path", Q(record.File->Path)},
-                                     {"format", Q(record.File->Format)},
-                                     {"size", static_cast<qint64>(record.File->Size)},
-                                     {"sha256", Q(record.File->Sha256)}};
+        QJsonObject file{{"path", Q(record.File->Path)},
+                         {"format", Q(record.File->Format)},
+                         {"size", static_cast<qint64>(record.File->Size)},
+                         {"sha256", Q(record.File->Sha256)}};
+        if (record.File->Checksums_Ignored)
+            file["checksums"] = "ignored";
+        object["file"] = file;
     }
     if (record.Checksum)
         object["checksum"] = Q(IntToHex(*record.Checksum, 4));

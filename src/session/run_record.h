@@ -50,6 +50,8 @@ struct TFileRecord {
     std::string Format;
     int64_t Size = 0;
     std::string Sha256; // lower-case hex
+    // Loaded without its record checksums checked: "checksums": "ignored".
+    bool Checksums_Ignored = false;
 };
 
 struct TRunRecord {

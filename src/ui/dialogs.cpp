@@ -65,6 +65,17 @@ TMessagePresenter Modal_Message_Presenter(QWidget* parent)
     };
 }
 
+TQuestionPresenter Modal_Question_Presenter(QWidget* parent)
+{
+    return [parent](const TMessage& m) {
+        QMessageBox box(QMessageBox::Question, QString::fromStdString(m.Title),
+                        QString::fromStdString(m.Text), QMessageBox::Yes | QMessageBox::No, parent);
+        box.setDefaultButton(m.Default_Yes ? QMessageBox::Yes : QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    };
+}
+
 TFileDialogRunner Modal_File_Dialog(QWidget* parent)
 {
     return [parent](TFileDialogState& state) {

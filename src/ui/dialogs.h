@@ -10,10 +10,11 @@ class QWidget;
 
 namespace gang {
 
-enum class TMessageKind { Information, Error };
+enum class TMessageKind { Information, Error, Question };
 
 // One message box: information boxes and error boxes have a single OK
-// button.  Positioned boxes appear with their top-left corner at X, Y.
+// button, questions Yes and No.  Positioned boxes appear with their
+// top-left corner at X, Y.
 struct TMessage {
     TMessageKind Kind = TMessageKind::Information;
     std::string Title;
@@ -21,9 +22,12 @@ struct TMessage {
     bool Positioned = false;
     int X = 0;
     int Y = 0;
+    bool Default_Yes = false; // a question: Yes is the default button
 };
 
 using TMessagePresenter = std::function<void(const TMessage&)>;
+// Shows a question and gives true for Yes.
+using TQuestionPresenter = std::function<bool(const TMessage&)>;
 
 // The state of an open or save dialog that outlives one run of it.
 struct TFileDialogState {
@@ -40,6 +44,8 @@ using TFileDialogRunner = std::function<bool(TFileDialogState&)>;
 
 // Modal QMessageBox with one OK button, parented to parent.
 TMessagePresenter Modal_Message_Presenter(QWidget* parent);
+// Modal QMessageBox with Yes and No, the message's default button first.
+TQuestionPresenter Modal_Question_Presenter(QWidget* parent);
 // QFileDialog in open or save mode, with the state's filter, default
 // extension, filter index and directory.
 TFileDialogRunner Modal_File_Dialog(QWidget* parent);

@@ -3,13 +3,21 @@
 // with the banner on StaticText2 while a hex text file is read or written and
 // the name of the last file loaded on StaticText4.
 //
-// File errors (EInOutError, EConvertError) are not caught here: they end the
-// handler, and the window shows them in its error box.  Nothing is undone.
+// A load is all or nothing: the file is read into a copy of the Buffer, and
+// only a load that ended without failure puts it in place, names the file on
+// StaticText4 and sums it.  File errors (EInOutError, EConvertError) end the
+// handler with the banner taken down, and the window shows them in its error
+// box with the file and line.  A record with a wrong checksum or count asks
+// whether to load the file anyway (No by default); a file that looks like
+// hex text loaded as a binary image asks whether to load it as hex.  After a
+// load, one information box tells what became of bytes beyond the device
+// and of bytes loaded twice onto one address.
 #pragma once
 
 #include "core/buffer.h"
 #include "core/form_model.h"
 #include "devices/device_work.h"
+#include "files/file_commands.h"
 #include "link/host.h"
 #include "ui/dialogs.h"
 
@@ -41,6 +49,11 @@ public:
     TFileDialogState SaveDialog1;
 
 private:
+    // Reads the hex text file into loaded under the banner, and takes the
+    // banner down; false when the user refused a file whose records failed
+    // their checks.
+    bool Load_Hex(const std::string& path, TBuffer& loaded, THexLoadNotes& notes);
+
     TFormModel& Form;
     TBuffer& Buffer;
     TDeviceWork& Work;

@@ -209,6 +209,7 @@ TMainForm::TMainForm(IPort& port, QWidget* parent)
     ThreadedTimer1.OnTimer = [this](TThreadedTimer*) { ThreadedTimer1Timer(); };
     ThreadedTimer1.SetThreadPriority(TThreadPriority::tpTimeCritical);
     Report_.On_Window_Enabled = [this](bool enabled) { Host_.Hold_User_Input(!enabled); };
+    Host_.Set_Question_Presenter(Modal_Question_Presenter(this));
     Host_.Closing = [this] { return Life_.Close_Requested(); };
 
     setAutoFillBackground(true);
@@ -272,6 +273,11 @@ std::string TMainForm::Control_Kind_Error(const std::string& name, const char* t
 void TMainForm::Set_Message_Presenter(TMessagePresenter presenter)
 {
     Host_.Set_Presenter(std::move(presenter));
+}
+
+void TMainForm::Set_Question_Presenter(TQuestionPresenter presenter)
+{
+    Host_.Set_Question_Presenter(std::move(presenter));
 }
 
 void TMainForm::Set_File_Dialog_Runner(TFileDialogRunner runner)
@@ -423,10 +429,8 @@ void TMainForm::Run(const std::function<void()>& handler)
         return;
     try {
         handler();
-    } catch (const EInOutError& e) {
-        Show_Default_Error(e.Message());
-    } catch (const EConvertError& e) {
-        Show_Default_Error(e.Message());
+    } catch (const EFileError& e) {
+        Host_.ShowError(e.Box_Text());
     } catch (const std::exception& e) {
         Show_Default_Error(e.what());
     }

@@ -6,7 +6,8 @@
 //
 // The port is given from outside, so the same window runs over the real
 // parallel port or over the simulated adapter.  Dialogs go through
-// replaceable functions (Set_Message_Presenter, Set_File_Dialog_Runner).
+// replaceable functions (Set_Message_Presenter, Set_Question_Presenter,
+// Set_File_Dialog_Runner).
 #pragma once
 
 #include "core/buffer.h"
@@ -66,6 +67,7 @@ public:
     }
 
     void Set_Message_Presenter(TMessagePresenter presenter);
+    void Set_Question_Presenter(TQuestionPresenter presenter);
     void Set_File_Dialog_Runner(TFileDialogRunner runner);
     // Title of the message boxes.  Not the application's display name: the
     // platform would append that to the window's caption.

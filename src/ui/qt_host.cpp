@@ -46,6 +46,15 @@ void TQtHost::ShowError(const std::string& text)
     Present({TMessageKind::Error, Title_, text, false, 0, 0});
 }
 
+bool TQtHost::Ask(const std::string& text, bool default_yes)
+{
+    if ((Closing && Closing()) || !Asker)
+        return default_yes;
+    TMessage question{TMessageKind::Question, Title_, text, false, 0, 0};
+    question.Default_Yes = default_yes;
+    return Asker(question);
+}
+
 void TQtHost::Present(const TMessage& message)
 {
     if (Closing && Closing())

@@ -27,6 +27,7 @@ public:
     void ShowInfo(const std::string& text) override;
     void ShowInfoAt(const std::string& text, int x, int y) override;
     void ShowError(const std::string& text) override;
+    bool Ask(const std::string& text, bool default_yes) override;
     // The window's thread at the highest priority the system grants.
     void Raise_Run_Priority() override { Run_Priority.Raise(); }
     void Restore_Run_Priority() override { Run_Priority.Restore(); }
@@ -39,6 +40,7 @@ public:
 
     // Tests and the window replace the presenter (e.g. with a recorder).
     void Set_Presenter(TMessagePresenter presenter) { Presenter = std::move(presenter); }
+    void Set_Question_Presenter(TQuestionPresenter presenter) { Asker = std::move(presenter); }
     // True once the window is closing: no box is shown any more (nobody
     // waits for it, and a box would hold the close up).
     std::function<bool()> Closing;
@@ -52,6 +54,7 @@ private:
     std::function<void(int)> Arm;
     std::function<void()> Disarm;
     TMessagePresenter Presenter;
+    TQuestionPresenter Asker;
     std::string Title_;
     bool Holding_Input = false;
     TNestedRunPriority Run_Priority;

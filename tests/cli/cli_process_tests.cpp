@@ -312,14 +312,35 @@ TEST_F(CliProcess, EndsWithItsOwnStatusWhenNoAdapterOrNoFile)
     const TCliResult none = Run_Cli({"--sim", "--base", "none", "blank", "--type", "27C16"});
     EXPECT_EQ(none.Status, 3) << none.Err;
 
-    Write_File(Path("bad.hex"), ":1G0000000000\r\n");
+    Write_File(Path("bad.hex"), ":0100000011EE\r\n:1G0000000000\r\n");
     const TCliResult bad = Run_Cli({"--sim", "verify", "--type", "27C16", Path("bad.hex")});
     EXPECT_EQ(bad.Status, 4);
-    EXPECT_NE(bad.Err.find("'$1G' is not a valid integer value."), std::string::npos) << bad.Err;
+    EXPECT_EQ(bad.Err, "gang-adapter-cli: " + Path("bad.hex").toStdString() +
+                           ":2: '$1G' is not a valid integer value.\n");
 
+    // A usage error is its line and where to find help, nothing more.
     const TCliResult usage = Run_Cli({"--sim", "program", "--type", "27C16", "--gang", "6", "x"});
     EXPECT_EQ(usage.Status, 2);
-    EXPECT_NE(usage.Err.find("Usage:"), std::string::npos);
+    EXPECT_EQ(usage.Err, "gang-adapter-cli: --gang wants 1 to 5, not '6'\n"
+                         "Try 'gang-adapter-cli --help'.\n");
+}
+
+// A record with a wrong checksum refuses the file with its line; with
+// --ignore-checksums it is programmed, and the record says so.
+TEST_F(CliProcess, AWrongChecksumIsRefusedUnlessIgnored)
+{
+    Write_File(Path("fw.hex"), ":0100000011EE\r\n:0100010022DD\r\n:00000001FF\r\n");
+    const TCliResult refused =
+        Run_Cli({"--sim", "--fast", "program", "--type", "27C16", Path("fw.hex")});
+    EXPECT_EQ(refused.Status, 4);
+    EXPECT_EQ(refused.Err, "gang-adapter-cli: " + Path("fw.hex").toStdString() +
+                               ":2: record checksum DD, computed DC.\n");
+
+    const TCliResult ignored =
+        Run_Cli({"--sim", "--fast", "program", "--type", "27C16", "--ignore-checksums", "--quiet",
+                 "--report", Path("runs.jsonl"), Path("fw.hex")});
+    ASSERT_EQ(ignored.Status, 0) << ignored.Err;
+    EXPECT_EQ(Record(Path("runs.jsonl"))["file"].toObject()["checksums"].toString(), "ignored");
 }
 
 // A ROM based at 8000: its Intel hex file loads into a 2716 at --offset
@@ -414,6 +435,12 @@ TEST_F(CliProcess, ImageInfoNamesEachChecksum)
           "CRC-32/IEEE",
           "sha256    15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225\n"})
         EXPECT_NE(info.Out.find(line), std::string::npos) << line << "\n" << info.Out;
+
+    // A text file's kind comes from its content: S-records saved as .Hex.
+    Write_File(Path("outm.Hex"), "S1050010ABCD72\r\nS804000000FB\r\n");
+    const TCliResult srec = Run_Cli({"image", "info", Path("outm.Hex")});
+    ASSERT_EQ(srec.Status, 0) << srec.Err;
+    EXPECT_NE(srec.Out.find("format    motorola\n"), std::string::npos) << srec.Out;
 }
 
 // A 16-bit board's image in even and odd bytes and back, byte for byte.

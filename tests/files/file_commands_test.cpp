@@ -6,10 +6,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -46,7 +49,8 @@ TEST(FileErrors, MessagesAndErrnoMapping)
     EXPECT_EQ(In_Out_Error_Code(ENOTDIR), 3);
     EXPECT_EQ(In_Out_Error_Code(EMFILE), 4);
     EXPECT_EQ(In_Out_Error_Code(EACCES), 5);
-    EXPECT_EQ(In_Out_Error_Code(EISDIR), 5);
+    EXPECT_EQ(In_Out_Error_Code(EISDIR), 21);
+    EXPECT_EQ(In_Out_Error_Message(21), "is a directory");
     EXPECT_EQ(In_Out_Error_Code(EROFS), 5);
     EXPECT_EQ(In_Out_Error_Code(ENOSPC), 101);
     // A failing disk must not read as "File access denied" although EIO is 5,
@@ -117,10 +121,15 @@ TEST(FileFailures, MissingFilesDirectoriesAndBadPaths)
     const auto before = b->Data;
     EXPECT_EQ(Error_Code_Of([&] { Load_Binary_File(dir.File("none.bin"), *b); }), 2);
     EXPECT_EQ(Error_Code_Of([&] { Load_Hex_File(dir.File("none.hex"), *b); }), 2);
-    EXPECT_EQ(Error_Code_Of([&] { Load_Binary_File(dir.Path(), *b); }), 5);
-    EXPECT_EQ(Error_Code_Of([&] { Load_Hex_File(dir.Path(), *b); }), 5);
-    EXPECT_EQ(Error_Code_Of([&] { Save_Binary_File(dir.Path(), *b); }), 5);
-    EXPECT_EQ(Error_Code_Of([&] { Save_Hex_File(dir.Path(), 1, *b); }), 5);
+    EXPECT_EQ(Error_Code_Of([&] { Load_Binary_File(dir.Path(), *b); }), 21);
+    EXPECT_EQ(Error_Code_Of([&] { Load_Hex_File(dir.Path(), *b); }), 21);
+    EXPECT_EQ(Error_Code_Of([&] { Save_Binary_File(dir.Path(), *b); }), 21);
+    EXPECT_EQ(Error_Code_Of([&] { Save_Hex_File(dir.Path(), 1, *b); }), 21);
+    try {
+        Load_Hex_File(dir.Path(), *b);
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Line_Text(), dir.Path() + " is a directory.");
+    }
     EXPECT_EQ(Error_Code_Of([&] { Save_Hex_File(dir.File("no/such/dir.hex"), 1, *b); }), 2);
     test::Write_Whole_File(dir.File("plain"), "x");
     EXPECT_EQ(Error_Code_Of([&] { Save_Binary_File(dir.File("plain/x.bin"), *b); }), 3);
@@ -237,13 +246,47 @@ TEST(HexFile, SaveCreatesOrEmptiesAndLoadReadsBack)
 TEST(HexFile, FailedLoadKeepsWhatWasStoredBeforeTheBadGroup)
 {
     TTempDir dir;
-    test::Write_Whole_File(dir.File("bad.hex"), ":0200000011227F\r\n:02000200334X00\r\n");
+    test::Write_Whole_File(dir.File("bad.hex"), ":020000001122CB\r\n:02000200334X00\r\n");
     auto b = test::Filled_Buffer(0, 0xFFFF);
-    EXPECT_THROW(Load_Hex_File(dir.File("bad.hex"), *b), EConvertError);
+    try {
+        Load_Hex_File(dir.File("bad.hex"), *b);
+        ADD_FAILURE() << "no error";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Line_Text(), dir.File("bad.hex") + ":2: '$4X' is not a valid integer value.");
+        EXPECT_EQ(e.Box_Text(),
+                  "'$4X' is not a valid integer value.\n" + dir.File("bad.hex") + ":2");
+    }
     EXPECT_EQ(b->Data[0], 0x11);
     EXPECT_EQ(b->Data[1], 0x22);
     EXPECT_EQ(b->Data[2], 0x33); // the byte before the bad group
     EXPECT_EQ(b->Data[3], 0x00);
+}
+
+// A save that fails part way (the file size limit stops the write, as a
+// full disk would) leaves the old file whole and no other file behind.
+TEST(HexFile, AFailedSaveLeavesTheOldFile)
+{
+    TTempDir dir;
+    const std::string path = dir.File("keep.hex");
+    test::Write_Whole_File(path, "old contents");
+    auto b = test::Random_Buffer(15, 0xFFFF);
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto old_handler = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int binary = Error_Code_Of([&] { Save_Binary_File(path, *b); });
+    const int hex = Error_Code_Of([&] { Save_Hex_File(path, 2, *b); });
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(binary, 101);
+    EXPECT_EQ(hex, 101);
+    EXPECT_EQ(test::Read_Whole_File(path), "old contents");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"keep.hex"});
 }
 
 // A ROM image based at 8000 for a 27C128 (3FFF): where its bytes land for

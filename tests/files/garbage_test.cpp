@@ -1,6 +1,7 @@
 // Randomised checks with fixed seeds: random Buffers through every writer and
 // back, and random or mutated lines that must never crash, never raise
-// anything but the conversion error, and never write outside the Buffer.
+// anything but the conversion error (or, checked, the record check's), and
+// never write outside the Buffer.
 #include "file_test_support.h"
 #include "files/file_errors.h"
 #include "files/hex_reader.h"
@@ -73,16 +74,23 @@ TEST(RandomisedFiles, GarbageNeverCrashesNorWritesOutsideTheBuffer)
             good.push_back(l);
 
     int conversion_errors = 0;
+    int record_errors = 0;
     for (int file = 0; file < 400; ++file) {
         int32_t end = test::Device_Ends()[rng() % test::Device_Ends().size()];
         auto b = test::Random_Buffer(rng(), end);
         std::string text;
         for (int n = 1 + static_cast<int>(rng() % 12); n > 0; --n)
             text += Garbage_Line(rng, good) + (rng() % 2 ? "\r\n" : "\n");
+        // Unchecked, only the conversion error; checked, the record check's
+        // error too.
+        const bool checked = file % 2 == 1;
         try {
-            Read_Hex_Text(text, *b);
+            Read_Hex_Text(text, *b, checked);
         } catch (const EConvertError&) {
             ++conversion_errors;
+        } catch (const EChecksumError&) {
+            ASSERT_TRUE(checked);
+            ++record_errors;
         }
         // The fields after Data would be the first to suffer from a stray write.
         ASSERT_EQ(b->Start_Of_Buffer, 0);
@@ -90,6 +98,7 @@ TEST(RandomisedFiles, GarbageNeverCrashesNorWritesOutsideTheBuffer)
         ASSERT_EQ(b->End_Of_Eprom, end);
     }
     EXPECT_GT(conversion_errors, 0); // the garbage did reach the error paths
+    EXPECT_GT(record_errors, 0);
 }
 
 } // namespace

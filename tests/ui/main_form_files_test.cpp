@@ -96,11 +96,108 @@ TEST(MainFormFiles, MissingFileEndsTheLoadInTheErrorBox)
 
     ASSERT_EQ(rig.Messages.size(), 1u);
     EXPECT_EQ(rig.Messages[0].Kind, TMessageKind::Error);
-    EXPECT_EQ(rig.Messages[0].Text, "File not found.");
+    EXPECT_EQ(rig.Messages[0].Text, "File not found.\n" + Temp_Path("missing") + ".Bin");
     EXPECT_EQ(rig.Messages[0].Title, "Gang Adapter");
     EXPECT_EQ(f.Model().StaticText4.Caption(), "Last File Loaded in Buffer=No File Loaded");
     EXPECT_EQ(f.Model().Chk_Sum_But.Caption(), before);
     EXPECT_EQ(f.Buffer()[0], 0x34);
+}
+
+void Write_File(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A load that fails changes nothing: not the Buffer, the label or the
+// checksum, and its banner goes down.  A wrong record checksum asks first;
+// No, the default, is a refusal too, Yes loads the file.
+TEST(MainFormFiles, AFailedLoadChangesNothing)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    f.Buffer().End_Of_Eprom = 0x07FF; // a 2 KiB type chosen
+    f.File_ButClick();
+    f.File_TypeClick(1);
+    for (std::size_t a = 0; a < f.Buffer().Data.size(); ++a)
+        f.Buffer().Data[a] = static_cast<uint8_t>(a * 13 + 5);
+    const TBuffer before = f.Buffer();
+    const std::string label = f.Model().StaticText4.Caption();
+    const std::string sum = f.Model().Chk_Sum_But.Caption();
+    const auto unchanged = [&] {
+        EXPECT_EQ(f.Buffer().Data, before.Data);
+        EXPECT_EQ(f.Model().StaticText4.Caption(), label);
+        EXPECT_EQ(f.Model().Chk_Sum_But.Caption(), sum);
+        EXPECT_TRUE(f.Control("StaticText2")->isHidden());
+    };
+
+    const std::string path = Temp_Path("garbage") + ".Hex";
+    Write_File(path, ":0100000011EE\r\nga\r\n");
+    f.Set_File_Dialog_Runner(Confirm(path));
+    f.Load_ButClick();
+    ASSERT_EQ(rig.Messages.size(), 1u);
+    EXPECT_EQ(rig.Messages[0].Text, "'$ga' is not a valid integer value.\n" + path + ":2");
+    unchanged();
+
+    Write_File(path, ":0100000011EE\r\n:0100010022DD\r\n");
+    f.Load_ButClick();
+    ASSERT_EQ(rig.Messages.size(), 2u);
+    EXPECT_EQ(rig.Messages[1].Kind, TMessageKind::Question);
+    EXPECT_FALSE(rig.Messages[1].Default_Yes);
+    EXPECT_EQ(rig.Messages[1].Text,
+              "record checksum DD, computed DC.\n" + path + ":2\n\nLoad the file anyway?");
+    unchanged();
+
+    rig.Answer_Yes = true;
+    f.Load_ButClick();
+    std::remove(path.c_str());
+    EXPECT_EQ(rig.Messages.size(), 3u);
+    EXPECT_EQ(f.Buffer()[1], 0x22);
+    EXPECT_EQ(f.Model().StaticText4.Caption(), "Last File Loaded in Buffer=" + path);
+}
+
+// With a 64 KiB device, data at 10000 lands at 0000 as before, and the box
+// says so; so does a binary file longer than the device.  Hex text loaded
+// as a binary image is asked about first.
+TEST(MainFormFiles, DataBeyondTheDeviceIsToldInOneBox)
+{
+    TWindowRig rig;
+    TMainForm& f = *rig.Form;
+    f.Buffer().End_Of_Eprom = 0xFFFF;
+    f.File_ButClick();
+    f.File_TypeClick(1);
+    const std::string path = Temp_Path("beyond") + ".Hex";
+    Write_File(path, ":010000006699\r\n:020000040001F9\r\n:010000007788\r\n");
+    f.Set_File_Dialog_Runner(Confirm(path));
+    f.Load_ButClick();
+    ASSERT_EQ(rig.Messages.size(), 1u);
+    EXPECT_EQ(rig.Messages[0].Kind, TMessageKind::Information);
+    EXPECT_EQ(rig.Messages[0].Text,
+              "1 byte of the file lies beyond the device's last address FFFF, the first at "
+              "10000:\n- 1 byte was loaded at the address reduced to the device's size "
+              "(10000 at 0000).\n1 byte was loaded onto an address that already held a byte of "
+              "the file (the first at 0000): the later byte replaced the earlier one.");
+    EXPECT_EQ(f.Buffer()[0], 0x77);
+
+    // The same file chosen as "Binary File": asked, Yes by default.
+    rig.Messages.clear();
+    f.File_ButClick();
+    f.File_TypeClick(0);
+    rig.Answer_Yes = true;
+    f.Buffer()[0] = 0;
+    f.Load_ButClick();
+    ASSERT_EQ(rig.Messages.size(), 2u);
+    EXPECT_EQ(rig.Messages[0].Kind, TMessageKind::Question);
+    EXPECT_TRUE(rig.Messages[0].Default_Yes);
+    EXPECT_EQ(f.Buffer()[0], 0x77);
+
+    rig.Messages.clear();
+    f.Buffer().End_Of_Eprom = 0x1FFF;
+    Write_File(path, std::string(0x3000, '\x01'));
+    f.Load_ButClick();
+    std::remove(path.c_str());
+    ASSERT_EQ(rig.Messages.size(), 1u);
+    EXPECT_EQ(rig.Messages[0].Text, "The file holds 12288 bytes, the device 8192 bytes: the "
+                                    "4096 bytes from address 2000 on were not loaded.");
 }
 
 TEST(MainFormFiles, HexSaveAndLoadRoundTripWithBannersHiddenAfterwards)

@@ -26,6 +26,10 @@ struct TWindowRig {
         : Sim(config), Form(std::make_unique<TMainForm>(Sim))
     {
         Form->Set_Message_Presenter([this](const TMessage& m) { Messages.push_back(m); });
+        Form->Set_Question_Presenter([this](const TMessage& m) {
+            Messages.push_back(m);
+            return Answer_Yes;
+        });
         Form->Set_File_Dialog_Runner([](TFileDialogState&) { return false; });
     }
 
@@ -65,6 +69,7 @@ struct TWindowRig {
     sim::TSimAdapter Sim;
     std::unique_ptr<TMainForm> Form;
     std::vector<TMessage> Messages;
+    bool Answer_Yes = false; // the user's answer to every question box
     std::unique_ptr<QTimer> Hand;
 };
 

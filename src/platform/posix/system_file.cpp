@@ -2,10 +2,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <string>
+#include <utility>
 
 namespace gang {
 
@@ -56,6 +60,8 @@ TSystemFile TSystemFile::Open_For_Reading(const std::string& path)
     struct stat st;
     if (::fstat(file.Fd_, &st) < 0)
         Raise_From_Errno(errno);
+    if (S_ISDIR(st.st_mode))
+        Raise_From_Errno(EISDIR);
     if (!S_ISREG(st.st_mode))
         throw ESystemError(ESystemError::Not_A_Regular_File);
     Wait_From_Now_On(file.Fd_);
@@ -126,6 +132,106 @@ void TSystemFile::Close()
     // close() is not retried on EINTR: the descriptor is gone either way.
     if (::close(fd) < 0 && errno != EINTR)
         Raise_From_Errno(errno);
+}
+
+namespace {
+
+// Removes a temporary file on every way out but the rename.
+class TTemporaryFile {
+public:
+    TTemporaryFile(std::string path, int fd) : Path(std::move(path)), Fd(fd) {}
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+    ~TTemporaryFile()
+    {
+        if (Fd >= 0)
+            ::close(Fd);
+        if (!Path.empty())
+            ::unlink(Path.c_str());
+    }
+    std::string Path;
+    int Fd;
+};
+
+std::string Folder_Of(const std::string& path)
+{
+    const std::string::size_type slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
+// A new file beside target, readable and writable as a new file would be
+// (the umask applies), with a name no other file has.
+TTemporaryFile Create_Beside(const std::string& target)
+{
+    const std::string::size_type slash = target.find_last_of('/');
+    const std::string stem = slash == std::string::npos
+                                 ? "." + target
+                                 : target.substr(0, slash + 1) + "." + target.substr(slash + 1);
+    for (int attempt = 0;; ++attempt) {
+        const std::string name =
+            stem + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, New_File_Mode);
+        if (fd >= 0)
+            return TTemporaryFile(name, fd);
+        if (errno != EEXIST)
+            Raise_From_Errno(errno);
+    }
+}
+
+} // namespace
+
+void Replace_File(const std::string& path, const void* data, std::size_t size)
+{
+    std::string target = path;
+    struct stat st;
+    bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
+        Raise_From_Errno(EISDIR);
+    if (exists && !S_ISREG(st.st_mode)) {
+        // A FIFO or a device takes the bytes as they come: nothing to
+        // replace there.
+        TSystemFile file = TSystemFile::Create_For_Writing(path);
+        file.Write(data, size);
+        file.Close();
+        return;
+    }
+    if (exists) {
+        // A file the user may not write stays as it is, as an open for
+        // writing would have left it; a link is followed to its file.
+        if (::access(path.c_str(), W_OK) != 0)
+            Raise_From_Errno(errno);
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    TTemporaryFile temporary = Create_Beside(target);
+    if (exists && ::fchmod(temporary.Fd, st.st_mode & 07777) != 0)
+        Raise_From_Errno(errno);
+    const char* in = static_cast<const char*>(data);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = ::write(temporary.Fd, in + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            Raise_From_Errno(n < 0 ? errno : ENOSPC);
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(temporary.Fd) != 0)
+        Raise_From_Errno(errno);
+    const int fd = temporary.Fd;
+    temporary.Fd = -1;
+    if (::close(fd) != 0 && errno != EINTR)
+        Raise_From_Errno(errno);
+    if (::rename(temporary.Path.c_str(), target.c_str()) != 0)
+        Raise_From_Errno(errno);
+    temporary.Path.clear();
+    // The rename is durable once the folder's entry is on the disk.
+    const int dir = ::open(Folder_Of(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
 }
 
 bool Append_Durably(const std::string& path, const std::string& bytes, std::string& error)
