@@ -17,7 +17,7 @@ int main(int argc, char* argv[])
     // CAP_SYS_RAWIO.
     const gang::session::TPortRequest port = gang::session::Read_Port_Request(argc, argv);
     if (!gang::Take_Port_Access_And_Drop(!port.Sim, port.Chosen, "gang-adapter-cli"))
-        return 1;
+        return gang::Exit_Cannot_Start;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("gang-adapter-cli");
     QCoreApplication::setApplicationVersion(gang::session::Program_Version());

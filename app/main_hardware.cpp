@@ -43,7 +43,7 @@ int Print_And_Exit(int argc, char* argv[], const QString& error, QCommandLinePar
     QCoreApplication core(argc, argv);
     if (error.isEmpty()) {
         std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
+        return gang::Exit_Passed;
     }
     std::fprintf(stderr, "gang-adapter: %s\n%s", qPrintable(error), qPrintable(parser.helpText()));
     return gang::Exit_Usage;
@@ -57,7 +57,7 @@ int main(int argc, char* argv[])
     // user's environment) never runs with CAP_SYS_RAWIO.
     const gang::session::TPortRequest port = gang::session::Read_Port_Request(argc, argv);
     if (!gang::Take_Port_Access_And_Drop(!port.Sim, port.Chosen, "gang-adapter"))
-        return 1;
+        return gang::Exit_Cannot_Start;
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

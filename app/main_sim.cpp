@@ -66,7 +66,7 @@ int main(int argc, char* argv[])
     const gang::sim::TSimOptions& options = parsed.Options;
     if (options.Help) {
         std::cout << gang::sim::Sim_Usage_Text() << Station_Usage;
-        return 0;
+        return gang::Exit_Passed;
     }
     gang::session::TStationPlan plan;
     if (!job_path.empty() &&

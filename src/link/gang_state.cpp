@@ -9,7 +9,7 @@ void TGangState::Begin(int32_t gang_size)
     if (!Full_Gang_Mask(gang_size))
         return;
     for (int32_t k = 1; k <= Max_Gang_Size; ++k) {
-        TSocketRecord& socket = Sockets[k];
+        TSocketState& socket = Sockets[k];
         const bool failed_earlier = Carry_Failures && socket.Result.Failed();
         if (!failed_earlier)
             socket.Result = {};
@@ -20,7 +20,7 @@ void TGangState::Begin(int32_t gang_size)
 
 void TGangState::New_Run()
 {
-    for (TSocketRecord& socket : Sockets)
+    for (TSocketState& socket : Sockets)
         socket = {};
     Carry_Failures = true;
 }
@@ -33,11 +33,6 @@ void TGangState::Set_Own_Bytes(int32_t socket, int32_t at, std::vector<uint8_t> 
     Sockets[socket].Own_Bytes = std::move(bytes);
 }
 
-void TGangState::Single_Steps()
-{
-    Carry_Failures = false;
-}
-
 void TGangState::Fail(int32_t socket, const TSocket_Result& result)
 {
     if (!Valid(socket))
@@ -48,13 +43,13 @@ void TGangState::Fail(int32_t socket, const TSocket_Result& result)
 
 void TGangState::Drop_All()
 {
-    for (TSocketRecord& socket : Sockets)
+    for (TSocketState& socket : Sockets)
         socket.Taking_Part = false;
 }
 
 void TGangState::Stop_Remaining(int32_t address)
 {
-    for (TSocketRecord& socket : Sockets) {
+    for (TSocketState& socket : Sockets) {
         if (!socket.In_Gang || socket.Result.Failed())
             continue;
         socket.Result = {TResult_Kind::Stopped, address};

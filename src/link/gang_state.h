@@ -35,16 +35,12 @@ public:
     {
         if (!Valid(socket))
             return nullptr;
-        const TSocketRecord& record = Sockets[socket];
+        const TSocketState& record = Sockets[socket];
         const int32_t offset = address - record.Own_At;
         if (offset < 0 || offset >= static_cast<int32_t>(record.Own_Bytes.size()))
             return nullptr;
         return &record.Own_Bytes[static_cast<std::size_t>(offset)];
     }
-    // Each operation of the window stands alone: a failure lasts to the
-    // next operation's start.  The default.
-    void Single_Steps();
-
     // The socket (1-5) takes no further part, with that result.
     void Fail(int32_t socket, const TSocket_Result& result);
     // No socket takes part any more (no configuration exists for the type).
@@ -65,7 +61,7 @@ public:
     const TSocket_Result& Result(int32_t socket) const;
 
 private:
-    struct TSocketRecord {
+    struct TSocketState {
         bool In_Gang = false; // within the gang size of the last start
         bool Taking_Part = false;
         TSocket_Result Result;
@@ -73,7 +69,7 @@ private:
         std::vector<uint8_t> Own_Bytes;
     };
     static bool Valid(int32_t socket) { return socket >= 1 && socket <= Max_Gang_Size; }
-    TSocketRecord Sockets[Max_Gang_Size + 1]; // index 1..5
+    TSocketState Sockets[Max_Gang_Size + 1]; // index 1..5
     bool Carry_Failures = false;
 };
 
