@@ -124,8 +124,8 @@ TOpenedStation Open_Station(TGangSession& session, TTimed_Host& host, TAdapter& 
     if (!verdict.Found)
         return opened;
 
-    const int32_t vpp = settings.Vpp_Code != 0 ? settings.Vpp_Code
-                                               : Default_Vpp_Code(*settings.Type);
+    const int32_t vpp =
+        settings.Vpp_Code != 0 ? settings.Vpp_Code : Default_Vpp_Code(*settings.Type);
     session.Choose(*settings.Type, settings.Gang, vpp);
     session.Protection(settings.Sdp);
     TRunRecord record = plan.Template;
