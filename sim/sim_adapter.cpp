@@ -364,6 +364,11 @@ void TSimAdapter::Set_Chip_Byte(int socket, uint32_t address, uint8_t value)
     Impl->Chip_At(socket).Set_Cell(address, value);
 }
 
+void TSimAdapter::Set_Present(bool present)
+{
+    Impl->Config.Present = present;
+}
+
 void TSimAdapter::Set_Fast_Chips(bool fast)
 {
     Impl->Config.Fast_Chips = fast;

@@ -114,6 +114,7 @@ public:
     uint8_t Chip_Byte(int socket, uint32_t address) const;
     void Set_Chip_Byte(int socket, uint32_t address, uint8_t value); // preload contents
     void Set_Fast_Chips(bool fast); // any valid pulse programs / write cycles end at once
+    void Set_Present(bool present); // the adapter's cable plugged in or pulled
     void Set_Clock(std::function<double()> now_us); // default: steady clock
     static bool Is_Known_Type(const std::string& type_name);
     static std::vector<std::string> Known_Types();

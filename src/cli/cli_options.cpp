@@ -184,11 +184,13 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     const QCommandLineOption job("job", "", "FILE");
     const QCommandLineOption socket_limit("socket-limit", "", "N");
     const QCommandLineOption reset("reset", "", "N");
+    const QCommandLineOption force("force");
     parser.addOptions({port,        sim,          fast, type,   gang,  vpp,    format,
                        blank_first, no_verify,    sdp,  report, lot,   offset, allow_truncate,
                        no_diagnose, even,         odd,  output, quiet, help,   version,
                        job,         socket_limit, reset});
     parser.addOption(ignore_checksums);
+    parser.addOption(force);
     parser.addOptions(QList<QCommandLineOption>(serial.begin(), serial.end()));
     for (const char* name : Sim_Value_Options)
         parser.addOption(QCommandLineOption(name, "", "VALUE"));
@@ -380,6 +382,11 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         result.Error = "--socket-limit is for job new only";
         return result;
     }
+    options.Force = parser.isSet(force);
+    if (options.Force && options.Command != TCommand::Job_New) {
+        result.Error = "--force is for job new only";
+        return result;
+    }
     if (!Take_Setting(parser, socket_limit, TSetting::Socket_Limit, options, result.Error))
         return result;
     if (parser.isSet(reset)) {
@@ -461,9 +468,10 @@ const char* Cli_Usage_Text()
            "                            from the job; --lot only when the job names none\n"
            "  job new  --type T [--gang N] [--vpp V] [--format F] [--blank-first]\n"
            "           [--no-verify] [--sdp unlock|keep|lock] [--no-diagnose] [PLACEMENT]\n"
-           "           [--lot L] [--socket-limit N] [--report F] FILE -o JOB\n"
+           "           [--lot L] [--socket-limit N] [--report F] [--force] FILE -o JOB\n"
            "                            a job file for the station: the image's path, size,\n"
-           "                            format and SHA-256 and every setting (JSON)\n"
+           "                            format and SHA-256 and every setting (JSON); an\n"
+           "                            existing JOB is replaced only with --force\n"
            "  job show JOB              the job in words, and whether its image changed\n"
            "  sockets [--reset N|all] [--report F | --job JOB]\n"
            "                            the insertions each socket of the adapter (--sim or\n"

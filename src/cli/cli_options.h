@@ -79,6 +79,8 @@ struct TCliOptions : session::TRunSettings {
     std::string Even;
     std::string Odd;
     std::string Output;
+    // job new: an existing -o file is replaced
+    bool Force = false;
 
     // Output
     bool Quiet = false;

@@ -32,6 +32,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <memory>
 
@@ -111,7 +112,9 @@ public:
     {
         Progress.Begin(session::Step_Name(step), end_of_range, gang);
     }
-    void Step_Ends() override { Progress.Finish(); }
+    // A step that a stop did not cut went through its whole range.
+    void Step_Ends() override { Progress.Finish(!(Stopped && Stopped())); }
+    std::function<bool()> Stopped;
 
 private:
     TProgress& Progress;
@@ -235,6 +238,7 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
 {
     TCliSession cli(adapter.Port(), Buffer, Progress);
     session::TGangSession& session = cli.Session;
+    Step_Progress.Stopped = [&session] { return session.Stopped(); };
     QObject signal_owner;
     Install_Stop_Signals(&signal_owner, [&session](int) { session.Stop(); });
 
@@ -360,6 +364,7 @@ int TAdapterRun::Station(session::TStationPlan& plan)
         return Exit_Usage;
     TCliSession cli(adapter->Port(), Buffer, Progress);
     session::TGangSession& session = cli.Session;
+    Step_Progress.Stopped = [&session] { return session.Stopped(); };
     QObject signal_owner;
     Install_Stop_Signals(&signal_owner, [&session](int) { session.Stop(); });
     session::TOpenedStation opened = session::Open_Station(session, cli.Host, *adapter, plan);
@@ -432,6 +437,9 @@ int Run_Summary(const std::string& path, const std::string& only_lot)
     }
     for (const session::TLotTally& tally : summary.Tallies())
         std::cout << session::Summary_Text(tally);
+    // Nothing read is no summary: a wrong lot or a file that holds no run.
+    if (summary.Tallies().empty())
+        Print_Error(only_lot.empty() ? "no runs in " + path : "no runs of lot " + only_lot);
     if (!unreadable.empty()) {
         std::cout << unreadable.size() << (unreadable.size() == 1 ? " record" : " records")
                   << " not read, line";
@@ -439,7 +447,7 @@ int Run_Summary(const std::string& path, const std::string& only_lot)
             std::cout << " " << n;
         std::cout << "\n";
     }
-    return Exit_Passed;
+    return summary.Tallies().empty() ? Exit_Socket_Failed : Exit_Passed;
 }
 
 // job new: the image loaded and placed as program would, then the job
@@ -449,6 +457,11 @@ int Run_Job_New(const TCliOptions& options)
     if (QFileInfo(QString::fromStdString(options.Output)) ==
         QFileInfo(QString::fromStdString(options.File))) {
         Print_Error("-o " + options.Output + " is the image: the job would replace it");
+        return Exit_Usage;
+    }
+    // A job made once is the line's: replaced only on purpose.
+    if (!options.Force && QFileInfo::exists(QString::fromStdString(options.Output))) {
+        Print_Error("-o " + options.Output + " exists: give --force to replace it");
         return Exit_Usage;
     }
     TBuffer buffer;
@@ -478,6 +491,9 @@ int Run_Job_New(const TCliOptions& options)
         Print_Error(options.Output + ": " + error);
         return Exit_File_Error;
     }
+    if (job.Lot.empty())
+        Print_Warning("the job names no lot: the operator window cannot run it (job new --lot L); "
+                      "station --job needs --lot L");
     return Exit_Passed;
 }
 
@@ -501,7 +517,8 @@ int Run_Job_Show(const std::string& path)
                                                           "(sha256 " +
                                                           now->Sha256 + "): the station refuses it")
               << "\n";
-    return Exit_Passed;
+    // The station would refuse it: no success for a job that cannot run.
+    return now && now->Sha256 == job.Image_Sha256 ? Exit_Passed : Exit_Socket_Failed;
 }
 
 // A production station, from its job or from the options: the plan made

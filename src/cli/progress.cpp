@@ -74,10 +74,12 @@ void TProgress::Update(int32_t address, const std::vector<bool>& failed)
     Show(false);
 }
 
-void TProgress::Finish()
+void TProgress::Finish(bool complete)
 {
     if (!Active)
         return;
+    if (complete)
+        Address = std::max(Address, End + 1);
     Show(true);
     Active = false;
 }

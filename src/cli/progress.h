@@ -28,8 +28,10 @@ public:
     void Begin(const std::string& operation, int32_t end, int gang);
     // Called whenever the counter or a socket's state changes.
     void Update(int32_t address, const std::vector<bool>& failed);
-    // The last state once more (terminal: then a line end).
-    void Finish();
+    // The last state once more (terminal: then a line end).  complete: the
+    // step went through its whole range (a stop did not cut it), which the
+    // line then shows as 100 %, whatever the counter last said.
+    void Finish(bool complete = false);
 
 private:
     using TClock = std::chrono::steady_clock;

@@ -69,8 +69,10 @@ void TLotSummary::Add(const QJsonObject& record)
             continue;
         }
         ++tally->Failed_By_Kind[kind ? Result_Kind_Text(*kind) : "Failed"];
-        if (socket.contains("address"))
+        if (socket.contains("address")) {
             ++tally->Failing_Addresses[S(socket["address"])];
+            tally->Failing_Sockets[S(socket["address"])].insert(socket["socket"].toInt());
+        }
     }
 }
 
@@ -102,9 +104,23 @@ std::string Summary_Text(const TLotTally& tally)
     text += std::string("  time     ") + seconds + "\n";
     if (!tally.Serials.empty())
         text += "  serials  " + Serial_Ranges(tally.Serials) + "\n";
-    for (const auto& [address, count] : tally.Failing_Addresses)
-        if (count > 1)
-            text += "  address " + address + " failed " + std::to_string(count) + " times\n";
+    // "address 0000 failed 3 times, socket 2": one socket's stuck line, or
+    // the same address on several sockets (the image or the type).
+    for (const auto& [address, count] : tally.Failing_Addresses) {
+        if (count < 2)
+            continue;
+        text += "  address " + address + " failed " + std::to_string(count) + " times";
+        const auto sockets = tally.Failing_Sockets.find(address);
+        if (sockets != tally.Failing_Sockets.end() && !sockets->second.empty()) {
+            text += sockets->second.size() == 1 ? ", socket" : ", sockets";
+            const char* separator = " ";
+            for (int socket : sockets->second) {
+                text += separator + std::to_string(socket);
+                separator = ", ";
+            }
+        }
+        text += "\n";
+    }
     return text;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,8 +25,9 @@ struct TLotTally {
     int Passed = 0;
     std::map<std::string, int> Failed_By_Kind; // "Not Programmed" -> count
     double Seconds = 0;
-    std::map<std::string, int> Failing_Addresses; // "0100" -> count
-    std::vector<uint64_t> Serials;                // of the chips that passed
+    std::map<std::string, int> Failing_Addresses;         // "0100" -> count
+    std::map<std::string, std::set<int>> Failing_Sockets; // "0100" -> {2}
+    std::vector<uint64_t> Serials;                        // of the chips that passed
 };
 
 class TLotSummary {

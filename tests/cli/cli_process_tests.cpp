@@ -577,9 +577,16 @@ TEST_F(CliProcess, StationCountsALotAndEndsOnQOrCtrlC)
     std::ofstream(Path("runs.jsonl").toStdString(), std::ios::app) << "not a record\n";
     const TCliResult summary = Run_Cli({"summary", "--lot", "L2412", Path("runs.jsonl")});
     EXPECT_EQ(summary.Status, 0);
-    for (const char* figure : {"runs     3\n", "6 of 9 chips passed (66.7 %)", "Not Programmed 3",
-                               "address 0100 failed 3 times", "1 record not read, line 4"})
+    for (const char* figure :
+         {"runs     3\n", "6 of 9 chips passed (66.7 %)", "Not Programmed 3",
+          "address 0100 failed 3 times, socket 2\n", "1 record not read, line 4"})
         EXPECT_NE(summary.Out.find(figure), std::string::npos) << figure << "\n" << summary.Out;
+    // No run read is no success: a lot that is not there, a file of garbage.
+    const TCliResult nope = Run_Cli({"summary", "--lot", "NOPE", Path("runs.jsonl")});
+    EXPECT_EQ(nope.Status, 1);
+    EXPECT_NE(nope.Err.find("no runs of lot NOPE"), std::string::npos) << nope.Err;
+    Write_File(Path("garbage.jsonl"), "not a record\n{\"sockets\": 3\n");
+    EXPECT_EQ(Run_Cli({"summary", Path("garbage.jsonl")}).Status, 1);
 
     // Ctrl+C in the second gang: that run stopped, the station ended.
     std::fill(image.begin(), image.begin() + 0x400, '\0');
@@ -696,6 +703,14 @@ TEST_F(CliProcess, StationRunsAJobAndRecordsItBesideTheJob)
     job_file.seek(0);
     const QString job_sha256 =
         QCryptographicHash::hash(job_file.readAll(), QCryptographicHash::Sha256).toHex();
+    // A job of another type onto it is refused without --force: the job unchanged.
+    const TCliResult again =
+        Run_Cli({"job", "new", "--type", "27C16", "--lot", "L7", Path("image.bin"), "-o", job});
+    EXPECT_NE(again.Status, 0);
+    EXPECT_NE(again.Err.find("exists: give --force"), std::string::npos) << again.Err;
+    job_file.seek(0);
+    EXPECT_EQ(QCryptographicHash::hash(job_file.readAll(), QCryptographicHash::Sha256).toHex(),
+              job_sha256);
 
     const TCliResult shown = Run_Cli({"job", "show", job});
     EXPECT_EQ(shown.Status, 0) << shown.Err;
@@ -806,6 +821,7 @@ TEST_F(CliProcess, StationRefusesABadJobBeforeTheAdapter)
     window_refuses(job, "the image changed since the job was made: ");
     const TCliResult shown = Run_Cli({"job", "show", job});
     EXPECT_NE(shown.Out.find("CHANGED since the job was made"), std::string::npos) << shown.Out;
+    EXPECT_EQ(shown.Status, 1);
 
     QFile::remove(Path("image.bin"));
     refused({"--job", job, "--lot", "L1"}, "line3.job: the job's image ");
