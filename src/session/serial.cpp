@@ -172,6 +172,22 @@ uint64_t TSerialState::Next() const
     return Returned.empty() ? Next_Serial : Returned.front();
 }
 
+std::vector<uint64_t> TSerialState::Upcoming(int gang) const
+{
+    // Handed out as Reserve hands them: the returned ones first.
+    std::vector<uint64_t> serials;
+    uint64_t next = Next_Serial;
+    for (int s = 0; s < gang; ++s) {
+        if (static_cast<std::size_t>(s) < Returned.size()) {
+            serials.push_back(Returned[static_cast<std::size_t>(s)]);
+        } else {
+            serials.push_back(next);
+            next += Settings.Step;
+        }
+    }
+    return serials;
+}
+
 bool TSerialState::Reserve(int gang, TSerialGrant& grant, std::string& error)
 {
     const uint64_t largest = Largest_Serial(Settings.Format, Settings.Size);

@@ -60,6 +60,9 @@ public:
     bool From_File() const { return Was_There; }
     // The serial the next chip gets.
     uint64_t Next() const;
+    // The serials the next run of gang sockets would get, socket 1 first;
+    // nothing is reserved.
+    std::vector<uint64_t> Upcoming(int gang) const;
 
     // Reserves a serial for each of gang sockets and puts the state on the
     // disk; false (error set, nothing reserved) when it cannot be written or

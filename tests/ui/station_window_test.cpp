@@ -12,8 +12,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -146,7 +148,21 @@ TEST(StationWindow, TwoRunsFromEnterRecordTileAndTallyThenCloseRestsTheAdapter)
     for (int s = 1; s <= 5; ++s)
         EXPECT_EQ(w.Tile_Text(s).toStdString(), "idle") << s;
     // Nothing the job fixes is offered: two keys, no list, no field.
-    EXPECT_EQ(w.findChildren<QPushButton*>().size(), 2);
+    int keys = 0;
+    for (const QPushButton* key : w.findChildren<QPushButton*>())
+        keys += key->isVisible() ? 1 : 0;
+    EXPECT_EQ(keys, 2);
+    // No tile clips its largest word: "stopped" in the tile's large letters.
+    for (int s = 1; s <= 5; ++s) {
+        const QLabel* tile = w.findChild<QLabel*>(QStringLiteral("Tile%1").arg(s));
+        ASSERT_NE(tile, nullptr);
+        QFont letters = tile->font();
+        letters.setPixelSize(44);
+        letters.setBold(true);
+        EXPECT_LE(QFontMetrics(letters).horizontalAdvance("stopped"),
+                  tile->contentsRect().width() - 12)
+            << s;
+    }
 
     ASSERT_TRUE(rig.Enter_And_Wait(0));
     ASSERT_TRUE(rig.Enter_And_Wait(1));
@@ -195,12 +211,15 @@ TEST(StationWindow, EscStopsARunAndStartGoesAgain)
     ASSERT_TRUE(w.Found());
 
     // The operator's hand during the run: a second Enter, which does
-    // nothing, then Esc once the run is under way.
+    // nothing, then Esc once the run is under way.  No time left is guessed
+    // from the first run's programming (an erased byte takes no pulse).
     bool stopped = false;
+    QString left_while_programming;
     QTimer hand;
     QObject::connect(&hand, &QTimer::timeout, [&] {
         if (!w.Busy() || stopped || w.Tile_Text(1) != "running")
             return;
+        left_while_programming = w.Remaining_Text();
         QTest::keyClick(&w, Qt::Key_Return);
         QTest::keyClick(&w, Qt::Key_Escape);
         stopped = true;
@@ -215,7 +234,10 @@ TEST(StationWindow, EscStopsARunAndStartGoesAgain)
     std::vector<QJsonObject> records = Records(rig.Path("line3.jsonl"));
     ASSERT_EQ(records.size(), 1u);
     EXPECT_TRUE(records[0]["stopped"].toBool());
-    EXPECT_EQ(w.Tally_Text().toStdString(), "0 of 0 chips passed (0.0 %), 1 run");
+    EXPECT_EQ(left_while_programming.toStdString(), "");
+    // Counted as the summary counts it: the stopped run's chips in no count.
+    EXPECT_EQ(w.Tally_Text().toStdString(),
+              "0 of 0 chips passed (0.0 %), runs 1 (1 stopped, not counted)");
 
     // Start goes again after the stop.
     rig.Adapter->Sim().Set_Fast_Chips(true);
@@ -225,6 +247,8 @@ TEST(StationWindow, EscStopsARunAndStartGoesAgain)
     EXPECT_FALSE(records[1]["stopped"].toBool());
     EXPECT_EQ(w.Tile_Text(1).toStdString(), "PASS");
     EXPECT_EQ(w.Tile_Text(2).left(4).toStdString(), "FAIL");
+    EXPECT_EQ(w.Tally_Text().toStdString(),
+              "4 of 5 chips passed (80.0 %), runs 2 (1 stopped, not counted)");
 
     w.close();
     EXPECT_TRUE(rig.Adapter->Sim().At_Rest());
@@ -303,6 +327,37 @@ TEST(StationWindow, NoAdapterIsTextInTheWindowAndStartStaysOff)
     QCoreApplication::processEvents();
     EXPECT_FALSE(w.Busy());
     EXPECT_TRUE(Records(rig.Path("line3.jsonl")).empty());
+
+    // The cable plugged in, Search clicked: found, Start offered, Search gone.
+    QPushButton* search = w.findChild<QPushButton*>("Search");
+    ASSERT_NE(search, nullptr);
+    ASSERT_TRUE(search->isVisible() && search->isEnabled());
+    rig.Adapter->Sim().Set_Present(true);
+    QTest::mouseClick(search, Qt::LeftButton);
+    ASSERT_TRUE(Wait_For([&] { return w.Searched() && !w.Busy(); }));
+    EXPECT_TRUE(w.Found()) << w.Status_Text().toStdString();
+    EXPECT_TRUE(rig.Start()->isEnabled());
+    EXPECT_FALSE(search->isVisible());
+    w.close();
+}
+
+// Each idle tile shows the serial its socket gets next; a failed chip's
+// serial is void, as the command line says it.
+TEST(StationWindow, IdleTilesShowTheNextSerialAndAFailedChipsIsVoid)
+{
+    TStationRig rig(true);
+    rig.Job.Serial = session::TSerialSettings{0x1FF0, 2, session::TSerialFormat::Le,
+                                              1000,   1, rig.Path("serial.json")};
+    rig.Window = std::make_unique<TStationWindow>(rig.Plan(), *rig.Adapter);
+    ASSERT_TRUE(rig.Show_And_Search());
+    TStationWindow& w = *rig.Window;
+    ASSERT_TRUE(w.Found()) << w.Status_Text().toStdString();
+    for (int s = 1; s <= 5; ++s)
+        EXPECT_EQ(w.Tile_Text(s).toStdString(), "idle\nnext serial " + std::to_string(999 + s));
+    ASSERT_TRUE(rig.Enter_And_Wait(0));
+    EXPECT_EQ(w.Tile_Text(1).toStdString(), "PASS\nserial 1000");
+    EXPECT_NE(w.Tile_Text(2).toStdString().find("\nserial 1001 (void)"), std::string::npos)
+        << w.Tile_Text(2).toStdString();
     w.close();
 }
 

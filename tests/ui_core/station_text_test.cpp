@@ -19,8 +19,12 @@ TEST(StationText, ATileNamesItsStateTheResultLineSerialAndDiagnosis)
     diagnosis.No_Byte_Took = true;
     const TTile failed = Finished_Tile(false, stuck, 1002, diagnosis);
     EXPECT_EQ(failed.State, TTile_State::Fail);
-    EXPECT_EQ(Tile_Text(failed),
-              "FAIL\nNot Programmed at 0123: expected 00, read 20\nserial 1002\nno byte took");
+    EXPECT_EQ(
+        Tile_Text(failed),
+        "FAIL\nNot Programmed at 0123: expected 00, read 20\nserial 1002 (void)\nno byte took");
+    EXPECT_EQ(Tile_Text(Finished_Tile(true, std::nullopt, 1003, std::nullopt)),
+              "PASS\nserial 1003");
+    EXPECT_EQ(Tile_Text(Idle_Tile(1004)), "idle\nnext serial 1004");
     EXPECT_EQ(Tile_Text(Finished_Tile(true, std::nullopt, std::nullopt, std::nullopt)), "PASS");
     const TTile stopped =
         Finished_Tile(false, Failure(TResult_Kind::Stopped, 0x1A00, 0, 0), std::nullopt, {});
@@ -42,6 +46,8 @@ TEST(StationText, YieldLine)
     EXPECT_EQ(Yield_Line(8, 10, 2), "8 of 10 chips passed (80.0 %), 2 runs");
     EXPECT_EQ(Yield_Line(2, 3, 1), "2 of 3 chips passed (66.7 %), 1 run");
     EXPECT_EQ(Yield_Line(0, 0, 1), "0 of 0 chips passed (0.0 %), 1 run");
+    EXPECT_EQ(Yield_Line(6, 10, 3, 1),
+              "6 of 10 chips passed (60.0 %), runs 3 (1 stopped, not counted)");
 }
 
 TEST(StationText, FractionAndRemainingTime)
@@ -55,6 +61,8 @@ TEST(StationText, FractionAndRemainingTime)
     EXPECT_EQ(Remaining_Text(4, 0.25), "about 12 s left");
     EXPECT_EQ(Remaining_Text(60, 0.25), "about 3 min left");
     EXPECT_EQ(Remaining_Text(30, 1.0), "almost done");
+    EXPECT_EQ(Remaining_From_Run(2, 11), "about 9 s left");
+    EXPECT_EQ(Remaining_From_Run(10.5, 11), "almost done");
 }
 
 } // namespace

@@ -52,8 +52,10 @@ TTile Finished_Tile(bool passed, const std::optional<TSocket_Result>& failure,
         tile = Failed_Tile(*failure);
     else
         tile.State = TTile_State::Fail;
+    // A chip that did not pass never counts with its serial, as the
+    // command line says it: "serial 1012 (void)".
     if (serial)
-        tile.Serial = "serial " + std::to_string(*serial);
+        tile.Serial = "serial " + std::to_string(*serial) + (passed ? "" : " (void)");
     if (diagnosis) {
         const std::vector<std::string> lines = Diagnosis_Lines(*diagnosis);
         if (!lines.empty())
@@ -81,14 +83,27 @@ std::string Job_Line(const std::string& type, int gang, const std::string& image
     return line;
 }
 
-std::string Yield_Line(int passed, int chips, int runs)
+TTile Idle_Tile(const std::optional<uint64_t>& next_serial)
+{
+    TTile tile;
+    if (next_serial)
+        tile.Serial = "next serial " + std::to_string(*next_serial);
+    return tile;
+}
+
+std::string Yield_Line(int passed, int chips, int runs, int stopped_runs)
 {
     if (runs == 0)
         return "no run yet";
     char percent[16];
     std::snprintf(percent, sizeof percent, "%.1f", chips > 0 ? 100.0 * passed / chips : 0.0);
-    return std::to_string(passed) + " of " + std::to_string(chips) + " chips passed (" + percent +
-           " %), " + std::to_string(runs) + (runs == 1 ? " run" : " runs");
+    std::string line = std::to_string(passed) + " of " + std::to_string(chips) + " chips passed (" +
+                       percent + " %), ";
+    // A stopped run's chips are in no count: said as the summary says it.
+    if (stopped_runs > 0)
+        return line + "runs " + std::to_string(runs) + " (" + std::to_string(stopped_runs) +
+               " stopped, not counted)";
+    return line + std::to_string(runs) + (runs == 1 ? " run" : " runs");
 }
 
 double Run_Fraction(int step_index, int steps, int32_t address, int32_t end_of_range)
@@ -99,6 +114,16 @@ double Run_Fraction(int step_index, int steps, int32_t address, int32_t end_of_r
     within = std::fmin(std::fmax(within, 0.0), 1.0);
     const double done = (step_index + within) / steps;
     return std::fmin(std::fmax(done, 0.0), 1.0);
+}
+
+std::string Remaining_From_Run(double elapsed_seconds, double run_seconds)
+{
+    const double left = run_seconds - elapsed_seconds;
+    if (left < 1.0)
+        return "almost done";
+    if (left < 90)
+        return "about " + std::to_string(std::lround(left)) + " s left";
+    return "about " + std::to_string(std::lround(left / 60.0)) + " min left";
 }
 
 std::string Remaining_Text(double elapsed_seconds, double fraction)

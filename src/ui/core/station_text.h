@@ -37,6 +37,10 @@ TTile Finished_Tile(bool passed, const std::optional<TSocket_Result>& failure,
 // The tile of a socket that dropped out while the run goes on.
 TTile Failed_Tile(const TSocket_Result& failure);
 
+// The tile of a socket before a run: "next serial 1003" under "idle" when
+// the station gives serials.
+TTile Idle_Tile(const std::optional<uint64_t>& next_serial);
+
 // The tile as one text, a line per part that is there.
 std::string Tile_Text(const TTile& tile);
 
@@ -50,15 +54,22 @@ std::string Result_Line(const TSocket_Result& result);
 std::string Job_Line(const std::string& type, int gang, const std::string& image_name,
                      const std::string& image_sha256, const std::string& lot);
 
-// "8 of 10 chips passed (80.0 %), 2 runs"; "no run yet" before the first.
-std::string Yield_Line(int passed, int chips, int runs);
+// "8 of 10 chips passed (80.0 %), 2 runs"; "no run yet" before the first;
+// with stopped runs (their chips not counted) "6 of 10 chips passed
+// (60.0 %), runs 3 (1 stopped, not counted)".
+std::string Yield_Line(int passed, int chips, int runs, int stopped_runs = 0);
 
 // The part of a run done, 0..1: step index (0-based) of steps, at address
 // of a range that ends at end_of_range.
 double Run_Fraction(int step_index, int steps, int32_t address, int32_t end_of_range);
 
-// "about 12 s left", "about 3 min left" from the time the run has taken and
-// the part of it done; "" while too little is done to tell.
+// "about 12 s left", "about 3 min left" from the time the run (or a step
+// whose addresses all take the same time) has taken and the part of it
+// done; "" while too little is done to tell.
 std::string Remaining_Text(double elapsed_seconds, double fraction);
+
+// The same from the time a whole earlier run of the lot took; "almost done"
+// in its last second.
+std::string Remaining_From_Run(double elapsed_seconds, double run_seconds);
 
 } // namespace gang

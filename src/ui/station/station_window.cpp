@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -34,6 +35,8 @@ namespace {
 constexpr int Bar_Steps = 1000;
 constexpr int Tile_Width = 200;
 constexpr int Tile_Height = 170;
+constexpr int Tile_State_Pixels = 44;
+constexpr int Tile_Padding = 6;
 
 const char* Tile_Colours(TTile_State state)
 {
@@ -84,9 +87,25 @@ public:
         Diagnosing = step == session::TStep::Diagnose;
         if (!Diagnosing)
             ++Index;
+        Step = step;
+        Step_Started = std::chrono::steady_clock::now();
         End = end_of_range;
         Window.Progress_At(0);
     }
+    // The last step, and one that only reads: every address takes the same
+    // time, so its own rate tells the time left.  Programming does not (an
+    // erased byte takes no pulse).
+    bool Last_Reading_Step() const
+    {
+        return !Diagnosing && Index == Steps - 1 &&
+               (Step == session::TStep::Verify || Step == session::TStep::Blank);
+    }
+    double Step_Seconds() const
+    {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - Step_Started)
+            .count();
+    }
+    double Within_Step(int32_t address) const { return Run_Fraction(0, 1, address, End); }
     void Step_Ends() override {}
 
     bool Diagnosing = false;
@@ -102,6 +121,8 @@ private:
     int Steps;
     int Index = -1;
     int32_t End = 0;
+    session::TStep Step = session::TStep::Program;
+    std::chrono::steady_clock::time_point Step_Started;
 };
 
 TStationWindow::TStationWindow(session::TStationPlan plan, session::TAdapter& adapter,
@@ -168,7 +189,14 @@ void TStationWindow::Build()
         number->setAlignment(Qt::AlignCenter);
         auto* tile = new QLabel(this);
         tile->setObjectName(QStringLiteral("Tile%1").arg(s));
-        tile->setMinimumSize(Tile_Width, Tile_Height);
+        // Wide enough for the longest state word in the tile's large
+        // letters, in whatever font and scale the desktop gives.
+        const QFontMetrics letters(Sized(tile->font(), Tile_State_Pixels, true));
+        int widest = 0;
+        for (TTile_State state : {TTile_State::Idle, TTile_State::Running, TTile_State::Pass,
+                                  TTile_State::Fail, TTile_State::Stopped})
+            widest = std::max(widest, letters.horizontalAdvance(Tile_State_Text(state)));
+        tile->setMinimumSize(std::max(Tile_Width, widest + 2 * Tile_Padding + 24), Tile_Height);
         tile->setAlignment(Qt::AlignCenter);
         tile->setWordWrap(true);
         tile->setTextFormat(Qt::RichText);
@@ -214,11 +242,20 @@ void TStationWindow::Build()
     // Space start, Esc stops.
     Start_Button->setFocusPolicy(Qt::NoFocus);
     Stop_Button->setFocusPolicy(Qt::NoFocus);
+    // Offered only while no adapter was found: the cable plugged in, the
+    // other program ended, the search goes again.
+    Search_Button = new QPushButton(QStringLiteral("Search again  (F5)"), this);
+    Search_Button->setObjectName(QStringLiteral("Search"));
+    Search_Button->setFont(Sized(font(), 20, true));
+    Search_Button->setMinimumHeight(80);
+    Search_Button->setFocusPolicy(Qt::NoFocus);
     keys->addWidget(Start_Button, 3);
     keys->addWidget(Stop_Button, 1);
+    keys->addWidget(Search_Button, 1);
     layout->addLayout(keys);
     connect(Start_Button, &QPushButton::clicked, this, &TStationWindow::Start);
     connect(Stop_Button, &QPushButton::clicked, this, &TStationWindow::Stop);
+    connect(Search_Button, &QPushButton::clicked, this, &TStationWindow::Search_Again);
     Update_Keys();
 }
 
@@ -241,11 +278,24 @@ void TStationWindow::showEvent(QShowEvent* event)
     QTimer::singleShot(0, this, &TStationWindow::Search);
 }
 
+void TStationWindow::Search_Again()
+{
+    if (Busy_ || Found_ || !Searched_ || Close_Pending)
+        return;
+    // From the event loop, as the first search; searching from now on.
+    Searched_ = false;
+    Update_Keys();
+    QTimer::singleShot(0, this, &TStationWindow::Search);
+}
+
 void TStationWindow::Search()
 {
-    if (Close_Pending)
+    if (Close_Pending || Busy_ || Found_)
         return;
     Busy_ = true;
+    Searched_ = false;
+    Report.Log.clear();
+    Show_Status("Searching for the Tarvik Programmer...", false);
     Update_Keys();
     session::TOpenedStation opened = session::Open_Station(*Session, *Host, Adapter, Plan);
     Searched_ = true;
@@ -267,6 +317,7 @@ void TStationWindow::Search()
         Show_Status(opened.Error, true);
     else
         Show_Status(verdict, !Found_);
+    Show_Idle_Tiles();
     Busy_ = false;
     Update_Keys();
     if (Close_Pending)
@@ -307,8 +358,7 @@ void TStationWindow::Run_Once()
     const session::TRunRecord* run = Station_->Run_Next(Buffer.End_Of_Eprom, *Progress);
     if (run == nullptr) {
         // The serials could not be reserved: nothing was programmed.
-        for (int s = 1; s <= Plan.Settings.Gang; ++s)
-            Set_Tile(s, TTile{TTile_State::Idle, "", "", ""});
+        Show_Idle_Tiles();
         Show_Status(Station_->Serial_Error, true);
         Busy_ = false;
         Update_Keys();
@@ -326,8 +376,10 @@ void TStationWindow::Run_Once()
     char done[48];
     std::snprintf(done, sizeof done, "%s in %.1f s", record.Stopped ? "stopped" : "done", seconds);
     Time_Label->setText(QString::fromLatin1(done));
-    if (!record.Stopped)
+    if (!record.Stopped) {
         Bar->setValue(Bar_Steps);
+        Last_Run_Seconds = seconds;
+    }
     // A records file that could not be written stays in view until a run
     // is recorded again.
     // The sockets worn past the job's limit stay in view, in red.
@@ -358,9 +410,27 @@ void TStationWindow::Progress_At(int32_t address)
         Time_Label->setText(QStringLiteral("reading the failed sockets again"));
         return;
     }
+    // Only what this lot's own runs can tell: the time of its last whole
+    // run, else the rate of a last step that only reads.
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - Run_Started).count();
-    Time_Label->setText(QString::fromStdString(gang::Remaining_Text(elapsed, fraction)));
+    std::string left;
+    if (Last_Run_Seconds)
+        left = Remaining_From_Run(elapsed, *Last_Run_Seconds);
+    else if (Progress->Last_Reading_Step())
+        left = gang::Remaining_Text(Progress->Step_Seconds(), Progress->Within_Step(address));
+    Time_Label->setText(QString::fromStdString(left));
+}
+
+void TStationWindow::Show_Idle_Tiles()
+{
+    const session::TSerialState* serials = Station_ ? Station_->Serials() : nullptr;
+    const std::vector<uint64_t> next =
+        serials != nullptr ? serials->Upcoming(Plan.Settings.Gang) : std::vector<uint64_t>{};
+    for (int s = 1; s <= Plan.Settings.Gang; ++s)
+        Set_Tile(s, Idle_Tile(static_cast<std::size_t>(s) <= next.size()
+                                  ? std::optional<uint64_t>(next[static_cast<std::size_t>(s - 1)])
+                                  : std::nullopt));
 }
 
 void TStationWindow::Set_Tile(int socket, const TTile& tile)
@@ -368,14 +438,16 @@ void TStationWindow::Set_Tile(int socket, const TTile& tile)
     if (socket < 1 || socket > static_cast<int>(Tiles.size()))
         return;
     QLabel* label = Tiles[static_cast<std::size_t>(socket - 1)];
-    QString html = QStringLiteral("<div style='font-size:44px; font-weight:bold'>%1</div>")
+    QString html = QStringLiteral("<div style='font-size:%1px; font-weight:bold'>%2</div>")
+                       .arg(Tile_State_Pixels)
                        .arg(Escaped(Tile_State_Text(tile.State)));
     for (const std::string* part : {&tile.Result, &tile.Serial, &tile.Diagnosis})
         if (!part->empty())
             html += QStringLiteral("<div style='font-size:15px'>%1</div>").arg(Escaped(*part));
     label->setText(html);
-    label->setStyleSheet(QStringLiteral("QLabel { %1 border-radius:8px; padding:6px; }")
-                             .arg(QString::fromLatin1(Tile_Colours(tile.State))));
+    label->setStyleSheet(QStringLiteral("QLabel { %1 border-radius:8px; padding:%2px; }")
+                             .arg(QString::fromLatin1(Tile_Colours(tile.State)))
+                             .arg(Tile_Padding));
     label->setAccessibleName(QString::fromStdString(gang::Tile_Text(tile)));
 }
 
@@ -404,13 +476,15 @@ void TStationWindow::Show_Tally()
     int passed = 0;
     int chips = 0;
     int runs = 0;
+    int stopped = 0;
     if (Station_)
         for (const session::TLotTally& tally : Station_->Lot().Tallies()) {
             passed += tally.Passed;
             chips += tally.Chips;
             runs += tally.Runs;
+            stopped += tally.Stopped_Runs;
         }
-    Tally_Label->setText(QString::fromStdString(Yield_Line(passed, chips, runs)));
+    Tally_Label->setText(QString::fromStdString(Yield_Line(passed, chips, runs, stopped)));
 }
 
 QString TStationWindow::Tally_Text() const
@@ -429,6 +503,8 @@ void TStationWindow::Update_Keys()
         return;
     Start_Button->setEnabled(Found_ && !Busy_ && !Close_Pending);
     Stop_Button->setEnabled(Busy_ && Station_ != nullptr);
+    Search_Button->setVisible(Searched_ && !Found_);
+    Search_Button->setEnabled(Searched_ && !Found_ && !Busy_ && !Close_Pending);
 }
 
 void TStationWindow::keyPressEvent(QKeyEvent* event)
@@ -443,6 +519,10 @@ void TStationWindow::keyPressEvent(QKeyEvent* event)
         return;
     case Qt::Key_Escape:
         Stop();
+        event->accept();
+        return;
+    case Qt::Key_F5:
+        Search_Again();
         event->accept();
         return;
     default:

@@ -26,6 +26,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,9 @@ public:
     void Start();
     // The Stop key: the run in hand stops after its address.
     void Stop();
+    // The Search key (F5), offered while no adapter was found: the search
+    // again, as at the start.
+    void Search_Again();
 
     // The search has run (found or not), a run or the search is under way.
     bool Searched() const { return Searched_; }
@@ -77,6 +81,7 @@ private:
     void Build();
     void Search();
     void Run_Once();
+    void Show_Idle_Tiles();
     void Set_Tile(int socket, const TTile& tile);
     void Show_Status(const std::string& text, bool error);
     void Show_Tally();
@@ -102,6 +107,7 @@ private:
     QProgressBar* Bar = nullptr;
     QPushButton* Start_Button = nullptr;
     QPushButton* Stop_Button = nullptr;
+    QPushButton* Search_Button = nullptr;
     std::vector<QLabel*> Tiles;
     std::string Found_Text;
 
@@ -113,6 +119,9 @@ private:
     bool Close_Pending = false;
     bool Rested = false;
     std::chrono::steady_clock::time_point Run_Started;
+    // How long the last whole run of this station took: the time left of
+    // the next one.
+    std::optional<double> Last_Run_Seconds;
 };
 
 // The plan of the job file at path for the program's --station, opened as
