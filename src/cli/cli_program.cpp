@@ -110,14 +110,20 @@ public:
     explicit TStep_Progress(TProgress& progress) : Progress(progress) {}
     void Step_Begins(TStep step, int32_t end_of_range, int gang) override
     {
-        Progress.Begin(session::Step_Name(step), end_of_range, gang);
+        // "diagnose 2": a line per failed socket, each its own.
+        std::string name = session::Step_Name(step);
+        if (step == TStep::Diagnose && Socket > 0)
+            name += " " + std::to_string(Socket);
+        Progress.Begin(name, end_of_range, gang);
     }
+    void Diagnosing_Socket(int socket) override { Socket = socket; }
     // A step that a stop did not cut went through its whole range.
     void Step_Ends() override { Progress.Finish(!(Stopped && Stopped())); }
     std::function<bool()> Stopped;
 
 private:
     TProgress& Progress;
+    int Socket = 0;
 };
 
 // One line of the operator's answer from standard input, a terminal or a
@@ -337,9 +343,14 @@ void TAdapterRun::Print_Sockets(const TRunRecord& record, bool station) const
                                         : failed      ? " FAIL " + line.substr(2)
                                                       : " " + line.substr(2));
         // "1 PASS  serial 1000", "3 FAIL ...  serial 1002 (void)": a chip
-        // that did not pass never counts with its serial.
+        // that did not pass never counts with its serial.  A verify gives
+        // no serial, it checks one: its failed chip's serial is "not
+        // verified", never void.
         if (socket.Serial)
-            line += "  serial " + std::to_string(*socket.Serial) + (socket.Passed ? "" : " (void)");
+            line += "  serial " + std::to_string(*socket.Serial) +
+                    (socket.Passed                         ? ""
+                     : Options.Command == TCommand::Verify ? " (not verified)"
+                                                           : " (void)");
         // The diagnosis under its socket's line, indented.
         if (socket.Diagnosis)
             for (const std::string& text : Diagnosis_Lines(*socket.Diagnosis))

@@ -45,6 +45,7 @@ std::vector<std::optional<TDiagnosis>> Diagnose_Failed(TGangSession& session, in
     for (int s : failed) {
         // The socket's own image: its serial in place.
         const std::vector<uint8_t> image = session.Socket_Image(s, end_of_range);
+        progress.Diagnosing_Socket(s);
         progress.Step_Begins(TStep::Diagnose, end_of_range, gang);
         std::vector<uint8_t> bytes;
         const bool whole = session.Read_Socket_Range(s, bytes);

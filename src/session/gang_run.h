@@ -28,6 +28,9 @@ public:
     virtual ~IRun_Progress() = default;
     virtual void Step_Begins(TStep step, int32_t end_of_range, int gang) = 0;
     virtual void Step_Ends() = 0;
+    // The diagnosis reads one failed socket at a time: this one, before
+    // its Step_Begins.
+    virtual void Diagnosing_Socket(int /*socket*/) {}
 };
 
 // The text of a socket that passed every step of a run ("1-Verified OK"):

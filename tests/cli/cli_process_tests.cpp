@@ -280,6 +280,14 @@ TEST_F(CliProcess, AFailedSocketIsReadAgainAndItsHeldLineNamed)
                                  "  address line A7 stuck at 0 explains all 6 differences\n"),
               std::string::npos)
         << diagnosed.Out;
+    // Each step's progress line ends at 100 %, once: a diagnosis per
+    // failed socket, each named.
+    for (const char* end : {"program  1FFF/1FFF  100%", "verify  1FFF/1FFF  100%",
+                            "diagnose 2  1FFF/1FFF  100%", "diagnose 3  1FFF/1FFF  100%"}) {
+        const std::size_t at = diagnosed.Err.find(end);
+        EXPECT_NE(at, std::string::npos) << end << "\n" << diagnosed.Err;
+        EXPECT_EQ(diagnosed.Err.find(end, at + 1), std::string::npos) << end;
+    }
 
     const QJsonObject record = Record(Path("runs.jsonl"));
     const QJsonArray steps = record["steps"].toArray();
@@ -501,6 +509,14 @@ TEST_F(CliProcess, ReadThenVerifyRoundTrip)
     const TCliResult fresh = Run_Cli({"--sim", "verify", "--type", "27C16", Path("chip.bin")});
     EXPECT_EQ(fresh.Status, 1);
     EXPECT_NE(fresh.Out.find("1-Didn't Verify"), std::string::npos) << fresh.Out;
+    // A verify checks a serial, it gives none: never "(void)".
+    const QStringList serial = {"--serial-at", "0011", "--serial-size", "1", "--serial-start"};
+    const TCliResult checked = Run_Cli(faulty + QStringList{"verify", "--type", "27C16"} + serial +
+                                       QStringList{"255", Path("chip.bin")});
+    EXPECT_NE(checked.Out.find("1- Verified OK  serial 255\n"), std::string::npos) << checked.Out;
+    const TCliResult other = Run_Cli(faulty + QStringList{"verify", "--type", "27C16"} + serial +
+                                     QStringList{"98", Path("chip.bin")});
+    EXPECT_NE(other.Out.find("serial 98 (not verified)"), std::string::npos) << other.Out;
 }
 
 TEST_F(CliProcess, SigintStopsTheRunAndLeavesTheAdapterAtRest)
