@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -152,17 +153,6 @@ TEST(StationWindow, TwoRunsFromEnterRecordTileAndTallyThenCloseRestsTheAdapter)
     for (const QPushButton* key : w.findChildren<QPushButton*>())
         keys += key->isVisible() ? 1 : 0;
     EXPECT_EQ(keys, 2);
-    // No tile clips its largest word: "stopped" in the tile's large letters.
-    for (int s = 1; s <= 5; ++s) {
-        const QLabel* tile = w.findChild<QLabel*>(QStringLiteral("Tile%1").arg(s));
-        ASSERT_NE(tile, nullptr);
-        QFont letters = tile->font();
-        letters.setPixelSize(44);
-        letters.setBold(true);
-        EXPECT_LE(QFontMetrics(letters).horizontalAdvance("stopped"),
-                  tile->contentsRect().width() - 12)
-            << s;
-    }
 
     ASSERT_TRUE(rig.Enter_And_Wait(0));
     ASSERT_TRUE(rig.Enter_And_Wait(1));
@@ -199,6 +189,38 @@ TEST(StationWindow, TwoRunsFromEnterRecordTileAndTallyThenCloseRestsTheAdapter)
     w.close();
     EXPECT_FALSE(w.isVisible());
     rig.Expect_At_Rest();
+}
+
+// No tile clips its largest word ("stopped" in the tile's large letters) at
+// the default size, nor at 1.5x scaling (this test once more in a process
+// of its own with QT_SCALE_FACTOR=1.5).
+TEST(StationWindow, NoTileClipsItsWordAtTheDefaultSizeAndAtOneAndAHalf)
+{
+    TStationRig rig(true);
+    rig.Window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(rig.Window.get()));
+    for (int s = 1; s <= 5; ++s) {
+        const QLabel* tile = rig.Window->findChild<QLabel*>(QStringLiteral("Tile%1").arg(s));
+        ASSERT_NE(tile, nullptr);
+        QFont letters = tile->font();
+        letters.setPixelSize(44);
+        letters.setBold(true);
+        EXPECT_LE(QFontMetrics(letters, tile).horizontalAdvance("stopped"),
+                  tile->contentsRect().width() - 12)
+            << s << " at scale " << tile->devicePixelRatioF();
+    }
+    rig.Window->close();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        return;
+    QProcess scaled;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_SCALE_FACTOR", "1.5");
+    scaled.setProcessEnvironment(env);
+    scaled.start(
+        QCoreApplication::applicationFilePath(),
+        {"--gtest_filter=StationWindow.NoTileClipsItsWordAtTheDefaultSizeAndAtOneAndAHalf"});
+    ASSERT_TRUE(scaled.waitForFinished(60000));
+    EXPECT_EQ(scaled.exitCode(), 0) << scaled.readAllStandardOutput().toStdString();
 }
 
 TEST(StationWindow, EscStopsARunAndStartGoesAgain)
