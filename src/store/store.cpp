@@ -456,7 +456,7 @@ bool TStore::Deliver(const QJsonObject& record, bool& inserted, std::string& err
     const QString pool = serial["pool"].toString();
     const bool reuse = !pool.isEmpty() && serial["failed"].toString() == "reuse";
     int passed = 0;
-    for (const QJsonValue& value : record["sockets"].toArray()) {
+    for (const auto& value : record["sockets"].toArray()) {
         const QJsonObject socket = value.toObject();
         const QString kind = socket["kind"].toString();
         uint64_t number = 0;
