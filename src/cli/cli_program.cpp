@@ -1,9 +1,9 @@
 #include "cli/cli_program.h"
 
 #include "cli/cli_host.h"
-#include "cli/cli_line.h"
 #include "cli/cli_messages.h"
 #include "cli/cli_report.h"
+#include "cli/cli_store.h"
 #include "cli/device_choice.h"
 #include "cli/image_file.h"
 #include "cli/image_tools.h"
@@ -25,6 +25,7 @@
 #include "session/run_record.h"
 #include "session/sim/simulated_adapter.h"
 #include "session/socket_wear.h"
+#include "session/station_line.h"
 #include "session/station_opening.h"
 #include "store/store_url.h"
 #include "texts/diagnosis_text.h"
@@ -32,7 +33,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QSysInfo>
 
 #include <cstdio>
 #include <iostream>
@@ -164,21 +164,6 @@ private:
     // form.
     void Print_Sockets(const TRunRecord& record, bool station) const;
     void Finish_Record(int status);
-    // The station's line, from the options.
-    TLine_Settings Line_Settings() const
-    {
-        TLine_Settings line;
-        line.Store = Options.Store;
-        line.Lot = Options.Lot;
-        line.Quantity = Options.Quantity;
-        if (Options.Serial) {
-            line.Pool = Options.Serial->Pool;
-            line.Serial_Start = Options.Serial->Start;
-            line.Serial_Step = Options.Serial->Step;
-        }
-        line.Records = Options.Report;
-        return line;
-    }
     // "next serial 1005 from serial.json" when the state file was there
     // (it wins over --serial-start); always true.
     bool Say_Next_Serial(const session::TSerialState& state) const
@@ -395,18 +380,15 @@ int TAdapterRun::Station(session::TStationPlan& plan)
     if (station.Serials() != nullptr)
         Say_Next_Serial(*station.Serials());
     // The line: the store's pool and lot places, or the lot's quantity.
-    TStation_Line line(Line_Settings());
+    session::TStation_Line line(session::Line_Settings_Of(Options));
     std::string line_error;
     if (!line.Open(line_error)) {
         Print_Error(line_error);
         session.Rest();
         return Exit_Usage;
     }
-    line.Name_Station(QSysInfo::machineHostName().toStdString() + ":" + (Options.Sim ? "sim" : "") +
-                      IntToHex(session.Base(), 4));
-    station.On_Line([&line](session::TStation::TLine_Grant& grant, std::string& error) {
-        return line.Grant(grant, error);
-    });
+    line.Name_Station(session::Station_Name(Options.Sim, session.Base()));
+    line.Serve(station);
     const auto answer_q = [&session] {
         std::string answer;
         return !Read_Answer(session, answer) || answer == "q";
@@ -416,26 +398,26 @@ int TAdapterRun::Station(session::TStationPlan& plan)
     for (;;) {
         int chips = Options.Gang;
         std::string reason;
-        const TStation_Line::TLook look = line.Look(Options.Gang, chips, reason);
-        if (look == TStation_Line::TLook::Refused) {
+        const session::TStation_Line::TLook look = line.Look(Options.Gang, chips, reason);
+        if (look == session::TStation_Line::TLook::Refused) {
             Print_Error(reason);
             session.Rest();
             return Exit_Usage;
         }
-        if (look == TStation_Line::TLook::Complete) {
+        if (look == session::TStation_Line::TLook::Complete) {
             std::cout << "lot " << Options.Lot << " complete: " << line.Lot().Passed << " of "
                       << line.Lot().Quantity << " chips passed" << std::endl;
             complete = true;
             break;
         }
-        if (look == TStation_Line::TLook::Unreachable) {
+        if (look == session::TStation_Line::TLook::Unreachable) {
             session.Rest_Between_Runs();
-            std::cerr << Unreachable_Text(reason) << " (q to finish)" << std::endl;
+            std::cerr << session::Unreachable_Text(reason) << " (q to finish)" << std::endl;
             if (answer_q())
                 break;
             continue;
         }
-        if (look == TStation_Line::TLook::Held_Elsewhere) {
+        if (look == session::TStation_Line::TLook::Held_Elsewhere) {
             std::cerr << "lot " << Options.Lot << ": no place left for now, " << line.Lot().Held
                       << " chips are in runs on other stations. Press Enter to look again "
                          "(q to finish)"
@@ -465,7 +447,8 @@ int TAdapterRun::Station(session::TStationPlan& plan)
                 continue;
             }
             session.Rest_Between_Runs();
-            std::cerr << Unreachable_Text(station.Line_Error) << " (q to finish)" << std::endl;
+            std::cerr << session::Unreachable_Text(station.Line_Error) << " (q to finish)"
+                      << std::endl;
             if (answer_q())
                 break;
             prompted = chips;

@@ -1,32 +1,58 @@
-#include "cli/cli_line.h"
+#include "session/station_line.h"
 
-#include "cli/cli_messages.h"
-#include "session/exit_status.h"
+#include "core/hex_text.h"
 #include "session/lot_summary.h"
 #include "store/store_url.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSysInfo>
 #include <QUuid>
 
 #include <algorithm>
-#include <iostream>
 #include <set>
 
-namespace gang::cli {
+namespace gang::session {
 
 namespace {
 
 // The chips of a record that passed, as the lot's tally counts them.
 int Passed_Chips(const QJsonObject& record)
 {
-    session::TLotSummary summary;
+    TLotSummary summary;
     summary.Add(record);
     return summary.Tallies().empty() ? 0 : summary.Tallies().front().Passed;
 }
 
 } // namespace
+
+TLine_Settings Line_Settings_Of(const TRunSettings& settings)
+{
+    TLine_Settings line;
+    line.Store = settings.Store;
+    line.Lot = settings.Lot;
+    line.Quantity = settings.Quantity;
+    if (settings.Serial) {
+        line.Pool = settings.Serial->Pool;
+        line.Serial_Start = settings.Serial->Start;
+        line.Serial_Step = settings.Serial->Step;
+    }
+    line.Records = settings.Report;
+    return line;
+}
+
+std::string Station_Name(bool simulated, uint16_t base)
+{
+    return QSysInfo::machineHostName().toStdString() + ":" + (simulated ? "sim" : "") +
+           IntToHex(base, 4);
+}
+
+void TStation_Line::Serve(TStation& station)
+{
+    station.On_Line(
+        [this](TStation::TLine_Grant& grant, std::string& error) { return Grant(grant, error); });
+}
 
 std::string Unreachable_Text(const std::string& reason)
 {
@@ -42,14 +68,14 @@ bool TStation_Line::Open(std::string& error)
         // The lot's chips that passed so far, from the station's records.
         if (Settings.Quantity > 0 && !Settings.Records.empty() &&
             QFile::exists(QString::fromStdString(Settings.Records))) {
-            session::TLotSummary summary;
+            TLotSummary summary;
             summary.Only_Lot = Settings.Lot;
             std::vector<int> unreadable;
-            if (!session::Read_Records(Settings.Records, summary, unreadable, error)) {
+            if (!Read_Records(Settings.Records, summary, unreadable, error)) {
                 error = Settings.Records + ": " + error;
                 return false;
             }
-            for (const session::TLotTally& tally : summary.Tallies())
+            for (const TLotTally& tally : summary.Tallies())
                 Local_Passed += tally.Passed;
         }
         return true;
@@ -172,7 +198,7 @@ TStation_Line::TLook TStation_Line::Look(int gang, int& chips, std::string& reas
     return chips > 0 ? TLook::Ready : TLook::Held_Elsewhere;
 }
 
-bool TStation_Line::Grant(session::TStation::TLine_Grant& grant, std::string& error)
+bool TStation_Line::Grant(TStation::TLine_Grant& grant, std::string& error)
 {
     Store_Failed = false;
     grant.Run_Id = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
@@ -215,11 +241,11 @@ bool TStation_Line::Grant(session::TStation::TLine_Grant& grant, std::string& er
     return true;
 }
 
-void TStation_Line::Record_Made(const session::TRunRecord& record, std::string& warning)
+void TStation_Line::Record_Made(const TRunRecord& record, std::string& warning)
 {
     warning.clear();
     const QJsonObject object =
-        QJsonDocument::fromJson(QByteArray::fromStdString(session::Record_Line(record))).object();
+        QJsonDocument::fromJson(QByteArray::fromStdString(Record_Line(record))).object();
     Local_Passed += Passed_Chips(object);
     if (!Store || record.Run_Id.empty())
         return;
@@ -233,80 +259,4 @@ void TStation_Line::Record_Made(const session::TRunRecord& record, std::string& 
     }
 }
 
-int Run_Store_Init(const std::string& url)
-{
-    store::TStore store;
-    std::string error;
-    store::TStore_Url parsed;
-    if (!store::Parse_Store_Url(url, parsed, error)) {
-        Print_Error(error);
-        return Exit_Usage;
-    }
-    int found = 0;
-    if (!store.Connect(url, error) || !store.Init(found, error)) {
-        Print_Error("the line's store: " + error);
-        return Exit_File_Error;
-    }
-    if (found == store::Schema_Version)
-        std::cout << "the line's store has its tables already (version " << found << ")\n";
-    else if (found == 0)
-        std::cout << "the line's store is initialised (tables version " << store::Schema_Version
-                  << ")\n";
-    else
-        std::cout << "the line's store is upgraded from version " << found << " to "
-                  << store::Schema_Version << "\n";
-    return Exit_Passed;
-}
-
-int Run_Store_Summary(const std::string& url, const std::string& lot)
-{
-    store::TStore store;
-    std::string error;
-    store::TStore_Url parsed;
-    if (!store::Parse_Store_Url(url, parsed, error)) {
-        Print_Error(error);
-        return Exit_Usage;
-    }
-    if (!store.Connect(url, error)) {
-        Print_Error("the line's store is not reachable: " + error);
-        return Exit_File_Error;
-    }
-    if (!store.Check_Schema(error)) {
-        const auto at = error.find("URL");
-        if (at != std::string::npos)
-            error.replace(at, 3, url);
-        Print_Error(error);
-        return Exit_Usage;
-    }
-    std::vector<std::string> lots;
-    if (!lot.empty())
-        lots.push_back(lot);
-    else if (!store.Lots(lots, error)) {
-        Print_Error("the line's store: " + error);
-        return Exit_File_Error;
-    }
-    int status = Exit_Passed;
-    for (const std::string& name : lots) {
-        std::vector<QJsonObject> records;
-        store::TLine_Summary line;
-        if (!store.Lot_Records(name, records, error) || !store.Line_Summary(name, line, error)) {
-            Print_Error("the line's store: " + error);
-            return Exit_File_Error;
-        }
-        session::TLotSummary summary;
-        summary.Only_Lot = name;
-        for (const QJsonObject& record : records)
-            summary.Add(record);
-        for (const session::TLotTally& tally : summary.Tallies())
-            std::cout << session::Tally_Line(tally) << "\n" << session::Summary_Text(tally);
-        std::cout << store::Line_Summary_Text(line);
-        if (!line.Twice.empty())
-            status = Exit_Socket_Failed;
-    }
-    if (lots.empty())
-        std::cout << "the line's store holds no record" << (lot.empty() ? "" : " of lot " + lot)
-                  << "\n";
-    return status;
-}
-
-} // namespace gang::cli
+} // namespace gang::session

@@ -1,14 +1,14 @@
-// The command-line station on a line: the line's store (--store) with its
-// serial pool and the lot's places, or a lot's quantity counted from the
-// station's own records file.  The station loop asks it what the next run
-// may take, the station's run asks it for the run's grant, and each record
-// is handed to it once the records file has it (the file is the outbox: a
-// record the store has not taken is delivered at the next run or start,
-// the run id deciding).
+// A station on a line (the command line's and the operator window's): the line's store (--store)
+// with its serial pool and the lot's places, or a lot's quantity counted from the station's own
+// records file.  The station loop asks it what the next run may take, the station's run asks it for
+// the run's grant, and each record is handed to it once the records file has it (the file is the
+// outbox: a record the store has not taken is delivered at the next run or start, the run id
+// deciding).
 #pragma once
 
 #include "session/gang_run.h"
 #include "session/run_record.h"
+#include "session/run_settings.h"
 #include "store/store.h"
 
 #include <QJsonObject>
@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace gang::cli {
+namespace gang::session {
 
 struct TLine_Settings {
     std::string Store; // "" without a store
@@ -28,6 +28,13 @@ struct TLine_Settings {
     uint64_t Serial_Step = 1;
     std::string Records; // the station's records file, its outbox ("" for none)
 };
+
+// The line of a station's settings: store, lot, quantity, serial pool,
+// records file.
+TLine_Settings Line_Settings_Of(const TRunSettings& settings);
+// The station's name on the line: "host:0378", "host:sim0300" for the
+// simulated adapter.
+std::string Station_Name(bool simulated, uint16_t base);
 
 class TStation_Line {
 public:
@@ -50,15 +57,17 @@ public:
     const store::TLot_State& Lot() const { return Lot_State; }
     bool Has_Quantity() const { return Settings.Quantity > 0; }
 
-    // The station's grant hook (session::TStation::On_Line).  Unreachable()
+    // The station's runs granted by this line (TStation::On_Line).
+    void Serve(TStation& station);
+    // The station's grant hook.  Unreachable()
     // tells a store that did not answer from a lot without places.
-    bool Grant(session::TStation::TLine_Grant& grant, std::string& error);
+    bool Grant(TStation::TLine_Grant& grant, std::string& error);
     bool Unreachable() const { return Store_Failed; }
     int Wanted = 0; // the chips the operator was asked for
 
     // A run's record, in the records file already: to the store with every
     // one still waiting.  warning: "" when nothing waits.
-    void Record_Made(const session::TRunRecord& record, std::string& warning);
+    void Record_Made(const TRunRecord& record, std::string& warning);
 
 private:
     bool Needs_Store_For_Run() const
@@ -83,8 +92,4 @@ private:
 // Press Enter to try again"
 std::string Unreachable_Text(const std::string& reason);
 
-// store init URL, and summary --store URL [--lot L].
-int Run_Store_Init(const std::string& url);
-int Run_Store_Summary(const std::string& url, const std::string& lot);
-
-} // namespace gang::cli
+} // namespace gang::session
