@@ -4,6 +4,7 @@
 #include "cli/image_file.h"
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
+#include "store/store_url.h"
 
 #include <QCommandLineParser>
 
@@ -449,6 +450,11 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         return result;
     if (options.Command == TCommand::Store_Init)
         options.Store = options.File;
+    // A URL with a password is refused before anything is opened (and the
+    // password never repeated).
+    store::TStore_Url url;
+    if (!options.Store.empty() && !store::Parse_Store_Url(options.Store, url, result.Error))
+        return result;
     const std::string pool = parser.value(serial_pool).toStdString();
     if (parser.isSet(serial_pool) && (pool.empty() || options.Store.empty())) {
         result.Error = pool.empty()
