@@ -85,8 +85,13 @@ bool TStation_Line::Open(std::string& error)
         return false;
     Store = std::make_unique<store::TStore>();
     std::string reason;
-    if (!Store->Connect(Settings.Store, reason))
+    if (!Store->Connect(Settings.Store, reason)) {
+        if (!Store->Named()) {
+            error = reason;
+            return false;
+        }
         return true; // away now: each run tries again
+    }
     if (!Store->Check_Schema(error)) {
         const auto at = error.find("URL");
         if (at != std::string::npos)

@@ -83,6 +83,9 @@ public:
     // The URL checked (a password in it refused) and the connection opened.
     // False with the reason (the URL is never repeated: it is the user's).
     bool Connect(const std::string& url, std::string& error);
+    // Connect took the URL and found the driver: a later call connects
+    // again by itself (false: the URL or the driver is wrong, for good).
+    bool Named() const { return Have_Url; }
     // Creates or upgrades the tables to Schema_Version in one transaction;
     // found: the version the store had (0: none).
     bool Init(int& found, std::string& error);
