@@ -13,6 +13,7 @@ packages=(
   dpkg-dev file lintian
   libcap2-bin util-linux
   clang-format clang-tidy
+  postgresql-15 libqt6sql6-psql
 )
 
 missing=()

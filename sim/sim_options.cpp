@@ -193,7 +193,8 @@ TSimOptionsResult Parse_Sim_Options(const std::vector<std::string>& args)
             has_value = true;
         }
         const bool takes_value = option == "--base" || option == "--socket" ||
-                                 option == "--trace" || option == "--access-us";
+                                 option == "--trace" || option == "--access-us" ||
+                                 option == "--tray";
         if (takes_value && !has_value) {
             if (i + 1 >= args.size()) {
                 result.Error = "option " + option + " needs a value";
@@ -223,6 +224,12 @@ TSimOptionsResult Parse_Sim_Options(const std::vector<std::string>& args)
                 return result;
             }
             options.Trace_Path = value;
+        } else if (option == "--tray") {
+            if (value.empty()) {
+                result.Error = "--tray needs a folder";
+                return result;
+            }
+            options.Tray_Path = value;
         } else if (option == "--access-us") {
             if (!Parse_Access_Us(value, options.Config.Access_Us)) {
                 result.Error = "--access-us wants a number of microseconds, not '" + value + "'";
@@ -271,6 +278,9 @@ const char* Sim_Usage_Text()
            "                                               the chip's) stuck at 0\n"
            "                              addr1:LINE       address line LINE stuck at 1\n"
            "  --trace FILE              write every port access to FILE\n"
+           "  --tray DIR                every chip taken out of the sockets (as a gang is\n"
+           "                            refilled, and at the end) saved in DIR as a file\n"
+           "                            of its bytes\n"
            "  --access-us N             simulated cost of one port access in us (default 1)\n"
            "  --fast                    chips program on any valid pulse\n"
            "  --help                    show this text\n";

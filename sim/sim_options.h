@@ -33,6 +33,9 @@ struct TSimOptions {
     TSimConfig Config;
     std::vector<TSocketOption> Sockets; // in the order given; a later one wins
     std::string Trace_Path;             // "" = no trace
+    // The chips taken out of the sockets, each saved as a file of its
+    // bytes ("" = none): chip-PID-N-sK.bin, N counting the refills.
+    std::string Tray_Path;
     bool Help = false;
 };
 

@@ -4,6 +4,7 @@
 #include "cli/image_file.h"
 #include "core/hex_text.h"
 #include "devices/device_rules.h"
+#include "store/store_url.h"
 
 #include <QCommandLineParser>
 
@@ -45,6 +46,7 @@ constexpr TCommandRule Command_Rules[] = {
     {TCommand::Job_New, "job new", true, true, true, true, true, false, true},
     {TCommand::Job_Show, "job show", false, true, false, false, false, false, false},
     {TCommand::Sockets, "sockets", false, false, false, false, false, false, false},
+    {TCommand::Store_Init, "store init", false, true, false, false, false, false, false},
 };
 
 // station --job: the program run, every setting from the job.
@@ -60,7 +62,7 @@ const TCommandRule* Find_Rule(const std::string& name)
 }
 
 // The simulator's options, handed to its own parser as it would see them.
-const char* const Sim_Value_Options[] = {"base", "socket", "trace", "access-us"};
+const char* const Sim_Value_Options[] = {"base", "socket", "trace", "access-us", "tray"};
 
 // One run setting from its option, when given: false with the rule's text
 // under the option's name.
@@ -104,13 +106,17 @@ bool Take_Placement(const QCommandLineParser& parser, const QCommandLineOption& 
 // Their values are read as every run setting is; the checks here are the
 // command line's own (which command takes them, what it needs).
 bool Take_Serial(const QCommandLineParser& parser, const std::vector<QCommandLineOption>& all,
-                 TCliOptions& options, std::string& error)
+                 const std::string& pool, TCliOptions& options, std::string& error)
 {
     const auto set = [&parser, &all](int k) { return parser.isSet(all[k]); };
     enum { At, Size, Format, Start, Step, State, Failed };
     bool any = false;
     for (const QCommandLineOption& option : all)
         any = any || parser.isSet(option);
+    if (!any && !pool.empty()) {
+        error = "--serial-pool needs the serial's place: --serial-at and --serial-size";
+        return false;
+    }
     if (!any)
         return true;
     if (options.Command != TCommand::Program && options.Command != TCommand::Verify &&
@@ -134,8 +140,15 @@ bool Take_Serial(const QCommandLineParser& parser, const std::vector<QCommandLin
     options.Serial->State_Path = parser.value(all[State]).toStdString();
     // Programmed serials are counted in a state file, so that no serial is
     // given twice; a verify checks the chips from a start value.
-    if (options.Command != TCommand::Verify && options.Serial->State_Path.empty()) {
-        error = options.Command_Name + " with a serial number needs --serial-state FILE";
+    options.Serial->Pool = pool;
+    if (!pool.empty() && options.Command == TCommand::Verify) {
+        error = "--serial-pool is for station program and job new";
+        return false;
+    }
+    if (options.Command != TCommand::Verify && options.Serial->State_Path.empty() && pool.empty()) {
+        error = options.Command_Name +
+                " with a serial number needs --serial-state FILE (or, with --store, "
+                "--serial-pool NAME)";
         return false;
     }
     if (options.Command == TCommand::Verify && !set(Start)) {
@@ -185,12 +198,15 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     const QCommandLineOption socket_limit("socket-limit", "", "N");
     const QCommandLineOption reset("reset", "", "N");
     const QCommandLineOption force("force");
-    parser.addOptions({port,        sim,          fast, type,   gang,  vpp,    format,
-                       blank_first, no_verify,    sdp,  report, lot,   offset, allow_truncate,
-                       no_diagnose, even,         odd,  output, quiet, help,   version,
-                       job,         socket_limit, reset});
+    const QCommandLineOption store("store", "", "URL");
+    const QCommandLineOption serial_pool("serial-pool", "", "NAME");
+    const QCommandLineOption quantity("quantity", "", "N");
+    parser.addOptions(
+        {port,        sim,          fast,  type,   gang,        vpp,      format,
+         blank_first, no_verify,    sdp,   report, lot,         offset,   allow_truncate,
+         no_diagnose, even,         odd,   output, quiet,       help,     version,
+         job,         socket_limit, reset, store,  serial_pool, quantity, force});
     parser.addOption(ignore_checksums);
-    parser.addOption(force);
     parser.addOptions(QList<QCommandLineOption>(serial.begin(), serial.end()));
     for (const char* name : Sim_Value_Options)
         parser.addOption(QCommandLineOption(name, "", "VALUE"));
@@ -216,7 +232,8 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         const std::string fixed = " is fixed by the job " + options.Job;
         for (const QCommandLineOption* option :
              {&type, &gang, &vpp, &sdp, &blank_first, &no_verify, &no_diagnose, &offset,
-              &allow_truncate, &format, &report, &socket_limit, &ignore_checksums})
+              &allow_truncate, &format, &report, &socket_limit, &ignore_checksums, &store,
+              &serial_pool, &quantity})
             if (parser.isSet(*option)) {
                 result.Error = "--" + option->names().first().toStdString() + fixed;
                 return result;
@@ -250,11 +267,13 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         return result;
     }
     options.Command_Name = positional.first().toStdString();
-    if (options.Command_Name == "image" || options.Command_Name == "job") {
+    if (options.Command_Name == "image" || options.Command_Name == "job" ||
+        options.Command_Name == "store") {
         if (positional.size() < 2) {
             result.Error = options.Command_Name == "image"
                                ? "image wants info, split, merge or swap"
-                               : "job wants new or show";
+                           : options.Command_Name == "job" ? "job wants new or show"
+                                                           : "store wants init URL";
             return result;
         }
         positional.removeFirst();
@@ -266,16 +285,27 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         return result;
     }
     options.Command = rule->Command;
-    if (rule->File && positional.size() != 2) {
+    // summary --store reads the line's store, not a FILE.
+    const bool file_wanted =
+        rule->File && !(rule->Command == TCommand::Summary && parser.isSet(store));
+    if (rule->Command == TCommand::Summary && parser.isSet(store) && positional.size() > 1) {
+        result.Error = "summary takes --store URL or FILE, not both";
+        return result;
+    }
+    if (rule->Command == TCommand::Store_Init && positional.size() != 2) {
+        result.Error = "store init needs the store's URL";
+        return result;
+    }
+    if (file_wanted && positional.size() != 2) {
         result.Error = options.Command_Name + " needs one FILE";
         return result;
     }
-    if (!rule->File && positional.size() > 1) {
+    if (!file_wanted && positional.size() > 1 && rule->Command != TCommand::Summary) {
         result.Error =
             options.Command_Name + " takes no FILE, not '" + positional.at(1).toStdString() + "'";
         return result;
     }
-    if (rule->File)
+    if (file_wanted)
         options.File = positional.at(1).toStdString();
 
     // Adapter.
@@ -412,7 +442,33 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
         result.Error = "station needs --lot";
         return result;
     }
-    if (!Take_Serial(parser, serial, options, result.Error))
+    if (parser.isSet(store) && !options.Station && options.Command != TCommand::Summary &&
+        options.Command != TCommand::Job_New) {
+        result.Error = "--store is for station, summary and job new only";
+        return result;
+    }
+    if (parser.isSet(quantity) && !options.Station && options.Command != TCommand::Job_New) {
+        result.Error = "--quantity is for station and job new only";
+        return result;
+    }
+    if (!Take_Setting(parser, store, session::TSetting::Store, options, result.Error) ||
+        !Take_Setting(parser, quantity, session::TSetting::Quantity, options, result.Error))
+        return result;
+    if (options.Command == TCommand::Store_Init)
+        options.Store = options.File;
+    // A URL with a password is refused before anything is opened (and the
+    // password never repeated).
+    store::TStore_Url url;
+    if (!options.Store.empty() && !store::Parse_Store_Url(options.Store, url, result.Error))
+        return result;
+    const std::string pool = parser.value(serial_pool).toStdString();
+    if (parser.isSet(serial_pool) && (pool.empty() || options.Store.empty())) {
+        result.Error = pool.empty()
+                           ? "--serial-pool wants a name"
+                           : "--serial-pool needs --store: the pool is in the line's store";
+        return result;
+    }
+    if (!Take_Serial(parser, serial, pool, options, result.Error))
         return result;
     if (const auto rule_broken = options.Validate()) {
         result.Error = session::Option_Error(*rule_broken);
@@ -459,7 +515,7 @@ const char* Cli_Usage_Text()
            "                            the two halves back into one binary file\n"
            "  image swap [--format F] [PLACEMENT] FILE -o OUT\n"
            "                            each byte pair swapped, into a binary file\n"
-           "  station program --lot L (program's options) FILE\n"
+           "  station program --lot L [--store URL] [--quantity N] (program's options) FILE\n"
            "                            a production station: one gang per Enter, q ends;\n"
            "                            a tally after each run and the lot's summary\n"
            "  station --job JOB [--lot L]\n"
@@ -468,7 +524,8 @@ const char* Cli_Usage_Text()
            "                            from the job; --lot only when the job names none\n"
            "  job new  --type T [--gang N] [--vpp V] [--format F] [--blank-first]\n"
            "           [--no-verify] [--sdp unlock|keep|lock] [--no-diagnose] [PLACEMENT]\n"
-           "           [--lot L] [--socket-limit N] [--report F] [--force] FILE -o JOB\n"
+           "           [--lot L] [--socket-limit N] [--report F] [--store URL]\n"
+           "           [--quantity N] [--force] FILE -o JOB\n"
            "                            a job file for the station: the image's path, size,\n"
            "                            format and SHA-256 and every setting (JSON); an\n"
            "                            existing JOB is replaced only with --force\n"
@@ -479,6 +536,10 @@ const char* Cli_Usage_Text()
            "                            taken; --reset sets socket N (or all) to 0 and logs\n"
            "                            it in the records file\n"
            "  summary [--lot L] FILE    the summary of the run records in FILE\n"
+           "  summary --store URL [--lot L]\n"
+           "                            the lot across the line: per station and socket,\n"
+           "                            the serials; a serial in two chips fails (status 1)\n"
+           "  store init URL            create or upgrade the line's store's tables\n"
            "OPTIONS:\n"
            "  --type T                  device type (see types), any case\n"
            "  --gang N                  sockets 1 to N (1-5, default 1)\n"
@@ -506,6 +567,11 @@ const char* Cli_Usage_Text()
            "                            socket of the gang)\n"
            "  --even E  --odd O  -o OUT the image's even and odd bytes, the image written\n"
            "                            (image split, merge, swap; binary files)\n"
+           "  --store URL               the line's store, a PostgreSQL URL without password\n"
+           "                            (postgresql://gang@db.example/line; the password\n"
+           "                            from ~/.pgpass): records, serial pools, lot places\n"
+           "  --quantity N              the lot ends when N of its chips passed (station,\n"
+           "                            job new; with --store on every station together)\n"
            "  --quiet                   print nothing but errors\n"
            "  --help                    show this text\n"
            "  --version                 show the program version\n"
@@ -524,6 +590,9 @@ const char* Cli_Usage_Text()
            "  --serial-step S           from chip to chip (default 1)\n"
            "  --serial-state FILE       the next serial, kept safe across runs (program);\n"
            "                            once it exists it wins over --serial-start\n"
+           "  --serial-pool NAME        with --store: the line's pool of serials, instead of\n"
+           "                            --serial-state (the first station creates it from\n"
+           "                            --serial-start)\n"
            "  --serial-failed skip|reuse\n"
            "                            a failed chip's serial: never again (default), or\n"
            "                            to the next chip\n"

@@ -42,7 +42,8 @@ enum class TCommand {
     Image_Swap,
     Job_New,
     Job_Show,
-    Sockets
+    Sockets,
+    Store_Init
 };
 
 // Where a file's bytes land in the device (--offset, --allow-truncate), for

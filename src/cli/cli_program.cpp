@@ -3,6 +3,7 @@
 #include "cli/cli_host.h"
 #include "cli/cli_messages.h"
 #include "cli/cli_report.h"
+#include "cli/cli_store.h"
 #include "cli/device_choice.h"
 #include "cli/image_file.h"
 #include "cli/image_tools.h"
@@ -24,7 +25,9 @@
 #include "session/run_record.h"
 #include "session/sim/simulated_adapter.h"
 #include "session/socket_wear.h"
+#include "session/station_line.h"
 #include "session/station_opening.h"
+#include "store/store_url.h"
 #include "texts/diagnosis_text.h"
 #include "texts/result_text.h"
 
@@ -392,14 +395,81 @@ int TAdapterRun::Station(session::TStationPlan& plan)
     session::TStation& station = *opened.Station;
     if (station.Serials() != nullptr)
         Say_Next_Serial(*station.Serials());
-    for (;;) {
-        std::cerr << "Lot " << Options.Lot << ", run " << station.Runs() + 1 << ": insert "
-                  << Options.Gang << " x " << Options.Type->Type_Name
-                  << " and press Enter (q to finish)" << std::endl;
+    // The line: the store's pool and lot places, or the lot's quantity.
+    session::TStation_Line line(session::Line_Settings_Of(Options));
+    std::string line_error;
+    if (!line.Open(line_error)) {
+        Print_Error(line_error);
+        session.Rest();
+        return Exit_Usage;
+    }
+    line.Name_Station(session::Station_Name(Options.Sim, session.Base()));
+    line.Serve(station);
+    const auto answer_q = [&session] {
         std::string answer;
-        if (!Read_Answer(session, answer) || answer == "q")
+        return !Read_Answer(session, answer) || answer == "q";
+    };
+    bool complete = false;
+    int prompted = 0; // the chips the operator inserted, for a run tried again
+    for (;;) {
+        int chips = Options.Gang;
+        std::string reason;
+        const session::TStation_Line::TLook look = line.Look(Options.Gang, chips, reason);
+        if (look == session::TStation_Line::TLook::Refused) {
+            Print_Error(reason);
+            session.Rest();
+            return Exit_Usage;
+        }
+        if (look == session::TStation_Line::TLook::Complete) {
+            std::cout << "lot " << Options.Lot << " complete: " << line.Lot().Passed << " of "
+                      << line.Lot().Quantity << " chips passed" << std::endl;
+            complete = true;
             break;
+        }
+        if (look == session::TStation_Line::TLook::Unreachable) {
+            session.Rest_Between_Runs();
+            std::cerr << session::Unreachable_Text(reason) << " (q to finish)" << std::endl;
+            if (answer_q())
+                break;
+            continue;
+        }
+        if (look == session::TStation_Line::TLook::Held_Elsewhere) {
+            std::cerr << "lot " << Options.Lot << ": no place left for now, " << line.Lot().Held
+                      << " chips are in runs on other stations. Press Enter to look again "
+                         "(q to finish)"
+                      << std::endl;
+            if (answer_q())
+                break;
+            continue;
+        }
+        if (line.Has_Quantity())
+            std::cerr << "lot " << Options.Lot << ": " << line.Lot().Quantity - line.Lot().Passed
+                      << " of " << line.Lot().Quantity << " chips left to pass" << std::endl;
+        if (prompted != chips) {
+            std::cerr << "Lot " << Options.Lot << ", run " << station.Runs() + 1 << ": insert "
+                      << chips << " x " << Options.Type->Type_Name
+                      << " and press Enter (q to finish)" << std::endl;
+            if (answer_q())
+                break;
+        }
+        prompted = 0;
+        line.Wanted = chips;
         const TRunRecord* run = station.Run_Next(Buffer.End_Of_Eprom, Step_Progress);
+        if (run == nullptr && !station.Line_Error.empty()) {
+            // Nothing was programmed: with the store away, Enter tries the
+            // same chips again.
+            if (!line.Unreachable()) {
+                std::cerr << station.Line_Error << std::endl;
+                continue;
+            }
+            session.Rest_Between_Runs();
+            std::cerr << session::Unreachable_Text(station.Line_Error) << " (q to finish)"
+                      << std::endl;
+            if (answer_q())
+                break;
+            prompted = chips;
+            continue;
+        }
         if (run == nullptr) {
             // The next serials cannot be had: nothing was programmed.
             Print_Error(station.Serial_Error);
@@ -414,6 +484,10 @@ int TAdapterRun::Station(session::TStationPlan& plan)
             Print_Warning("socket wear not counted: " + station.Wear_Error);
         for (const std::string& warning : station.Wear_Warnings)
             Print_Warning(warning);
+        std::string waiting;
+        line.Record_Made(record, waiting);
+        if (!waiting.empty())
+            Print_Warning(waiting);
         std::cout << session::Tally_Line(station.Lot().Tallies().back()) << std::endl;
         if (session.Stopped())
             break;
@@ -425,6 +499,8 @@ int TAdapterRun::Station(session::TStationPlan& plan)
         Print_Error("stopped");
         return Exit_Stopped;
     }
+    if (complete)
+        return Exit_Passed;
     return station.Every_Chip_Passed() ? Exit_Passed : Exit_Socket_Failed;
 }
 
@@ -493,11 +569,16 @@ int Run_Job_New(const TCliOptions& options)
     job.Image_Format = file->Format;
     job.Image_Size = file->Size;
     job.Image_Sha256 = file->Sha256;
-    if (job.Serial) // kept beside the job, as its records are
+    std::string error;
+    store::TStore_Url url;
+    if (!job.Store.empty() && !store::Parse_Store_Url(job.Store, url, error)) {
+        Print_Error(error);
+        return Exit_Usage;
+    }
+    if (job.Serial && job.Serial->Pool.empty()) // kept beside the job, as its records are
         job.Serial->State_Path = session::Job_Path_From(options.Output, job.Serial->State_Path);
     if (!options.Report.empty()) // the records too
         job.Report = session::Job_Path_From(options.Output, options.Report);
-    std::string error;
     if (!Replace_Durably(options.Output, session::Job_Text(job), error)) {
         Print_Error(options.Output + ": " + error);
         return Exit_File_Error;
@@ -656,7 +737,10 @@ int Run_Cli(const TCliOptions& given, const session::TPortRequest& port)
     if (options.Command == TCommand::Types)
         return Print_Types();
     if (options.Command == TCommand::Summary)
-        return Run_Summary(options.File, options.Lot);
+        return options.Store.empty() ? Run_Summary(options.File, options.Lot)
+                                     : Run_Store_Summary(options.Store, options.Lot);
+    if (options.Command == TCommand::Store_Init)
+        return Run_Store_Init(options.Store);
     if (options.Command == TCommand::Image_Info || options.Command == TCommand::Image_Split ||
         options.Command == TCommand::Image_Merge || options.Command == TCommand::Image_Swap)
         return Run_Image_Command(options);

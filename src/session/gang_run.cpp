@@ -146,8 +146,14 @@ bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t e
         record.Sockets.push_back(socket);
     }
     if (serials != nullptr) {
-        TSerialRecord serial{serials->Settings.At, serials->Settings.Size,
-                             Serial_Format_Name(serials->Settings.Format), 0, 0};
+        TSerialRecord serial{
+            serials->Settings.At,
+            serials->Settings.Size,
+            Serial_Format_Name(serials->Settings.Format),
+            0,
+            0,
+            serials->Settings.Pool,
+            serials->Settings.Pool.empty() ? "" : Serial_Failed_Name(serials->Settings.Failed)};
         bool first = true;
         for (const auto& given : serials->Grant.By_Socket) {
             if (!given)
@@ -193,7 +199,7 @@ TStation::TStation(TGangSession& session, TAdapter& adapter, const TDeviceType& 
 
 bool TStation::Use_Serials(const TSerialSettings& settings, std::string& error)
 {
-    if (!Serial_State.Open(settings, error))
+    if (settings.Pool.empty() && !Serial_State.Open(settings, error))
         return false;
     Serial_Settings = settings;
     return true;
@@ -203,6 +209,19 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
 {
     Serial_Error.clear();
     Append_Error.clear();
+    Line_Error.clear();
+    TLine_Grant grant;
+    grant.Chips = Template.Gang > 0 ? Template.Gang : Session.Gang();
+    if (Line) {
+        if (!Line(grant, Line_Error))
+            return nullptr;
+        if (grant.Chips < 1 || grant.Chips > Max_Gang_Size) {
+            Line_Error = "the line grants no chip to this run";
+            return nullptr;
+        }
+        if (grant.Chips != Session.Gang())
+            Session.Choose(Type, grant.Chips, Session.Vpp_Code());
+    }
     Adapter.Refill(Type);
     Session.New_Run();
     // The chips are in: counted before the run, so that a run stopped or a
@@ -216,17 +235,37 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
     if (Serial_Settings) {
         // On the disk before the first chip sees one of them.
         serials = TRun_Serials{*Serial_Settings, {}};
-        if (!Serial_State.Reserve(Session.Gang(), serials->Grant, Serial_Error) ||
-            !Session.Give_Serials(serials->Settings, serials->Grant, Serial_Error))
+        if (!Serial_Settings->Pool.empty()) {
+            // From the line's pool, reserved in its store before this run.
+            if (static_cast<int>(grant.Serials.size()) < Session.Gang()) {
+                Serial_Error = "the line's pool " + Serial_Settings->Pool + " gave " +
+                               std::to_string(grant.Serials.size()) + " serials for " +
+                               std::to_string(Session.Gang()) + " chips";
+                return nullptr;
+            }
+            serials->Grant.By_Socket.assign(static_cast<std::size_t>(Session.Gang()) + 1,
+                                            std::nullopt);
+            for (int s = 1; s <= Session.Gang(); ++s)
+                serials->Grant.By_Socket[static_cast<std::size_t>(s)] =
+                    grant.Serials[static_cast<std::size_t>(s - 1)];
+        } else if (!Serial_State.Reserve(Session.Gang(), serials->Grant, Serial_Error)) {
+            return nullptr;
+        }
+        if (!Session.Give_Serials(serials->Settings, serials->Grant, Serial_Error))
             return nullptr;
     }
     ++Sequence;
     Record = Template;
     Record.Sequence = Sequence;
+    Record.Gang = Session.Gang();
+    Record.Run_Id = grant.Run_Id;
+    Record.Station = grant.Station;
     Record.Start = QDateTime::currentDateTimeUtc();
     Passed = Run_Steps(Session, Steps, end_of_range, Diagnose, progress, Record,
                        serials ? &*serials : nullptr);
-    if (serials && !Settle_Serials(Session, Serial_State, serials->Grant, Serial_Error))
+    // A pool's serials are settled by the store as it takes the record.
+    if (serials && Serial_Settings->Pool.empty() &&
+        !Settle_Serials(Session, Serial_State, serials->Grant, Serial_Error))
         Append_Error = Serial_Error;
     All_Passed = All_Passed && Passed;
     std::string append_error;

@@ -84,9 +84,27 @@ public:
              std::string report_path);
 
     // A serialized station: the state file opened (created from the start
-    // value when missing).  False with the user's error text.
+    // value when missing); with a pool (settings.Pool), no file: the line
+    // hands the serials out.  False with the user's error text.
     bool Use_Serials(const TSerialSettings& settings, std::string& error);
     const TSerialState* Serials() const { return Serial_Settings ? &Serial_State : nullptr; }
+
+    // A station on a line (the line's store, or a lot's quantity): as each
+    // run begins, before a chip is touched, the line grants it.  Given the
+    // gang in Chips, it answers how many chips the run takes (fewer when the
+    // lot has fewer places left: sockets 1 to Chips), the run's id and the
+    // station's name for the record, and with a serial pool one serial per
+    // chip.  False with the reason: Run_Next makes no run and returns
+    // nullptr with Line_Error set; nothing is programmed.
+    struct TLine_Grant {
+        int Chips = 0;
+        std::string Run_Id;
+        std::string Station;
+        std::vector<uint64_t> Serials;
+    };
+    using TLine = std::function<bool(TLine_Grant& grant, std::string& error)>;
+    void On_Line(TLine line) { Line = std::move(line); }
+    std::string Line_Error;
 
     // The next run: a fresh gang, its serials reserved, the steps, the
     // record appended and counted.  Its record; Append_Error is set when it
@@ -133,6 +151,7 @@ private:
     bool Counting_Wear = false;
     int Socket_Limit = 0;
     TSocketWear Wear_Counts;
+    TLine Line;
 };
 
 } // namespace gang::session

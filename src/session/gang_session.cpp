@@ -126,6 +126,14 @@ void TGangSession::Stop()
     Link.Request_Stop();
 }
 
+void TGangSession::Rest_Between_Runs()
+{
+    if (!Link.Found())
+        return;
+    Link.Reset_Latches();
+    Link.Bus_Rest();
+}
+
 void TGangSession::Rest()
 {
     Link.Close_Down();

@@ -51,6 +51,7 @@ public:
     // as the Vpp button would leave it.
     void Choose(const TDeviceType& type, int gang, int32_t vpp_code);
     int Gang() const { return Selection.Gang_Size; }
+    int32_t Vpp_Code() const { return Selection.Vpp_Code; }
 
     // What a program run does about the EEPROMs' write protection.
     void Protection(TSdp_Mode mode) { Selection.Sdp = mode; }
@@ -96,6 +97,9 @@ public:
 
     // The close steps: latches reset, control lines at rest, port given back.
     void Rest();
+    // The same rest while the program keeps the port: a station that waits
+    // for something other than the operator (the line's store).
+    void Rest_Between_Runs();
 
 private:
     TSelection Selection;

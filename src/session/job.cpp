@@ -35,7 +35,8 @@ const QLatin1String Job_Keys[] = {QLatin1String("version"),     QLatin1String("i
                                   QLatin1String("blank_first"), QLatin1String("verify"),
                                   QLatin1String("diagnose"),    QLatin1String("serial"),
                                   QLatin1String("lot"),         QLatin1String("socket_limit"),
-                                  QLatin1String("report")};
+                                  QLatin1String("report"),      QLatin1String("store"),
+                                  QLatin1String("quantity")};
 
 QString Q(const std::string& text)
 {
@@ -190,7 +191,7 @@ std::string Job_Records_Path(const TJob& job)
 
 std::string Job_Serial_State_Path(const TJob& job)
 {
-    return job.Serial ? Beside_Job(job, job.Serial->State_Path) : "";
+    return job.Serial && job.Serial->Pool.empty() ? Beside_Job(job, job.Serial->State_Path) : "";
 }
 
 std::string Job_Path_From(const std::string& job_path, const std::string& path)
@@ -316,9 +317,14 @@ std::string Job_Description(const TJob& job)
                                ", from " + std::to_string(serial.Start) + " step " +
                                std::to_string(serial.Step) +
                                ", a failed chip's serial: " + Serial_Failed_Name(serial.Failed) +
-                               ", kept in " + serial.State_Path);
+                               (serial.Pool.empty() ? ", kept in " + serial.State_Path
+                                                    : ", from the line's pool " + serial.Pool));
     }
     text += line("lot", job.Lot.empty() ? "(named at the station)" : job.Lot);
+    if (job.Quantity > 0)
+        text += line("quantity", Count_Text(job.Quantity, "chip", "chips"));
+    if (!job.Store.empty())
+        text += line("store", job.Store);
     text += line("records", Job_Records_Path(job));
     text += "socket limit " +
             (job.Socket_Limit > 0 ? Count_Text(job.Socket_Limit, "insertion", "insertions")

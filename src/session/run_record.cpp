@@ -113,6 +113,10 @@ std::string Record_Line(const TRunRecord& record)
         object["lot"] = Q(record.Lot);
         object["sequence"] = record.Sequence;
     }
+    if (!record.Run_Id.empty()) {
+        object["run_id"] = Q(record.Run_Id);
+        object["station"] = Q(record.Station);
+    }
     object["front_end"] = Q(record.Front_End);
     if (!record.Job_Path.empty())
         object["job"] = QJsonObject{{"path", Q(record.Job_Path)}, {"sha256", Q(record.Job_Sha256)}};
@@ -138,12 +142,18 @@ std::string Record_Line(const TRunRecord& record)
     }
     if (record.Checksum)
         object["checksum"] = Q(IntToHex(*record.Checksum, 4));
-    if (record.Serial)
-        object["serial"] = QJsonObject{{"at", Q(IntToHex(record.Serial->At, 4))},
-                                       {"size", record.Serial->Size},
-                                       {"format", Q(record.Serial->Format)},
-                                       {"first", static_cast<qint64>(record.Serial->First)},
-                                       {"last", static_cast<qint64>(record.Serial->Last)}};
+    if (record.Serial) {
+        QJsonObject serial{{"at", Q(IntToHex(record.Serial->At, 4))},
+                           {"size", record.Serial->Size},
+                           {"format", Q(record.Serial->Format)},
+                           {"first", static_cast<qint64>(record.Serial->First)},
+                           {"last", static_cast<qint64>(record.Serial->Last)}};
+        if (!record.Serial->Pool.empty()) {
+            serial["pool"] = Q(record.Serial->Pool);
+            serial["failed"] = Q(record.Serial->Failed);
+        }
+        object["serial"] = serial;
+    }
     QJsonArray steps;
     for (const TStepRecord& step : record.Steps)
         steps.append(QJsonObject{{"step", Q(step.Step)}, {"seconds", step.Seconds}});

@@ -43,6 +43,10 @@ struct TSerialRecord {
     std::string Format; // "le", "be", "bcd", "dec", "hex"
     uint64_t First = 0;
     uint64_t Last = 0;
+    // From the line's serial pool: its name, and what becomes of a failed
+    // chip's serial ("skip", "reuse"), settled as the store takes the record.
+    std::string Pool;
+    std::string Failed;
 };
 
 struct TFileRecord {
@@ -58,6 +62,10 @@ struct TRunRecord {
     // A production station's run: its lot and its place in it (1, 2, ...).
     std::string Lot;
     int Sequence = 0;
+    // A station on a line: the run's id, unique across the line, and the
+    // station's name ("host:0378").
+    std::string Run_Id;
+    std::string Station;
     std::string Front_End = "cli"; // "cli" or "window"
     // The job file the run was made from, and its SHA-256 (lower-case hex).
     std::string Job_Path;

@@ -122,6 +122,28 @@ const TSettingRow Setting_Rows[] = {
          s.Socket_Limit = static_cast<int>(*limit);
          return std::nullopt;
      }},
+    {TSetting::Store, "--store", "store",
+     [](TRunSettings& s, const std::string& text) -> TRule {
+         if (text.rfind("postgresql://", 0) != 0 && text.rfind("postgres://", 0) != 0)
+             return std::string("wants a PostgreSQL URL (postgresql://USER@HOST/DATABASE)");
+         s.Store = text;
+         return std::nullopt;
+     }},
+    {TSetting::Quantity, "--quantity", "quantity",
+     [](TRunSettings& s, const std::string& text) -> TRule {
+         const auto quantity = Whole(text, 0, 2147483647);
+         if (!quantity)
+             return "wants a number of chips (0 for none)" + Not(text);
+         s.Quantity = static_cast<int>(*quantity);
+         return std::nullopt;
+     }},
+    {TSetting::Serial_Pool, "--serial-pool", "serial.pool",
+     [](TRunSettings& s, const std::string& text) -> TRule {
+         if (text.empty())
+             return std::string("wants the pool's name");
+         Serial_Of(s).Pool = text;
+         return std::nullopt;
+     }},
     {TSetting::Serial_At, "--serial-at", "serial.at",
      [](TRunSettings& s, const std::string& text) -> TRule {
          const std::optional<int64_t> at = Offset_Of(text);
@@ -319,6 +341,14 @@ std::optional<TSettingError> TRunSettings::Validate()
             return TSettingError{TSetting::Serial_Start,
                                  "is too large: " +
                                      Serial_Too_Large(Serial->Start, Serial->Format, Serial->Size)};
+        if (!Serial->Pool.empty() && Store.empty())
+            return TSettingError{TSetting::Serial_Pool, "needs " + Option_Name(TSetting::Store) +
+                                                            " (" + Key_Name(TSetting::Store) +
+                                                            "): the pool is in the line's store"};
+        if (!Serial->Pool.empty() && !Serial->State_Path.empty())
+            return TSettingError{TSetting::Serial_Pool,
+                                 "and a serial state file exclude each other: the pool keeps the "
+                                 "serials"};
     }
     return std::nullopt;
 }
@@ -352,12 +382,22 @@ QJsonObject Settings_Json(const TRunSettings& settings)
                                        {"format", Serial_Format_Name(serial.Format)},
                                        {"start", q(std::to_string(serial.Start))},
                                        {"step", q(std::to_string(serial.Step))},
-                                       {"state", q(serial.State_Path)},
                                        {"failed", Serial_Failed_Name(serial.Failed)}};
+        QJsonObject block = object["serial"].toObject();
+        // Kept in a state file beside the job, or in the line's pool.
+        if (serial.Pool.empty())
+            block["state"] = q(serial.State_Path);
+        else
+            block["pool"] = q(serial.Pool);
+        object["serial"] = block;
     }
     object["lot"] = q(settings.Lot);
     object["socket_limit"] = settings.Socket_Limit;
     object["report"] = q(settings.Report);
+    if (!settings.Store.empty())
+        object["store"] = q(settings.Store);
+    if (settings.Quantity > 0)
+        object["quantity"] = settings.Quantity;
     return object;
 }
 
@@ -372,7 +412,8 @@ bool Read_Settings_Json(const QJsonObject& object, TRunSettings& settings, std::
         !keys.Flag("diagnose", settings.Diagnose) ||
         !keys.Text("lot", "lot", settings.Lot, false) ||
         !keys.Setting(TSetting::Socket_Limit, false) ||
-        !keys.Text("report", "report", settings.Report, false))
+        !keys.Text("report", "report", settings.Report, false) ||
+        !keys.Setting(TSetting::Store, false) || !keys.Setting(TSetting::Quantity, false))
         return false;
     settings.Serial.reset();
     const QJsonValue serial = object["serial"];
@@ -389,7 +430,8 @@ bool Read_Settings_Json(const QJsonObject& object, TRunSettings& settings, std::
         !serial_keys.Setting(TSetting::Serial_Format) ||
         !serial_keys.Setting(TSetting::Serial_Start) ||
         !serial_keys.Setting(TSetting::Serial_Step) ||
-        !serial_keys.Text("state", "serial.state", state) ||
+        !serial_keys.Setting(TSetting::Serial_Pool, false) ||
+        !serial_keys.Text("state", "serial.state", state, !block.contains("pool")) ||
         !serial_keys.Setting(TSetting::Serial_Failed))
         return false;
     settings.Serial->State_Path = state;

@@ -33,6 +33,9 @@ enum class TSetting {
     Serial_Start,
     Serial_Step,
     Serial_Failed,
+    Serial_Pool,
+    Store,
+    Quantity,
 };
 
 // A setting that cannot be used, and the rule it breaks in words that
@@ -78,6 +81,11 @@ struct TRunSettings {
     std::string Report;
     // The insertions after which a socket is to be changed; 0 for no limit.
     int Socket_Limit = 0;
+    // The line's store: a PostgreSQL URL without a password ("" for none;
+    // the serial pool is Serial->Pool), and the lot's quantity: it ends when
+    // that many of its chips passed (0 for none).
+    std::string Store;
+    int Quantity = 0;
 
     // One setting from its text, as an option or a job key gives it.
     // Serial settings make the serial block when it is missing.

@@ -22,6 +22,9 @@ struct TSerialSettings {
     uint64_t Start = 0;
     uint64_t Step = 1;
     std::string State_Path; // where the next serial is kept (JSON)
+    // A station on a line: the line's store hands the serials out from this
+    // pool instead of a state file ("" for none).
+    std::string Pool;
     TSerialFailed Failed = TSerialFailed::Skip;
 };
 

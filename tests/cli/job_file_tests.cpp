@@ -127,7 +127,11 @@ TEST(JobFile, AnOptionAndAJobKeyBreakTheSameRuleInTheSameWords)
     QTemporaryDir dir;
     const std::string path = dir.filePath("line3.job").toStdString();
     TJob sample = Sample_Job(path);
-    sample.Serial = TSerialSettings{0x7FF0, 1, TSerialFormat::Le, 10, 1, "s.json"};
+    sample.Serial = TSerialSettings{};
+    sample.Serial->At = 0x7FF0;
+    sample.Serial->Size = 1;
+    sample.Serial->Start = 10;
+    sample.Serial->State_Path = "s.json";
     const std::string good = Job_Text(sample);
     struct TCase {
         std::vector<const char*> Options;

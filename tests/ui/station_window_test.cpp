@@ -223,6 +223,38 @@ TEST(StationWindow, NoTileClipsItsWordAtTheDefaultSizeAndAtOneAndAHalf)
     EXPECT_EQ(scaled.exitCode(), 0) << scaled.readAllStandardOutput().toStdString();
 }
 
+// A lot's quantity (here without a store: counted from the records file):
+// a run takes no more chips than places are left, and a complete lot takes
+// no more runs.
+TEST(StationWindow, ALotsQuantityEndsItsRuns)
+{
+    TStationRig rig(true);
+    rig.Job.Quantity = 6;
+    rig.Window = std::make_unique<TStationWindow>(rig.Plan(), *rig.Adapter);
+    ASSERT_TRUE(rig.Show_And_Search());
+    TStationWindow& w = *rig.Window;
+    EXPECT_NE(w.Tally_Text().toStdString().find(
+                  "lot L2412: 6 of 6 chips left to pass; next run: insert 5 x 27C64"),
+              std::string::npos)
+        << w.Tally_Text().toStdString();
+    ASSERT_TRUE(rig.Enter_And_Wait(0)); // socket 2 fails: 4 pass
+    EXPECT_NE(w.Tally_Text().toStdString().find("2 of 6 chips left to pass; next run: insert 2"),
+              std::string::npos)
+        << w.Tally_Text().toStdString();
+    ASSERT_TRUE(rig.Enter_And_Wait(1)); // sockets 1 and 2
+    EXPECT_EQ(w.Tile_Text(3).toStdString(), "idle");
+    QTest::keyClick(&w, Qt::Key_Return); // socket 1 alone
+    ASSERT_TRUE(Wait_For([&] { return w.Complete() && !w.Busy(); }));
+    EXPECT_EQ(w.Status_Text().toStdString(), "lot L2412 complete: 6 of 6 chips passed");
+    EXPECT_FALSE(rig.Start()->isEnabled());
+    QTest::keyClick(&w, Qt::Key_Return);
+    QTest::qWait(200);
+    EXPECT_EQ(w.Station().Runs(), 3);
+    EXPECT_EQ(Records(rig.Path("line3.jsonl")).size(), 3u);
+    w.close();
+    rig.Expect_At_Rest();
+}
+
 TEST(StationWindow, EscStopsARunAndStartGoesAgain)
 {
     TStationRig rig(false);
@@ -368,8 +400,11 @@ TEST(StationWindow, NoAdapterIsTextInTheWindowAndStartStaysOff)
 TEST(StationWindow, IdleTilesShowTheNextSerialAndAFailedChipsIsVoid)
 {
     TStationRig rig(true);
-    rig.Job.Serial = session::TSerialSettings{0x1FF0, 2, session::TSerialFormat::Le,
-                                              1000,   1, rig.Path("serial.json")};
+    rig.Job.Serial = session::TSerialSettings{};
+    rig.Job.Serial->At = 0x1FF0;
+    rig.Job.Serial->Size = 2;
+    rig.Job.Serial->Start = 1000;
+    rig.Job.Serial->State_Path = rig.Path("serial.json");
     rig.Window = std::make_unique<TStationWindow>(rig.Plan(), *rig.Adapter);
     ASSERT_TRUE(rig.Show_And_Search());
     TStationWindow& w = *rig.Window;

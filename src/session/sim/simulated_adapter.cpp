@@ -1,7 +1,11 @@
 #include "session/sim/simulated_adapter.h"
 
+#include "session/device_choice.h"
+
+#include <fstream>
 #include <set>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace gang::session {
 
@@ -41,8 +45,36 @@ void TSimulatedAdapter::Fresh_Chips(const TDeviceType& type)
             Sim_.Insert_Chip(socket, type.Type_Name);
 }
 
+TSimulatedAdapter::~TSimulatedAdapter()
+{
+    Take_Out();
+}
+
+void TSimulatedAdapter::Take_Out()
+{
+    if (Options.Tray_Path.empty())
+        return;
+    for (int socket = 1; socket <= Max_Gang_Size; ++socket) {
+        if (!Sim_.Has_Chip(socket))
+            continue;
+        const TDeviceType* type = Find_Type(Sim_.Chip_Type(socket));
+        if (type == nullptr)
+            continue;
+        std::string bytes;
+        for (int32_t address = 0; address <= type->End_Of_Eprom(); ++address)
+            bytes.push_back(
+                static_cast<char>(Sim_.Chip_Byte(socket, static_cast<uint32_t>(address))));
+        std::ofstream(Options.Tray_Path + "/chip-" + std::to_string(::getpid()) + "-" +
+                          std::to_string(Refills) + "-s" + std::to_string(socket) + ".bin",
+                      std::ios::binary)
+            << bytes;
+    }
+    ++Refills;
+}
+
 void TSimulatedAdapter::Refill(const TDeviceType& type)
 {
+    Take_Out();
     Fresh_Chips(type);
     for (const sim::TSocketOption& s : Options.Sockets) {
         if (s.Empty)

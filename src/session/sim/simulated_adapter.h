@@ -20,6 +20,7 @@ public:
     static std::unique_ptr<TSimulatedAdapter> Make(const sim::TSimOptions& options,
                                                    std::string& error);
 
+    ~TSimulatedAdapter() override;
     bool Simulated() const override { return true; }
     void Fresh_Chips(const TDeviceType& type) override;
     void Refill(const TDeviceType& type) override;
@@ -29,8 +30,12 @@ public:
 private:
     TSimulatedAdapter(sim::TSimAdapter* sim, const sim::TSimOptions& options);
 
+    // The chips in the sockets put on the tray (--tray), before a refill.
+    void Take_Out();
+
     sim::TSimAdapter& Sim_;
     sim::TSimOptions Options;
+    int Refills = 0;
 };
 
 } // namespace gang::session

@@ -317,6 +317,20 @@ void TStationWindow::Search()
         Show_Status(opened.Error, true);
     else
         Show_Status(verdict, !Found_);
+    if (Station_) {
+        // The line: the store's pool and lot places, or the lot's quantity.
+        Line = std::make_unique<session::TStation_Line>(session::Line_Settings_Of(Plan.Settings));
+        std::string error;
+        if (!Line->Open(error)) {
+            Show_Status(error, true);
+            Station_.reset();
+            Found_ = false;
+        } else {
+            Line->Name_Station(session::Station_Name(Adapter.Simulated(), Session->Base()));
+            Line->Serve(*Station_);
+            Look_Ahead();
+        }
+    }
     Show_Idle_Tiles();
     Busy_ = false;
     Update_Keys();
@@ -324,9 +338,52 @@ void TStationWindow::Search()
         close();
 }
 
+int TStationWindow::Look_Ahead()
+{
+    const std::string lot = Plan.Settings.Lot;
+    int chips = Plan.Settings.Gang;
+    std::string reason;
+    const session::TStation_Line::TLook look = Line->Look(Plan.Settings.Gang, chips, reason);
+    Line_Status = look != session::TStation_Line::TLook::Ready;
+    switch (look) {
+    case session::TStation_Line::TLook::Complete:
+        Complete_ = true;
+        Left_Text.clear();
+        Show_Tally();
+        Show_Status("lot " + lot + " complete: " + std::to_string(Line->Lot().Passed) + " of " +
+                        std::to_string(Line->Lot().Quantity) + " chips passed",
+                    false);
+        Update_Keys();
+        return 0;
+    case session::TStation_Line::TLook::Unreachable:
+        Session->Rest_Between_Runs();
+        Show_Status(session::Unreachable_Text(reason), true);
+        return 0;
+    case session::TStation_Line::TLook::Held_Elsewhere:
+        Show_Status("lot " + lot + ": no place left for now, " + std::to_string(Line->Lot().Held) +
+                        " chips are in runs on other stations. Press Start to look again",
+                    true);
+        return 0;
+    case session::TStation_Line::TLook::Refused:
+        Show_Status(reason, true);
+        return 0;
+    case session::TStation_Line::TLook::Ready:
+        break;
+    }
+    Left_Text.clear();
+    if (Line->Has_Quantity())
+        Left_Text = "lot " + lot + ": " +
+                    std::to_string(Line->Lot().Quantity - Line->Lot().Passed) + " of " +
+                    std::to_string(Line->Lot().Quantity) +
+                    " chips left to pass; next run: insert " + std::to_string(chips) + " x " +
+                    Plan.Settings.Type->Type_Name;
+    Show_Tally();
+    return chips;
+}
+
 void TStationWindow::Start()
 {
-    if (Busy_ || Start_Queued || !Found_ || Close_Pending)
+    if (Busy_ || Start_Queued || !Found_ || Close_Pending || Complete_)
         return;
     Start_Queued = true;
     QTimer::singleShot(0, this, [this] {
@@ -343,14 +400,20 @@ void TStationWindow::Stop()
 
 void TStationWindow::Run_Once()
 {
-    if (Busy_ || !Found_ || Close_Pending || !Station_)
+    if (Busy_ || !Found_ || Close_Pending || !Station_ || Complete_)
         return;
+    if (Line_Status)
+        Show_Status(Found_Text, false);
+    const int chips = Look_Ahead();
+    if (chips == 0)
+        return;
+    Line->Wanted = chips;
     Busy_ = true;
     Update_Keys();
     // A stop ends one run here, not the station.
     Session->Resume();
     for (int s = 1; s <= Plan.Settings.Gang; ++s)
-        Set_Tile(s, TTile{TTile_State::Running, "", "", ""});
+        Set_Tile(s, TTile{s <= chips ? TTile_State::Running : TTile_State::Idle, "", "", ""});
     Progress->Begin_Run();
     Run_Started = std::chrono::steady_clock::now();
     Bar->setValue(0);
@@ -359,7 +422,12 @@ void TStationWindow::Run_Once()
     if (run == nullptr) {
         // The serials could not be reserved: nothing was programmed.
         Show_Idle_Tiles();
-        Show_Status(Station_->Serial_Error, true);
+        if (Line->Unreachable())
+            Session->Rest_Between_Runs();
+        Show_Status(Station_->Line_Error.empty() ? Station_->Serial_Error
+                    : Line->Unreachable()        ? session::Unreachable_Text(Station_->Line_Error)
+                                                 : Station_->Line_Error,
+                    true);
         Busy_ = false;
         Update_Keys();
         if (Close_Pending)
@@ -388,6 +456,11 @@ void TStationWindow::Run_Once()
         wear += "\n" + warning;
     if (!Station_->Wear_Error.empty())
         wear += "\n" + Station_->Wear_Error;
+    // A record the line's store has not taken waits in the records file.
+    std::string waiting;
+    Line->Record_Made(record, waiting);
+    if (!waiting.empty())
+        wear += "\n" + waiting;
     if (!Station_->Append_Error.empty())
         Show_Status("The run was not recorded: " + Records_Path + ": " + Station_->Append_Error +
                         wear,
@@ -395,6 +468,7 @@ void TStationWindow::Run_Once()
     else
         Show_Status(Found_Text + wear, !wear.empty());
     Busy_ = false;
+    Look_Ahead();
     Update_Keys();
     if (Close_Pending)
         close();
@@ -484,7 +558,8 @@ void TStationWindow::Show_Tally()
             runs += tally.Runs;
             stopped += tally.Stopped_Runs;
         }
-    Tally_Label->setText(QString::fromStdString(Yield_Line(passed, chips, runs, stopped)));
+    Tally_Label->setText(QString::fromStdString(Yield_Line(passed, chips, runs, stopped) +
+                                                (Left_Text.empty() ? "" : "\n" + Left_Text)));
 }
 
 QString TStationWindow::Tally_Text() const
@@ -501,7 +576,7 @@ void TStationWindow::Update_Keys()
 {
     if (Start_Button == nullptr)
         return;
-    Start_Button->setEnabled(Found_ && !Busy_ && !Close_Pending);
+    Start_Button->setEnabled(Found_ && !Busy_ && !Close_Pending && !Complete_);
     Stop_Button->setEnabled(Busy_ && Station_ != nullptr);
     Search_Button->setVisible(Searched_ && !Found_);
     Search_Button->setEnabled(Searched_ && !Found_ && !Busy_ && !Close_Pending);

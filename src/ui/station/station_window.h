@@ -18,6 +18,7 @@
 #include "session/gang_run.h"
 #include "session/gang_session.h"
 #include "session/job.h"
+#include "session/station_line.h"
 #include "session/station_opening.h"
 #include "ui/core/station_text.h"
 #include "ui/station/station_host.h"
@@ -62,6 +63,8 @@ public:
     bool Searched() const { return Searched_; }
     bool Found() const { return Found_; }
     bool Busy() const { return Busy_; }
+    // The lot's quantity is reached: the window takes no more runs.
+    bool Complete() const { return Complete_; }
 
     const session::TStation& Station() const { return *Station_; }
     QString Tile_Text(int socket) const;
@@ -87,6 +90,11 @@ private:
     void Show_Tally();
     void Update_Keys();
     void Progress_At(int32_t address);
+    // What the next run may take on the station's line (the store, the
+    // lot's quantity): the chips, or 0 when no run can start now, with the
+    // reason (the lot complete, the store away) in the status line.
+    // Ready: the lot's places left under the tally.
+    int Look_Ahead();
 
     session::TStationPlan Plan;
     TBuffer Buffer;
@@ -99,6 +107,7 @@ private:
     std::unique_ptr<session::TGangSession> Session;
     std::unique_ptr<session::TStation> Station_;
     std::unique_ptr<TProgress> Progress;
+    std::unique_ptr<session::TStation_Line> Line;
 
     QLabel* Job_Label = nullptr;
     QLabel* Status_Label = nullptr;
@@ -115,6 +124,9 @@ private:
     bool Searched_ = false;
     bool Found_ = false;
     bool Busy_ = false;
+    bool Complete_ = false;
+    bool Line_Status = false; // the status line tells the line's word
+    std::string Left_Text;    // the lot's places left, under the tally
     bool Start_Queued = false;
     bool Close_Pending = false;
     bool Rested = false;
