@@ -21,10 +21,10 @@
 //   1. the wake-up mechanisms for a pulse of 2 units (2.67 ms), the
 //      program's and the ones it was chosen against: spinning in the
 //      message pump (the code before), sleeping in the event loop woken by
-//      a timerfd with tails of several lengths, by a precise Qt timer
-//      (whole milliseconds), by a timer thread (clock_nanosleep, 1 us
-//      timer slack) that wakes the event loop, and the event loop's sleep
-//      ended by a clock_nanosleep tail instead of a pumping one;
+//      a timerfd or by a thread of the wait's own (1 us timer slack) with
+//      tails of several lengths, by a precise Qt timer (whole
+//      milliseconds), and the event loop's sleep ended by a clock_nanosleep
+//      tail instead of a pumping one; with and without the short slice;
 //   2. every kind of wait as the program makes it: pulses of 2, 4, 16 and
 //      256 units, the EEPROM poll interval, millisecond waits of 1 and
 //      10 ms;
@@ -55,7 +55,6 @@
 #include "timer/threaded_timer.h"
 #include "ui/core/form_report.h"
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QPainter>
 #include <QTime>
@@ -69,7 +68,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -77,7 +75,6 @@
 #include <ctime>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <pthread.h>
 #include <string>
 #include <sys/prctl.h>
@@ -98,66 +95,11 @@ using NullPort = gang::bench::TBenchPort;
 
 // How a wait that may sleep is made (IHost::ProcessMessages_Until).
 enum class TWake {
-    Spin,         // no sleep: one message pump per pass (the code before)
-    Event_Wait,   // the program's: the event loop, woken by a timerfd
-    Qt_Timer,     // the event loop, woken by a precise QTimer (whole ms)
-    Timer_Thread, // the event loop, woken by a thread in clock_nanosleep
-    Sleep_Tail,   // the event loop until Tail_Us before, then clock_nanosleep
-};
-
-// A thread that sleeps (clock_nanosleep, 1 us timer slack) until the time
-// it is given and then wakes the main thread's event loop.
-class TWake_Thread {
-public:
-    explicit TWake_Thread(QAbstractEventDispatcher* dispatcher)
-        : Dispatcher(dispatcher), Worker([this] { Run(); })
-    {
-    }
-    ~TWake_Thread()
-    {
-        {
-            std::lock_guard<std::mutex> lock(Mutex);
-            Quit = true;
-        }
-        Wake.notify_all();
-        Worker.join();
-    }
-    TWake_Thread(const TWake_Thread&) = delete;
-    TWake_Thread& operator=(const TWake_Thread&) = delete;
-    void Wake_At(int64_t at_us)
-    {
-        {
-            std::lock_guard<std::mutex> lock(Mutex);
-            At_Us = at_us;
-        }
-        Wake.notify_all();
-    }
-    long Tid = 0;
-
-private:
-    void Run()
-    {
-        gang::Set_Timer_Slack_Ns(1000);
-        Tid = gang::CurrentThreadTid();
-        std::unique_lock<std::mutex> lock(Mutex);
-        for (;;) {
-            Wake.wait(lock, [this] { return Quit || At_Us != 0; });
-            if (Quit)
-                return;
-            const int64_t at = At_Us;
-            At_Us = 0;
-            lock.unlock();
-            gang::Sleep_Until_Us(at);
-            Dispatcher->wakeUp();
-            lock.lock();
-        }
-    }
-    QAbstractEventDispatcher* Dispatcher;
-    std::mutex Mutex;
-    std::condition_variable Wake;
-    int64_t At_Us = 0;
-    bool Quit = false;
-    std::thread Worker;
+    Spin,       // no sleep: one message pump per pass (the code before)
+    Event_Wait, // the program's: the event loop, woken by a thread of its own
+    Wake_Fd,    // the event loop, woken by a timerfd
+    Qt_Timer,   // the event loop, woken by a precise QTimer (whole ms)
+    Sleep_Tail, // the event loop (timerfd) until Tail_Us before, then clock_nanosleep
 };
 
 // The window's side of the link, as the main window provides it: message
@@ -184,6 +126,9 @@ public:
         case TWake::Event_Wait:
             Event_Wait.Process_Events_Until(until_us);
             return;
+        case TWake::Wake_Fd:
+            Fd_Wait.Process_Events_Until(until_us);
+            return;
         case TWake::Qt_Timer: {
             const int64_t ms = timed ? (until_us - gang::Monotonic_Clock_Us()) / 1000 : 0;
             if (timed && ms <= 0) {
@@ -196,21 +141,12 @@ public:
             Qt_Timer().stop();
             return;
         }
-        case TWake::Timer_Thread:
-            if (timed && until_us <= gang::Monotonic_Clock_Us()) {
-                QCoreApplication::processEvents();
-                return;
-            }
-            if (timed)
-                Wake_Thread().Wake_At(until_us);
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-            return;
         case TWake::Sleep_Tail:
             if (!timed) {
-                Event_Wait.Process_Events_Until(until_us);
+                Fd_Wait.Process_Events_Until(until_us);
                 return;
             }
-            Event_Wait.Process_Events_Until(until_us - Tail_Us);
+            Fd_Wait.Process_Events_Until(until_us - Tail_Us);
             if (gang::Monotonic_Clock_Us() >= until_us - Tail_Us)
                 gang::Sleep_Until_Us(until_us);
             return;
@@ -247,17 +183,10 @@ private:
         }
         return *Precise_Timer;
     }
-    TWake_Thread& Wake_Thread()
-    {
-        if (!Waker)
-            Waker = std::make_unique<TWake_Thread>(QAbstractEventDispatcher::instance());
-        return *Waker;
-    }
-
     gang::TThreadedTimer& Timer;
     gang::TEvent_Wait Event_Wait;
+    gang::TEvent_Wait Fd_Wait{gang::TEvent_Wait::TWake::Fd};
     std::unique_ptr<QTimer> Precise_Timer;
-    std::unique_ptr<TWake_Thread> Waker;
 };
 
 // Threads that keep the CPUs busy while they live.
@@ -677,19 +606,21 @@ void Print_Mechanisms(Rig& rig)
 {
     constexpr auto Tail = gang::TLink::Default_Pulse_Tail_Us;
     constexpr auto Slice = gang::Run_Slice_Us;
-    const std::string program = "timerfd, tail " + std::to_string(Tail) + " us, slice " +
-                                std::to_string(Slice) + " us (the program's)";
-    const std::string default_slice = "timerfd, tail " + std::to_string(Tail) + " us";
+    const std::string program = "wake thread, tail " + std::to_string(Tail) + " us, slice " +
+                                std::to_string(Slice) + " us (program)";
     const TMechanism mechanisms[] = {
         {"spin in the message pump (the code before)", {TWake::Spin, 0, 0, 0, 0}},
-        {"timerfd, no tail", {TWake::Event_Wait, 0, 0, 0, 0}},
-        {"timerfd, tail 50 us", {TWake::Event_Wait, 50, 0, 0, 0}},
-        {default_slice.c_str(), {TWake::Event_Wait, Tail, 0, 0, 0}},
-        {"timerfd, tail 400 us", {TWake::Event_Wait, 400, 0, 0, 0}},
-        {"precise Qt timer (ms), tail 150 us, slack 1 us", {TWake::Qt_Timer, 150, 0, 1000, 0}},
-        {"timer thread (nanosleep), tail 150 us", {TWake::Timer_Thread, 150, 0, 0, 0}},
+        {"timerfd, no tail", {TWake::Wake_Fd, 0, 0, 0, 0}},
+        {"timerfd, tail 50 us", {TWake::Wake_Fd, 50, 0, 0, 0}},
+        {"timerfd, tail 150 us", {TWake::Wake_Fd, 150, 0, 0, 0}},
+        {"timerfd, tail 400 us", {TWake::Wake_Fd, 400, 0, 0, 0}},
+        {"timerfd, tail 150 us, slice 100 us", {TWake::Wake_Fd, 150, 0, 0, Slice}},
         {"timerfd, then nanosleep 150 us, slack 1 us", {TWake::Sleep_Tail, 0, 150, 1000, 0}},
-        {"timerfd, no tail, slice 100 us", {TWake::Event_Wait, 0, 0, 0, Slice}},
+        {"precise Qt timer (ms), tail 150 us, slack 1 us", {TWake::Qt_Timer, 150, 0, 1000, 0}},
+        {"wake thread, no tail", {TWake::Event_Wait, 0, 0, 0, 0}},
+        {"wake thread, tail 50 us", {TWake::Event_Wait, 50, 0, 0, 0}},
+        {"wake thread, tail 150 us", {TWake::Event_Wait, 150, 0, 0, 0}},
+        {"wake thread, tail 50 us, slice 100 us", {TWake::Event_Wait, 50, 0, 0, Slice}},
         {program.c_str(), {TWake::Event_Wait, Tail, 0, 0, Slice}},
     };
     const TWait_Kind pulse{"", TKind::Pulse, 2, Samples(2000)};

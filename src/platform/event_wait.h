@@ -7,11 +7,18 @@
 // Times are microseconds of the monotonic clock (CLOCK_MONOTONIC, the clock
 // of std::chrono::steady_clock and so of IHost::Monotonic_Us).
 //
-// On Linux the wake-up is a timerfd the event loop watches beside its other
-// sources: the kernel wakes the thread at the microsecond asked (a timerfd
-// has no timer slack), and the event loop needs no time-out of its own (a
-// Qt timer counts in whole milliseconds).  Without one, a precise Qt timer
-// of the whole milliseconds before the time serves.  Qt Core only.
+// Two ways to end the sleep at its time (bench_timing compares them):
+//   Thread  a thread of the wait's own sleeps until the time (1 us timer
+//           slack) and then wakes the event loop.  The thread that wakes
+//           has run for next to nothing, so the scheduler runs it at once
+//           even beside busy threads, and when it goes back to sleep the
+//           event loop's thread is the one picked to run in its place.
+//           Woken directly, that thread waited a millisecond or more for a
+//           busy thread's slice to end.  The default.
+//   Fd      a timerfd the event loop watches beside its other sources (a
+//           timerfd has no timer slack).
+// Either way the time is to the microsecond, where a Qt timer counts whole
+// milliseconds.  Qt Core only.
 #pragma once
 
 #include <QEventLoop>
@@ -42,7 +49,8 @@ uint64_t Timer_Slack_Ns();
 // One thread's sleeping event pass.  Used on the thread that created it.
 class TEvent_Wait {
 public:
-    TEvent_Wait();
+    enum class TWake { Thread, Fd };
+    explicit TEvent_Wait(TWake wake = TWake::Thread);
     ~TEvent_Wait();
     TEvent_Wait(const TEvent_Wait&) = delete;
     TEvent_Wait& operator=(const TEvent_Wait&) = delete;
@@ -61,17 +69,20 @@ public:
     void Process_Events_Until(int64_t until_us,
                               QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 
-    // True when the wake-up is the microsecond one (a timerfd); false when
-    // the fallback timer of whole milliseconds serves (it wakes up to a
-    // millisecond early; a caller that waits for an exact end makes up the
-    // rest).  Known after the first wait with a time-out.
-    bool Precise() const { return Notifier != nullptr; }
+    // False when the fallback timer of whole milliseconds serves (no
+    // timerfd): it wakes up to a millisecond early, and a caller that waits
+    // for an exact end makes up the rest.  Known after the first wait with
+    // a time-out.
+    bool Precise() const { return Waker != nullptr || Notifier != nullptr; }
 
 private:
+    class TWaker;
     void Make_Wake_Up();
     void Arm(int64_t at_us);
     void Disarm();
 
+    TWake Wake;
+    std::unique_ptr<TWaker> Waker;
     int Fd = -1;
     std::unique_ptr<QSocketNotifier> Notifier;
     std::unique_ptr<QTimer> Fallback;

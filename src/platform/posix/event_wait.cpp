@@ -1,12 +1,17 @@
 #include "platform/event_wait.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <ctime>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 
 #ifdef __linux__
@@ -68,14 +73,79 @@ uint64_t Timer_Slack_Ns()
 #endif
 }
 
-TEvent_Wait::TEvent_Wait() = default;
+// The thread that sleeps until the armed time and wakes the event loop.
+class TEvent_Wait::TWaker {
+public:
+    explicit TWaker(QAbstractEventDispatcher* dispatcher)
+        : Dispatcher(dispatcher), Worker([this] { Run(); })
+    {
+    }
+    ~TWaker()
+    {
+        {
+            std::lock_guard<std::mutex> lock(Mutex);
+            Quit = true;
+        }
+        Changed.notify_all();
+        Worker.join();
+    }
+    TWaker(const TWaker&) = delete;
+    TWaker& operator=(const TWaker&) = delete;
+
+    // 0: no time (disarmed).
+    void Wake_At(int64_t at_us)
+    {
+        {
+            std::lock_guard<std::mutex> lock(Mutex);
+            At_Us = at_us;
+        }
+        Changed.notify_all();
+    }
+
+private:
+    void Run()
+    {
+        // Its sleeps end at their time, not up to 50 us after.
+        Set_Timer_Slack_Ns(1000);
+        std::unique_lock<std::mutex> lock(Mutex);
+        for (;;) {
+            Changed.wait(lock, [this] { return Quit || At_Us != 0; });
+            if (Quit)
+                return;
+            const int64_t armed = At_Us;
+            // steady_clock is CLOCK_MONOTONIC: its epoch is the clock's.
+            const std::chrono::steady_clock::time_point at{std::chrono::microseconds(armed)};
+            if (Changed.wait_until(lock, at, [&] { return Quit || At_Us != armed; }))
+                continue; // disarmed, armed anew or quitting
+            At_Us = 0;
+            lock.unlock();
+            Dispatcher->wakeUp();
+            lock.lock();
+        }
+    }
+
+    QAbstractEventDispatcher* const Dispatcher;
+    std::mutex Mutex;
+    std::condition_variable Changed;
+    int64_t At_Us = 0;
+    bool Quit = false;
+    std::thread Worker;
+};
+
+TEvent_Wait::TEvent_Wait(TWake wake) : Wake(wake) {}
 
 // Made at the first wait, on the waiting thread, once its event loop exists
-// (a socket notifier needs one).
+// (a socket notifier needs one, the waker the loop's dispatcher).
 void TEvent_Wait::Make_Wake_Up()
 {
-    if (Notifier || Fallback)
+    if (Waker || Notifier || Fallback)
         return;
+    if (Wake == TWake::Thread) {
+        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+            Waker = std::make_unique<TWaker>(dispatcher);
+            return;
+        }
+    }
 #ifdef __linux__
     Fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
 #endif
@@ -98,6 +168,7 @@ void TEvent_Wait::Make_Wake_Up()
 
 TEvent_Wait::~TEvent_Wait()
 {
+    Waker.reset();
     Notifier.reset();
     if (Fd >= 0)
         close(Fd);
@@ -105,6 +176,10 @@ TEvent_Wait::~TEvent_Wait()
 
 void TEvent_Wait::Arm(int64_t at_us)
 {
+    if (Waker) {
+        Waker->Wake_At(at_us);
+        return;
+    }
 #ifdef __linux__
     if (Fd >= 0) {
         itimerspec when{};
@@ -122,6 +197,10 @@ void TEvent_Wait::Arm(int64_t at_us)
 
 void TEvent_Wait::Disarm()
 {
+    if (Waker) {
+        Waker->Wake_At(0);
+        return;
+    }
 #ifdef __linux__
     if (Fd >= 0) {
         const itimerspec off{};
