@@ -14,7 +14,10 @@
 //           even beside busy threads, and when it goes back to sleep the
 //           event loop's thread is the one picked to run in its place.
 //           Woken directly, that thread waited a millisecond or more for a
-//           busy thread's slice to end.  The default.
+//           busy thread's slice to end.  The default, but while the
+//           waiting thread runs at real-time priority (Set_Realtime): then
+//           its own wake-up is immediate and a waker of normal priority
+//           would wait behind the busy threads, so the timerfd serves.
 //   Fd      a timerfd the event loop watches beside its other sources (a
 //           timerfd has no timer slack).
 // Either way the time is to the microsecond, where a Qt timer counts whole
@@ -69,19 +72,24 @@ public:
     void Process_Events_Until(int64_t until_us,
                               QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 
+    // The waiting thread runs at real-time priority (true) or not.
+    void Set_Realtime(bool realtime) { Realtime = realtime; }
+
     // False when the fallback timer of whole milliseconds serves (no
     // timerfd): it wakes up to a millisecond early, and a caller that waits
     // for an exact end makes up the rest.  Known after the first wait with
     // a time-out.
-    bool Precise() const { return Waker != nullptr || Notifier != nullptr; }
+    bool Precise() const { return (Use_Waker() && Waker) || Notifier; }
 
 private:
     class TWaker;
+    bool Use_Waker() const { return Wake == TWake::Thread && !Realtime; }
     void Make_Wake_Up();
     void Arm(int64_t at_us);
     void Disarm();
 
     TWake Wake;
+    bool Realtime = false;
     std::unique_ptr<TWaker> Waker;
     int Fd = -1;
     std::unique_ptr<QSocketNotifier> Notifier;

@@ -80,6 +80,8 @@ public:
         if (Depth > 0 && --Depth == 0)
             DropRunPriority(Saved);
     }
+    // The thread runs in a real-time slot now.
+    bool Realtime() const { return Depth > 0 && Saved.Realtime; }
 
 private:
     int Depth = 0;

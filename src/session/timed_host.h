@@ -31,8 +31,16 @@ public:
     void ArmTimer(int interval_ms) override;
     void DisarmTimer() override;
     // This thread at the highest priority the system grants, for a run.
-    void Raise_Run_Priority() override { Run_Priority.Raise(); }
-    void Restore_Run_Priority() override { Run_Priority.Restore(); }
+    void Raise_Run_Priority() override
+    {
+        Run_Priority.Raise();
+        Event_Wait.Set_Realtime(Run_Priority.Realtime());
+    }
+    void Restore_Run_Priority() override
+    {
+        Run_Priority.Restore();
+        Event_Wait.Set_Realtime(Run_Priority.Realtime());
+    }
     void ShowInfo(const std::string& text) override { Box(text); }
     void ShowInfoAt(const std::string& text, int, int) override { Box(text); }
     void ShowError(const std::string& text) override { Box(text); }

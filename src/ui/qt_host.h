@@ -32,8 +32,16 @@ public:
     void ShowError(const std::string& text) override;
     bool Ask(const std::string& text, bool default_yes) override;
     // The window's thread at the highest priority the system grants.
-    void Raise_Run_Priority() override { Run_Priority.Raise(); }
-    void Restore_Run_Priority() override { Run_Priority.Restore(); }
+    void Raise_Run_Priority() override
+    {
+        Run_Priority.Raise();
+        Event_Wait.Set_Realtime(Run_Priority.Realtime());
+    }
+    void Restore_Run_Priority() override
+    {
+        Run_Priority.Restore();
+        Event_Wait.Set_Realtime(Run_Priority.Realtime());
+    }
 
     // While held, message pumps leave mouse and key input queued.  The window
     // is disabled for each EEPROM page, and a click made meanwhile (on the

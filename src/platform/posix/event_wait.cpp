@@ -138,14 +138,12 @@ TEvent_Wait::TEvent_Wait(TWake wake) : Wake(wake) {}
 // (a socket notifier needs one, the waker the loop's dispatcher).
 void TEvent_Wait::Make_Wake_Up()
 {
-    if (Waker || Notifier || Fallback)
-        return;
-    if (Wake == TWake::Thread) {
-        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+    if (Use_Waker() && !Waker) {
+        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
             Waker = std::make_unique<TWaker>(dispatcher);
-            return;
-        }
     }
+    if ((Use_Waker() && Waker) || Notifier || Fallback)
+        return;
 #ifdef __linux__
     Fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
 #endif
@@ -176,7 +174,7 @@ TEvent_Wait::~TEvent_Wait()
 
 void TEvent_Wait::Arm(int64_t at_us)
 {
-    if (Waker) {
+    if (Use_Waker() && Waker) {
         Waker->Wake_At(at_us);
         return;
     }
@@ -197,7 +195,7 @@ void TEvent_Wait::Arm(int64_t at_us)
 
 void TEvent_Wait::Disarm()
 {
-    if (Waker) {
+    if (Use_Waker() && Waker) {
         Waker->Wake_At(0);
         return;
     }
