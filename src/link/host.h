@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <ctime>
+#include <limits>
 #include <string>
 
 namespace gang {
@@ -18,6 +19,22 @@ public:
     // Process all pending window messages once (Application.ProcessMessages).
     // Timer ticks, the stop button and the close request arrive here.
     virtual void ProcessMessages() = 0;
+
+    // One ProcessMessages that may sleep first: with no message pending, the
+    // thread sleeps in the event loop until one arrives (then it is
+    // processed at once) or until the monotonic clock (Monotonic_Us) reaches
+    // until_us.  until_us reached already: ProcessMessages, no sleep.  The
+    // sleep may end a little after until_us (the system's wake-up), so a
+    // wait with an exact end asks for an earlier time and makes up the rest
+    // with ProcessMessages.  Until_Next_Message: no time-out.
+    // The default never sleeps: one ProcessMessages (the tests' scripted
+    // hosts count message pumps on a clock of their own).
+    virtual void ProcessMessages_Until(int64_t until_us)
+    {
+        (void)until_us;
+        ProcessMessages();
+    }
+    static constexpr int64_t Until_Next_Message = std::numeric_limits<int64_t>::max();
 
     // ThreadedTimer1: set Interval (ms, low 16 bits) then Enabled := true.
     // The tick must end up in TLink::ThreadedTimer1Timer().
@@ -31,7 +48,8 @@ public:
     // every time zone (zone offsets are whole minutes).
     virtual int SecondsOfDay() { return static_cast<int>(std::time(nullptr) % 60); }
 
-    // A monotonic clock in microseconds.  Pulse_Wait reads it once per pass
+    // A monotonic clock in microseconds (CLOCK_MONOTONIC, the clock the
+    // platform's sleeps are timed on).  Pulse_Wait reads it once per pass
     // and ends a pulse at the first pass that has reached its nominal width.
     // Tests that simulate time override it.
     virtual int64_t Monotonic_Us()

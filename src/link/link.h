@@ -208,6 +208,19 @@ public:
     uint32_t Speed_Count = 0;
     uint32_t Pulse_Unit = 0;
     uint16_t Pulse_Width = 0;
+    // The end of a pulse that is not slept through: from this long before
+    // it, the pulse's passes process messages without sleeping, so a late
+    // wake-up does not make the pulse late (bench_timing measures the
+    // wake-ups; the figures are in the README).
+    static constexpr int64_t Default_Pulse_Tail_Us = 150;
+    int64_t Pulse_Tail_Us = Default_Pulse_Tail_Us;
+    // The EEPROM data poll: between two reads the thread sleeps
+    // EE_Poll_Interval_Us, for the first EE_Poll_Sleeps reads, which span
+    // the longest write cycle of the chips (10 ms) twice; a chip still busy
+    // after them is read as fast as the reads go, up to the poll's limit, as
+    // before.
+    static constexpr int64_t EE_Poll_Interval_Us = 200;
+    static constexpr int32_t EE_Poll_Sleeps = 100;
 
     // Voltage
     uint32_t Vpp_Value = 0;

@@ -167,7 +167,12 @@ void TLink::EE_Poll(uint8_t expected)
         Read_Bus();
         Prog_Ok = (Read_Value == expected) ? 1 : 0;
         ++count;
-        Host.ProcessMessages();
+        // One pass of messages after each read; while the chip's write cycle
+        // may still run, that pass sleeps out the poll interval first.
+        if (Prog_Ok != 1 && count <= EE_Poll_Sleeps)
+            Host.ProcessMessages_Until(Host.Monotonic_Us() + EE_Poll_Interval_Us);
+        else
+            Host.ProcessMessages();
     } while (Prog_Ok != 1 && count < EE_Poll_Limit);
 }
 

@@ -1,12 +1,14 @@
-// The host of a front end that shows no message box: the millisecond waits
-// on a threaded timer whose ticks reach the session (TGangSession::
-// Timer_Tick), the run priority, and every box's text handed on as a line
-// (carriage returns removed) for the front end to print or show.  The
-// command line and the operator window derive their hosts from it; each
-// pumps messages its own way.
+// The host of a front end that shows no message box: message pumps through
+// the thread's event loop, asleep while a wait lets them (TEvent_Wait), the
+// millisecond waits on a threaded timer whose ticks reach the session
+// (TGangSession::Timer_Tick), the run priority, and every box's text handed
+// on as a line (carriage returns removed) for the front end to print or
+// show.  The command line and the operator window derive their hosts from
+// it; each says which events its pumps take.
 #pragma once
 
 #include "link/host.h"
+#include "platform/event_wait.h"
 #include "platform/thread_priority.h"
 #include "timer/threaded_timer.h"
 
@@ -24,11 +26,21 @@ public:
     TTimed_Host(const TTimed_Host&) = delete;
     TTimed_Host& operator=(const TTimed_Host&) = delete;
 
+    void ProcessMessages() override;
+    void ProcessMessages_Until(int64_t until_us) override;
     void ArmTimer(int interval_ms) override;
     void DisarmTimer() override;
     // This thread at the highest priority the system grants, for a run.
-    void Raise_Run_Priority() override { Run_Priority.Raise(); }
-    void Restore_Run_Priority() override { Run_Priority.Restore(); }
+    void Raise_Run_Priority() override
+    {
+        Run_Priority.Raise();
+        Event_Wait.Set_Realtime(Run_Priority.Realtime());
+    }
+    void Restore_Run_Priority() override
+    {
+        Run_Priority.Restore();
+        Event_Wait.Set_Realtime(Run_Priority.Realtime());
+    }
     void ShowInfo(const std::string& text) override { Box(text); }
     void ShowInfoAt(const std::string& text, int, int) override { Box(text); }
     void ShowError(const std::string& text) override { Box(text); }
@@ -39,7 +51,9 @@ public:
 protected:
     // A box's text, carriage returns removed.
     virtual void Text_Line(const std::string& text) = 0;
-    bool Timer_Armed() const { return Timer.Enabled(); }
+    // The events a pump processes (all of them unless the front end holds
+    // user input back).
+    virtual QEventLoop::ProcessEventsFlags Pump_Flags() const { return QEventLoop::AllEvents; }
 
 private:
     static std::string Line_Of(const std::string& text);
@@ -51,6 +65,7 @@ private:
 
     TThreadedTimer Timer;
     TNestedRunPriority Run_Priority;
+    TEvent_Wait Event_Wait;
 };
 
 } // namespace gang::session

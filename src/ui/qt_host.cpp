@@ -13,10 +13,21 @@ TQtHost::TQtHost(TFormModel& form, std::function<void(int)> arm, std::function<v
 {
 }
 
+QEventLoop::ProcessEventsFlags TQtHost::Pump_Flags() const
+{
+    return Holding_Input ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
+}
+
 void TQtHost::ProcessMessages()
 {
-    QCoreApplication::processEvents(Holding_Input ? QEventLoop::ExcludeUserInputEvents
-                                                  : QEventLoop::AllEvents);
+    QCoreApplication::processEvents(Pump_Flags());
+}
+
+static_assert(IHost::Until_Next_Message == TEvent_Wait::Forever);
+
+void TQtHost::ProcessMessages_Until(int64_t until_us)
+{
+    Event_Wait.Process_Events_Until(until_us, Pump_Flags());
 }
 
 void TQtHost::ArmTimer(int interval_ms)

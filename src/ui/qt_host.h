@@ -6,6 +6,7 @@
 
 #include "core/form_model.h"
 #include "link/host.h"
+#include "platform/event_wait.h"
 #include "platform/thread_priority.h"
 #include "ui/dialogs.h"
 
@@ -22,6 +23,8 @@ public:
             TMessagePresenter presenter, std::string title);
 
     void ProcessMessages() override;
+    // Sleeps in the event loop (TEvent_Wait) until a message or until_us.
+    void ProcessMessages_Until(int64_t until_us) override;
     void ArmTimer(int interval_ms) override;
     void DisarmTimer() override;
     void ShowInfo(const std::string& text) override;
@@ -29,8 +32,16 @@ public:
     void ShowError(const std::string& text) override;
     bool Ask(const std::string& text, bool default_yes) override;
     // The window's thread at the highest priority the system grants.
-    void Raise_Run_Priority() override { Run_Priority.Raise(); }
-    void Restore_Run_Priority() override { Run_Priority.Restore(); }
+    void Raise_Run_Priority() override
+    {
+        Run_Priority.Raise();
+        Event_Wait.Set_Realtime(Run_Priority.Realtime());
+    }
+    void Restore_Run_Priority() override
+    {
+        Run_Priority.Restore();
+        Event_Wait.Set_Realtime(Run_Priority.Realtime());
+    }
 
     // While held, message pumps leave mouse and key input queued.  The window
     // is disabled for each EEPROM page, and a click made meanwhile (on the
@@ -49,6 +60,7 @@ public:
 
 private:
     void Present(const TMessage& message);
+    QEventLoop::ProcessEventsFlags Pump_Flags() const;
 
     TFormModel& Form;
     std::function<void(int)> Arm;
@@ -58,6 +70,7 @@ private:
     std::string Title_;
     bool Holding_Input = false;
     TNestedRunPriority Run_Priority;
+    TEvent_Wait Event_Wait;
 };
 
 } // namespace gang

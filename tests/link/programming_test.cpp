@@ -207,6 +207,32 @@ TEST(EEWriteByte, PollsUpTo4096Times)
     EXPECT_EQ(latches, head);
 }
 
+TEST(EEWriteByte, SleepsAPollIntervalAfterEachOfTheFirstReads)
+{
+    // While the chip's write cycle may run, each read is followed by a pump
+    // that sleeps the poll interval; after EE_Poll_Sleeps reads the poll
+    // goes on without sleeping, and the read that matches is followed by
+    // one pump that does not sleep either.
+    TProgRig rig(6);
+    rig.Buffer[0] = 0x3C;
+    const int matching = TLink::EE_Poll_Sleeps + 5;
+    int reads = 0;
+    rig.Port.Next_Byte = [&] { return uint8_t(++reads < matching ? 0xBC : 0x3C); };
+    rig.Ready(0);
+    rig.Host.Note_Sleeps = true;
+    rig.Host.Us_Per_Pump = 10;
+    rig.Host.Clock_Us = 1000;
+    rig.Link.EE_Write_Byte();
+    EXPECT_EQ(rig.Link.Prog_Ok, 1);
+    EXPECT_EQ(reads, matching);
+    const std::vector<int64_t>& sleeps = rig.Host.Sleeps_Until;
+    ASSERT_EQ(sleeps.size(), static_cast<size_t>(matching));
+    for (int i = 0; i < TLink::EE_Poll_Sleeps; ++i)
+        EXPECT_EQ(sleeps[i], 1000 + i * 10 + TLink::EE_Poll_Interval_Us) << i;
+    for (int i = TLink::EE_Poll_Sleeps; i < matching; ++i)
+        EXPECT_EQ(sleeps[i], -1) << i;
+}
+
 TEST(EEWriteByte, EndsAtTheFirstMatchingRead)
 {
     TProgRig rig(6);

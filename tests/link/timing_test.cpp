@@ -39,6 +39,18 @@ TEST(TimerWait, ACloseDuringTheWaitEndsIt)
     EXPECT_EQ(rig.Host.Pumps, 3);
 }
 
+TEST(TimerWait, SleepsUntilTheTickComes)
+{
+    // The tick and a close both come as messages: every pump of the wait
+    // may sleep until the next one, with no time of its own.
+    TPortRig rig;
+    rig.Host.Note_Sleeps = true;
+    rig.Host.Tick_After_Pumps = 3;
+    rig.Link.Wait_Ms = 10;
+    rig.Link.Timer_Wait();
+    EXPECT_EQ(rig.Host.Sleeps_Until, std::vector<int64_t>(3, IHost::Until_Next_Message));
+}
+
 TEST(TimerWait, IntervalZeroDoesNotHang)
 {
     TPortRig rig;
@@ -161,6 +173,23 @@ TEST(PulseWait, LastsItsNominalWidthByTheClockWhateverThePassCount)
         EXPECT_GE(lasted * 750, int64_t{c.Width} * 1000000) << c.Width;
         EXPECT_LE((lasted - c.Us_Per_Pump) * 750, int64_t{c.Width} * 1000000) << c.Width;
     }
+}
+
+TEST(PulseWait, SleepsUntilItsTailThenPumpsWithoutSleeping)
+{
+    // Each pass may sleep until Pulse_Tail_Us before the end; a pass that
+    // starts later than that returns at once (the host is asked for a time
+    // already past), so the tail is made of passes that do not sleep.
+    TPortRig rig;
+    rig.Host.Note_Sleeps = true;
+    rig.Host.Us_Per_Pump = 100;
+    rig.Host.Clock_Us = 5000;
+    rig.Link.Pulse_Width = 2; // 2667 us
+    rig.Link.Pulse_Wait();
+    EXPECT_EQ(rig.Host.Pumps, 27);
+    const int64_t wake = 5000 + 2667 - TLink::Default_Pulse_Tail_Us;
+    EXPECT_EQ(rig.Host.Sleeps_Until, std::vector<int64_t>(27, wake));
+    EXPECT_GE(rig.Host.Clock_Us - 5000, 2667);
 }
 
 } // namespace

@@ -10,6 +10,13 @@ constexpr size_t Reads_Per_Second = 40;
 
 void TScriptedHost::ProcessMessages()
 {
+    if (Note_Sleeps)
+        Sleeps_Until.push_back(-1);
+    Pump();
+}
+
+void TScriptedHost::Pump()
+{
     const long pump = ++Pumps;
     Clock_Us += Us_Per_Pump;
     if (Port != nullptr)
@@ -22,6 +29,13 @@ void TScriptedHost::ProcessMessages()
     }
     if (On_Pump)
         On_Pump(pump);
+}
+
+void TScriptedHost::ProcessMessages_Until(int64_t until_us)
+{
+    if (Note_Sleeps)
+        Sleeps_Until.push_back(until_us);
+    Pump();
 }
 
 void TScriptedHost::ArmTimer(int interval_ms)

@@ -53,6 +53,13 @@ public:
     std::vector<std::string> Errors;
 
     void ProcessMessages() override;
+    // Notes the time asked for, then one ProcessMessages: the scripted host
+    // never sleeps, so a pump is a pump whether or not it could have slept.
+    void ProcessMessages_Until(int64_t until_us) override;
+    // With Note_Sleeps, the time-out of every pump that could sleep, in
+    // order (-1 for a pump that could not); Pumps counts both.
+    bool Note_Sleeps = false;
+    std::vector<int64_t> Sleeps_Until;
     void ArmTimer(int interval_ms) override;
     void DisarmTimer() override { Armed_Interval = -1; }
     int SecondsOfDay() override;
@@ -64,6 +71,9 @@ public:
         Infos_At.push_back({text, x, y});
     }
     void ShowError(const std::string& text) override { Errors.push_back(text); }
+
+private:
+    void Pump(); // one message pump, either kind
 };
 
 } // namespace gang::test

@@ -1,5 +1,7 @@
 #include "platform/thread_priority.h"
 
+#include <algorithm>
+
 #ifdef __linux__
 #include <cerrno>
 #include <sched.h>
@@ -29,6 +31,67 @@ int NiceValueFor(TThreadPriority priority)
         return -20;
     }
     return 0;
+}
+
+#ifdef __linux__
+namespace {
+
+// The kernel's struct sched_attr (sched_setattr(2)); glibc 2.36 has no
+// wrapper for the call.
+struct TSched_Attr {
+    uint32_t Size;
+    uint32_t Policy;
+    uint64_t Flags;
+    int32_t Nice;
+    uint32_t Priority;
+    uint64_t Runtime_Ns; // the fair scheduler's custom slice
+    uint64_t Deadline_Ns;
+    uint64_t Period_Ns;
+    uint32_t Util_Min;
+    uint32_t Util_Max;
+};
+
+bool Get_Attr(TSched_Attr& attr)
+{
+    attr = TSched_Attr{};
+    return syscall(SYS_sched_getattr, 0, &attr, sizeof attr, 0) == 0;
+}
+
+} // namespace
+#endif
+
+bool Set_Thread_Slice_Us(int64_t us)
+{
+#ifdef __linux__
+    TSched_Attr attr{};
+    if (us < 0 || !Get_Attr(attr) || (attr.Policy != SCHED_OTHER && attr.Policy != SCHED_BATCH))
+        return false;
+    // The same policy and nice value, only the slice changed; the kernel
+    // takes 0.1 to 100 ms.
+    attr.Size = sizeof attr;
+    attr.Flags = 0;
+    attr.Runtime_Ns = static_cast<uint64_t>(us) * 1000;
+    if (syscall(SYS_sched_setattr, 0, &attr, 0) != 0)
+        return false;
+    // A kernel before 6.12 takes the call and ignores the slice (the kernel
+    // keeps it between 0.1 and 100 ms).
+    return us == 0 || Thread_Slice_Us() == std::clamp<int64_t>(us, 100, 100000);
+#else
+    (void)us;
+    return false;
+#endif
+}
+
+int64_t Thread_Slice_Us()
+{
+#ifdef __linux__
+    TSched_Attr attr{};
+    if (!Get_Attr(attr) || (attr.Policy != SCHED_OTHER && attr.Policy != SCHED_BATCH))
+        return 0;
+    return static_cast<int64_t>(attr.Runtime_Ns / 1000);
+#else
+    return 0;
+#endif
 }
 
 long CurrentThreadTid()
@@ -103,11 +166,14 @@ TRunPriority RaiseRunPriority()
     }
 #endif
     run.Raised = ApplyThreadPriority(tid, TThreadPriority::tpTimeCritical);
+    run.Short_Slice = Set_Thread_Slice_Us(Run_Slice_Us);
     return run;
 }
 
 void DropRunPriority(const TRunPriority& raised)
 {
+    if (raised.Short_Slice)
+        Set_Thread_Slice_Us(0);
     if (!raised.Raised)
         return;
 #ifdef __linux__

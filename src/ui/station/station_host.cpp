@@ -1,16 +1,8 @@
 #include "ui/station/station_host.h"
 
-#include <QCoreApplication>
-
 #include <utility>
 
 namespace gang {
-
-void TStation_Host::ProcessMessages()
-{
-    QCoreApplication::processEvents(Holding_Input ? QEventLoop::ExcludeUserInputEvents
-                                                  : QEventLoop::AllEvents);
-}
 
 namespace {
 

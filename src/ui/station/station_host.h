@@ -27,10 +27,14 @@ public:
     {
     }
 
-    void ProcessMessages() override;
-
     // While held, message pumps leave mouse and key input queued.
     void Hold_User_Input(bool hold) { Holding_Input = hold; }
+
+protected:
+    QEventLoop::ProcessEventsFlags Pump_Flags() const override
+    {
+        return Holding_Input ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
+    }
 
 private:
     void Text_Line(const std::string& text) override
