@@ -12,8 +12,8 @@ uint16_t Buffer_Check_Sum(const TBuffer& buffer, int32_t first, int32_t last)
     last = std::min(last, Buffer_Size - 1);
     if (last < first)
         return 0;
-    return Sum16(&buffer.Data[static_cast<std::size_t>(first)],
-                 static_cast<std::size_t>(last - first + 1));
+    const auto from = static_cast<std::size_t>(first);
+    return Sum16(&buffer.Data[from], static_cast<std::size_t>(last) - from + 1);
 }
 
 uint16_t Sum16(const uint8_t* bytes, std::size_t count)
