@@ -21,4 +21,8 @@ namespace gang {
 // or when the handlers were installed already.
 bool Install_Stop_Signals(QObject* parent, std::function<void(int signo)> on_signal);
 
+// A stop signal has come since the handlers were installed: a wait outside
+// the event loop (a file's lock) ends on it.
+bool Stop_Signal_Seen();
+
 } // namespace gang

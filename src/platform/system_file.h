@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -17,6 +18,10 @@ public:
     static constexpr int Not_A_Regular_File = -1;
     int Code;
 };
+
+// The user's text of a failed call: the system's ("No space left on
+// device"), or "not a regular file (a FIFO, a device or a folder)".
+std::string System_Error_Text(const ESystemError& error);
 
 class TSystemFile {
 public:
@@ -53,17 +58,98 @@ private:
 // write.
 void Replace_File(const std::string& path, const void* data, std::size_t size);
 
+// An exclusive lock that several programs on one machine take before a
+// read-modify-write of a shared file: flock on a lock file of its own (the
+// shared file is replaced by a rename, so it cannot carry the lock itself).
+// The lock belongs to the open file: a crash of its holder releases it.
+class TFile_Lock {
+public:
+    // Takes the lock of lock_path (created with mode 0644 when missing;
+    // anything but a regular file refused).  Waits up to wait_ms for another
+    // holder and no longer: EWOULDBLOCK when the wait ran out, EINTR when a
+    // stop signal came (Stop_Signal_Seen).  Raises ESystemError.
+    static TFile_Lock Take(const std::string& lock_path, int wait_ms = Default_Wait_Ms);
+    static constexpr int Default_Wait_Ms = 10000;
+
+    TFile_Lock(TFile_Lock&& other) noexcept;
+    TFile_Lock& operator=(TFile_Lock&&) = delete;
+    TFile_Lock(const TFile_Lock&) = delete;
+    TFile_Lock& operator=(const TFile_Lock&) = delete;
+    ~TFile_Lock(); // releases it
+
+private:
+    explicit TFile_Lock(int fd) : Fd_(fd) {}
+    int Fd_;
+};
+
+// Reads a small file whole, without waiting: a FIFO, a device or a folder is
+// refused (Not_A_Regular_File) before anything reads it, and so is a file
+// larger than limit (EFBIG), before it is read.  False when there is no file
+// of that name; raises ESystemError for every other failure.
+bool Read_Small_File(const std::string& path, std::size_t limit, std::string& bytes);
+
+// The network file system a file at path would lie on ("NFS", "SMB",
+// "CIFS", ...), judged by the folder it is in; "" for a local one (or when
+// the folder cannot be asked).  Locks on such a file system cannot be
+// trusted between machines.
+std::string Network_File_System(const std::string& path);
+// The same for a file system's type number (statfs' f_type).
+std::string Network_File_System_Name(int64_t type);
+
+// A file that only grows by whole lines, such as a records file (JSON
+// Lines).  Opened for reading and appending without waiting; only a regular
+// file is taken.
+class TLine_File {
+public:
+    // Opens it (created with mode 0644 when missing).  Raises ESystemError:
+    // Not_A_Regular_File for a FIFO, a device or a folder, the system's
+    // error for a file that cannot be written.
+    static TLine_File Open(const std::string& path);
+
+    TLine_File(TLine_File&& other) noexcept;
+    TLine_File& operator=(TLine_File&&) = delete;
+    TLine_File(const TLine_File&) = delete;
+    TLine_File& operator=(const TLine_File&) = delete;
+    ~TLine_File();
+
+    // The exclusive lock of the file (flock on the file itself), waited for
+    // as TFile_Lock's; released by Unlock, the destructor or a crash.
+    void Lock(int wait_ms = TFile_Lock::Default_Wait_Ms);
+    void Unlock();
+
+    int64_t Size() const;
+    // The file's identity (device and inode): changes when it is replaced.
+    uint64_t Identity() const;
+    // Bytes free for an ordinary user on its file system.
+    int64_t Free_Bytes() const;
+    // Up to capacity bytes from offset; fewer only at the end.
+    std::size_t Read_At(int64_t offset, void* dst, std::size_t capacity) const;
+    // A line end first when the file's last byte is none (a torn last
+    // line, cut by a crash or a full disk, is closed so that the next line
+    // stands on its own); true when one was added.
+    bool End_Last_Line();
+    // Appends bytes in one write and puts them on the disk (fsync).  A
+    // write cut short is cut from the file again, so that no fragment is
+    // left; raises ESystemError (ENOSPC for a full disk).
+    void Append(const std::string& bytes);
+
+private:
+    explicit TLine_File(int fd) : Fd_(fd) {}
+    int Fd_;
+};
+
 // Appends bytes to the file at path (created with mode 0644 when missing) in
-// one write, and puts them on the disk before it returns: a power loss
-// leaves the whole of them or none.  False, with the system's reason in
-// error, when any of it fails.
+// one write under the file's lock, after closing a torn last line, and puts
+// them on the disk before it returns: a power loss leaves the whole of them
+// or none.  False, with the reason in error, when any of it fails.
 bool Append_Durably(const std::string& path, const std::string& bytes, std::string& error);
 
 // Replaces the file at path with bytes so that a crash at any moment leaves
-// the old file or the new one, never a mix: a temporary file beside it is
-// written and put on the disk, renamed over path, and the folder's entry
-// put on the disk.  False, with the system's reason in error, on a failure
-// (the old file is then left as it was).
+// the old file or the new one, never a mix: a temporary file beside it, of
+// this process' own (path.PID.N.tmp), is written and put on the disk,
+// renamed over path, and the folder's entry put on the disk.  False, with
+// the system's reason in error, on a failure (the old file is then left as
+// it was).
 bool Replace_Durably(const std::string& path, const std::string& bytes, std::string& error);
 
 } // namespace gang

@@ -1,11 +1,12 @@
 #include "session/serial.h"
 
 #include "platform/system_file.h"
+#include "session/json_number.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonParseError>
 
 #include <algorithm>
 #include <utility>
@@ -20,6 +21,9 @@ constexpr std::pair<TSerialFormat, const char*> Format_Names[] = {
 };
 
 constexpr int State_Version = 1;
+// A state file holds a few numbers; with reuse, the serials of failed chips
+// waiting: 16 MiB is far beyond any of them.
+constexpr std::size_t Max_State_Bytes = std::size_t{16} * 1024 * 1024;
 
 // base^digits - 1, saturated at the largest 64-bit value.
 uint64_t Largest_Of_Digits(uint64_t base, int digits)
@@ -132,38 +136,106 @@ std::optional<std::vector<uint8_t>> Serial_Bytes(uint64_t value, TSerialFormat f
     return bytes;
 }
 
-bool TSerialState::Open(const TSerialSettings& settings, std::string& error)
+bool Parse_Serial_State(const std::string& bytes, uint64_t& next, std::vector<uint64_t>& returned,
+                        std::string& what)
 {
-    Settings = settings;
-    Returned.clear();
-    QFile file(QString::fromStdString(settings.State_Path));
-    Was_There = file.exists();
-    if (!Was_There) {
-        Next_Serial = settings.Start;
-        return Write(error);
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = settings.State_Path + ": " + file.errorString().toStdString();
+    QJsonParseError parse_error{};
+    const QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray::fromStdString(bytes), &parse_error);
+    if (document.isNull()) {
+        what = "not JSON: " + parse_error.errorString().toStdString();
         return false;
     }
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    if (!document.isObject()) {
+        what = "not one JSON object";
+        return false;
+    }
     const QJsonObject state = document.object();
-    const std::string refused = settings.State_Path + ": not a serial state file of this program";
-    bool next_read = false;
-    Next_Serial = state["next"].toString().toULongLong(&next_read);
-    if (!document.isObject() || state["version"].toInt() != State_Version || !next_read) {
-        error = refused;
+    for (auto key = state.begin(); key != state.end(); ++key)
+        if (key.key() != "version" && key.key() != "next" && key.key() != "returned") {
+            what = "\"" + key.key().toStdString() + "\" is not a setting of a serial state";
+            return false;
+        }
+    if (Whole_Number(state["version"], 0, INT32_MAX) != State_Version) {
+        what = "\"version\" is not 1";
+        return false;
+    }
+    if (!state["next"].isString() || !Decimal_Of(state["next"].toString().toStdString())) {
+        what = "\"next\" wants a serial in decimal digits, as text";
+        return false;
+    }
+    next = *Decimal_Of(state["next"].toString().toStdString());
+    returned.clear();
+    if (!state["returned"].isArray()) {
+        what = "\"returned\" wants a list of serials";
         return false;
     }
     for (const auto& serial : state["returned"].toArray()) {
-        bool number = false;
-        Returned.push_back(serial.toString().toULongLong(&number));
-        if (!number) {
-            error = refused;
+        const std::optional<uint64_t> value =
+            serial.isString() ? Decimal_Of(serial.toString().toStdString()) : std::nullopt;
+        if (!value) {
+            what = "\"returned\" wants serials in decimal digits, as text";
             return false;
         }
+        if (*value >= next) {
+            what = "\"returned\" holds " + std::to_string(*value) +
+                   ", which was never handed out (\"next\" is " + std::to_string(next) + ")";
+            return false;
+        }
+        returned.push_back(*value);
     }
-    std::sort(Returned.begin(), Returned.end());
+    std::sort(returned.begin(), returned.end());
+    const auto twice = std::adjacent_find(returned.begin(), returned.end());
+    if (twice != returned.end()) {
+        what = "\"returned\" holds " + std::to_string(*twice) + " twice";
+        return false;
+    }
+    return true;
+}
+
+bool TSerialState::Open(const TSerialSettings& settings, std::string& error)
+{
+    Settings = settings;
+    const std::string network = Network_File_System(settings.State_Path);
+    if (!network.empty()) {
+        error = settings.State_Path + ": the serial state is on a network file system (" + network +
+                "), whose locks cannot be trusted: keep it on a local disk of the machine the "
+                "stations run on";
+        return false;
+    }
+    Was_There = false;
+    if (!Load(error))
+        return false;
+    Was_There = From_Disk;
+    return true;
+}
+
+bool TSerialState::Load(std::string& error)
+{
+    const std::string& path = Settings.State_Path;
+    std::string bytes;
+    try {
+        From_Disk = Read_Small_File(path, Max_State_Bytes, bytes);
+    } catch (const ESystemError& e) {
+        error = path + ": " + System_Error_Text(e);
+        return false;
+    }
+    if (!From_Disk) {
+        if (Was_There) {
+            // Made from the start value again, it would hand out every
+            // serial since once more.
+            error = path + ": the serial state has gone since the station read it";
+            return false;
+        }
+        Next_Serial = Settings.Start;
+        Returned.clear();
+        return true;
+    }
+    std::string what;
+    if (!Parse_Serial_State(bytes, Next_Serial, Returned, what)) {
+        error = path + ": not a serial state this program can trust: " + what;
+        return false;
+    }
     return true;
 }
 
@@ -190,25 +262,21 @@ std::vector<uint64_t> TSerialState::Upcoming(int gang) const
 
 bool TSerialState::Reserve(int gang, TSerialGrant& grant, std::string& error)
 {
-    const uint64_t largest = Largest_Serial(Settings.Format, Settings.Size);
+    std::optional<TFile_Lock> lock;
+    try {
+        lock.emplace(TFile_Lock::Take(Settings.State_Path + ".lock"));
+    } catch (const ESystemError& e) {
+        error = Settings.State_Path + ".lock: " + System_Error_Text(e);
+        return false;
+    }
+    // What the other stations have taken meanwhile.
+    if (!Load(error))
+        return false;
     std::vector<uint64_t> returned = Returned;
     uint64_t next = Next_Serial;
     TSerialGrant granted;
-    granted.By_Socket.assign(static_cast<std::size_t>(gang) + 1, std::nullopt);
-    for (int s = 1; s <= gang; ++s) {
-        uint64_t serial = next;
-        if (!returned.empty()) {
-            serial = returned.front();
-            returned.erase(returned.begin());
-        } else {
-            next += Settings.Step;
-        }
-        if (serial > largest) {
-            error = Serial_Too_Large(serial, Settings.Format, Settings.Size);
-            return false;
-        }
-        granted.By_Socket[static_cast<std::size_t>(s)] = serial;
-    }
+    if (!Take(gang, next, returned, granted, error))
+        return false;
     const uint64_t old_next = Next_Serial;
     std::vector<uint64_t> old_returned = std::move(Returned);
     Next_Serial = next;
@@ -218,8 +286,43 @@ bool TSerialState::Reserve(int gang, TSerialGrant& grant, std::string& error)
         Returned = std::move(old_returned);
         return false;
     }
+    Was_There = true;
     grant = std::move(granted);
     return true;
+}
+
+bool TSerialState::Take(int gang, uint64_t& next, std::vector<uint64_t>& returned,
+                        TSerialGrant& grant, std::string& error) const
+{
+    const uint64_t largest = Largest_Serial(Settings.Format, Settings.Size);
+    grant.By_Socket.assign(static_cast<std::size_t>(gang) + 1, std::nullopt);
+    for (int s = 1; s <= gang; ++s) {
+        uint64_t serial = next;
+        if (!returned.empty()) {
+            serial = returned.front();
+            returned.erase(returned.begin());
+        } else {
+            if (next > UINT64_MAX - Settings.Step) {
+                error = "no serial after " + std::to_string(next) + " (the largest number)";
+                return false;
+            }
+            next += Settings.Step;
+        }
+        if (serial > largest) {
+            error = Serial_Too_Large(serial, Settings.Format, Settings.Size);
+            return false;
+        }
+        grant.By_Socket[static_cast<std::size_t>(s)] = serial;
+    }
+    return true;
+}
+
+bool TSerialState::Would_Fit(int gang, std::string& error) const
+{
+    uint64_t next = Next_Serial;
+    std::vector<uint64_t> returned = Returned;
+    TSerialGrant grant;
+    return Take(gang, next, returned, grant, error);
 }
 
 bool TSerialState::Settle(const TSerialGrant& grant, const std::vector<bool>& failed,
@@ -227,15 +330,25 @@ bool TSerialState::Settle(const TSerialGrant& grant, const std::vector<bool>& fa
 {
     if (Settings.Failed != TSerialFailed::Reuse)
         return true;
-    bool changed = false;
-    for (std::size_t s = 1; s < grant.By_Socket.size() && s < failed.size(); ++s) {
-        if (failed[s] && grant.By_Socket[s]) {
-            Returned.push_back(*grant.By_Socket[s]);
-            changed = true;
-        }
+    std::vector<uint64_t> back;
+    for (std::size_t s = 1; s < grant.By_Socket.size() && s < failed.size(); ++s)
+        if (failed[s] && grant.By_Socket[s])
+            back.push_back(*grant.By_Socket[s]);
+    if (back.empty())
+        return true;
+    std::optional<TFile_Lock> lock;
+    try {
+        lock.emplace(TFile_Lock::Take(Settings.State_Path + ".lock"));
+    } catch (const ESystemError& e) {
+        error = Settings.State_Path + ".lock: " + System_Error_Text(e);
+        return false;
     }
-    std::sort(Returned.begin(), Returned.end());
-    return !changed || Write(error);
+    if (!Load(error))
+        return false;
+    for (uint64_t serial : back)
+        if (serial < Next_Serial && !std::binary_search(Returned.begin(), Returned.end(), serial))
+            Returned.insert(std::upper_bound(Returned.begin(), Returned.end(), serial), serial);
+    return Write(error);
 }
 
 bool TSerialState::Write(std::string& error) const

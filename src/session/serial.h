@@ -53,15 +53,20 @@ struct TSerialGrant {
 // and, with Reuse, the serials of failed chips waiting to be handed out
 // again.  Every change reaches the disk before it is used: a serial is
 // reserved before its run starts, so a crash leaves a gap, never a
-// duplicate.
+// duplicate.  Any number of programs on one machine may share the file:
+// each change is made under the file's lock (a flock on FILE.lock beside
+// it, released by a crash), from the file as it is then.  A file on a
+// network file system is refused: its locks cannot be trusted.
 class TSerialState {
 public:
-    // Reads the state file, or creates it from settings.Start when there is
-    // none.  False with the user's error text.
+    // Reads and checks the state file, writing nothing (a run refused later
+    // leaves no file behind); without a file the serials start at
+    // settings.Start.  False with the user's error text, which names the file
+    // and what is wrong with it.
     bool Open(const TSerialSettings& settings, std::string& error);
     // True when the file was there already (it wins over the start value).
     bool From_File() const { return Was_There; }
-    // The serial the next chip gets.
+    // The serial the next chip gets, as the file said when last read.
     uint64_t Next() const;
     // The serials the next run of gang sockets would get, socket 1 first;
     // nothing is reserved.
@@ -71,17 +76,33 @@ public:
     // disk; false (error set, nothing reserved) when it cannot be written or
     // a serial does not fit the settings' size.
     bool Reserve(int gang, TSerialGrant& grant, std::string& error);
+    // Whether a run of gang sockets would get serials that fit, by the
+    // state last read (checked again at Reserve); false with the error.
+    bool Would_Fit(int gang, std::string& error) const;
     // After the run: with Reuse, the serials of the sockets that failed are
     // handed out again (the state put on the disk).  failed: index 1..gang.
     bool Settle(const TSerialGrant& grant, const std::vector<bool>& failed, std::string& error);
 
 private:
+    // The serials of a run of gang from next and returned, which it
+    // advances; false with the error when one does not fit.
+    bool Take(int gang, uint64_t& next, std::vector<uint64_t>& returned, TSerialGrant& grant,
+              std::string& error) const;
+    // The file read again (under the lock); false with the error.
+    bool Load(std::string& error);
     bool Write(std::string& error) const;
     TSerialSettings Settings;
     uint64_t Next_Serial = 0;
     std::vector<uint64_t> Returned; // ascending
     bool Was_There = false;
+    bool From_Disk = false;
 };
+
+// A state file's text checked: a JSON object of version 1 with "next" and
+// "returned" (decimal texts), each returned serial once and below next.
+// False with what is wrong ("\"returned\" holds 100000 twice").
+bool Parse_Serial_State(const std::string& bytes, uint64_t& next, std::vector<uint64_t>& returned,
+                        std::string& what);
 
 // "1000-1001, 1003-1006": sorted serials as ranges.
 std::string Serial_Ranges(std::vector<uint64_t> serials);

@@ -5,10 +5,12 @@
 #include "support/sim_rig.h"
 
 #include "link/voltages.h"
+#include "platform/system_file.h"
 #include "session/gang_run.h"
 #include "session/serial.h"
 #include "session/sim/simulated_adapter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +19,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <set>
+#include <thread>
 #include <vector>
 
 namespace gang::test {
@@ -138,6 +143,121 @@ TEST(Serial, AStationSkipsAFailedChipsSerialOrHandsItToTheNextChip)
     const TSerialStation reuse(session::TSerialFailed::Reuse);
     EXPECT_EQ(reuse.Run_2_Serials, (std::vector<uint64_t>{1002, 1005, 1006, 1007, 1008}));
     EXPECT_EQ(reuse.State, "1009");
+}
+
+// A state file is checked before it is trusted: each serial it returns
+// once and below next, every field of its kind, numbers as decimal text.
+TEST(Serial, AStateFileIsCheckedBeforeItIsTrusted)
+{
+    const auto what = [](const std::string& text) {
+        uint64_t next = 0;
+        std::vector<uint64_t> returned;
+        std::string error;
+        return session::Parse_Serial_State(text, next, returned, error) ? std::string("taken")
+                                                                        : error;
+    };
+    EXPECT_EQ(what(R"({"version":1,"next":"18446744073709551615","returned":["5","3"]})"), "taken");
+    EXPECT_EQ(what(R"({"version":1,"next":"100005","returned":["100000","100000","100000"]})"),
+              "\"returned\" holds 100000 twice");
+    EXPECT_EQ(what(R"({"version":1,"next":"100000","returned":["100000"]})"),
+              "\"returned\" holds 100000, which was never handed out (\"next\" is 100000)");
+    EXPECT_EQ(what(R"({"version":1,"next":"1000","returned":"x"})"),
+              "\"returned\" wants a list of serials");
+    EXPECT_EQ(what(R"({"version":1,"next":1000,"returned":[]})"),
+              "\"next\" wants a serial in decimal digits, as text");
+    EXPECT_EQ(what(R"({"version":1,"next":"18446744073709551616","returned":[]})"),
+              "\"next\" wants a serial in decimal digits, as text");
+    EXPECT_EQ(what(R"({"version":1,"next":"-5","returned":[]})"),
+              "\"next\" wants a serial in decimal digits, as text");
+    EXPECT_EQ(what(R"({"version":1,"next":"50","returned":[7]})"),
+              "\"returned\" wants serials in decimal digits, as text");
+    EXPECT_EQ(what(R"({"version":1e300,"next":"50","returned":[]})"), "\"version\" is not 1");
+    EXPECT_EQ(what(R"({"version":1,"next":"50","returned":[],"extra":1})"),
+              "\"extra\" is not a setting of a serial state");
+
+    // Refused by Open, naming the file; nothing written.
+    QTemporaryDir dir;
+    session::TSerialSettings settings;
+    settings.Size = 4;
+    settings.State_Path = dir.filePath("s.json").toStdString();
+    std::ofstream(settings.State_Path)
+        << R"({"version":1,"next":"100005","returned":["100000","100000"]})";
+    session::TSerialState state;
+    std::string error;
+    EXPECT_FALSE(state.Open(settings, error));
+    EXPECT_EQ(error, settings.State_Path +
+                         ": not a serial state this program can trust: \"returned\" holds 100000 "
+                         "twice");
+}
+
+// The file systems whose locks cannot be trusted between machines.
+TEST(Serial, AStateOnANetworkFileSystemIsNamed)
+{
+    EXPECT_EQ(Network_File_System_Name(0x6969), "NFS");
+    EXPECT_EQ(Network_File_System_Name(0xFF534D42), "CIFS");
+    EXPECT_EQ(Network_File_System_Name(0xFE534D42), "SMB2");
+    EXPECT_EQ(Network_File_System_Name(0x01021994), ""); // tmpfs
+    EXPECT_EQ(Network_File_System_Name(0xEF53), "");     // ext4
+    QTemporaryDir dir;
+    EXPECT_EQ(Network_File_System(dir.filePath("s.json").toStdString()), "");
+}
+
+// Serials beyond 2^63 are exact, and the count ends before it would wrap
+// to 0 (the state could not say what comes after the largest number).
+TEST(Serial, SixtyFourBitSerialsAreExactAndEndAtTheLargest)
+{
+    QTemporaryDir dir;
+    session::TSerialSettings settings;
+    settings.Size = 8;
+    settings.Start = 18446744073709551613u;
+    settings.State_Path = dir.filePath("s.json").toStdString();
+    session::TSerialState state;
+    std::string error;
+    ASSERT_TRUE(state.Open(settings, error)) << error;
+    EXPECT_FALSE(QFile::exists(dir.filePath("s.json"))) << "Open writes nothing";
+    session::TSerialGrant grant;
+    ASSERT_TRUE(state.Reserve(2, grant, error)) << error;
+    EXPECT_EQ(grant.By_Socket[2], 18446744073709551614u);
+    EXPECT_FALSE(state.Reserve(2, grant, error));
+    EXPECT_EQ(error, "no serial after 18446744073709551615 (the largest number)");
+    EXPECT_EQ(session::Serial_Ranges(
+                  {18446744073709551614u, 18446744073709551615u - 1, 18446744073709551615u}),
+              "18446744073709551614-18446744073709551615");
+}
+
+// Two stations of one machine on one state file, each with its own open
+// state, reserving at the same time: no serial twice, none lost.
+TEST(Serial, TwoStatesOnOneFileReserveUnderItsLock)
+{
+    QTemporaryDir dir;
+    session::TSerialSettings settings;
+    settings.Size = 4;
+    settings.Start = 1000;
+    settings.State_Path = dir.filePath("s.json").toStdString();
+    constexpr int Runs = 100;
+    std::vector<uint64_t> given[2];
+    std::thread stations[2];
+    for (int k = 0; k < 2; ++k)
+        stations[k] = std::thread([&, k] {
+            session::TSerialState state;
+            std::string error;
+            ASSERT_TRUE(state.Open(settings, error)) << error;
+            for (int run = 0; run < Runs; ++run) {
+                session::TSerialGrant grant;
+                ASSERT_TRUE(state.Reserve(5, grant, error)) << error;
+                for (int s = 1; s <= 5; ++s)
+                    given[k].push_back(*grant.By_Socket[static_cast<std::size_t>(s)]);
+            }
+        });
+    for (std::thread& station : stations)
+        station.join();
+    std::set<uint64_t> all(given[0].begin(), given[0].end());
+    all.insert(given[1].begin(), given[1].end());
+    EXPECT_EQ(all.size(), std::size_t{2 * Runs * 5});
+    EXPECT_EQ(*all.begin(), 1000u);
+    EXPECT_EQ(*all.rbegin(), 1000u + 2 * Runs * 5 - 1);
+    // No temporary file left behind.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"s.json", "s.json.lock"}));
 }
 
 } // namespace

@@ -17,11 +17,13 @@ constexpr int Stop_Signals[] = {SIGINT, SIGTERM, SIGHUP};
 int Pipe_Read = -1;
 std::atomic<int> Pipe_Write{-1};
 std::atomic<bool> Installed{false};
+std::atomic<bool> Seen{false};
 
 void On_Stop_Signal(int signo)
 {
     // Nothing but the write: the event loop does the rest.
     const int saved_errno = errno;
+    Seen = true;
     const auto byte = static_cast<unsigned char>(signo);
     const int fd = Pipe_Write.load();
     if (fd >= 0)
@@ -64,6 +66,11 @@ bool Install_Stop_Signals(QObject* parent, std::function<void(int signo)> on_sig
     QObject::connect(notifier, &QObject::destroyed, [] { Set_Action(SIG_DFL); });
     Set_Action(On_Stop_Signal);
     return true;
+}
+
+bool Stop_Signal_Seen()
+{
+    return Seen.load();
 }
 
 } // namespace gang
