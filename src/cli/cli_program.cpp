@@ -22,6 +22,7 @@
 #include "session/gang_session.h"
 #include "session/job.h"
 #include "session/lot_summary.h"
+#include "session/records_file.h"
 #include "session/run_record.h"
 #include "session/sim/simulated_adapter.h"
 #include "session/socket_wear.h"
@@ -195,13 +196,37 @@ private:
         return family != nullptr && family->Unlock != nullptr;
     }
 
+    // The records file and the serial state opened and checked before the
+    // adapter is touched; the exit status (the error printed) when one is
+    // refused.
+    int Open_Files();
+
     const TCliOptions& Options;
     const session::TPortRequest& Port;
     TBuffer& Buffer;
     TProgress Progress;
     TStep_Progress Step_Progress;
     TRunRecord Record;
+    session::TSerialState Serial_State;
 };
+
+int TAdapterRun::Open_Files()
+{
+    std::string error;
+    const std::string records = Options.Command != TCommand::Detect ? Options.Report : "";
+    const bool serial = Options.Serial && Options.Command == TCommand::Program;
+    if (!session::Check_Station_Files(records, "", serial ? &*Options.Serial : nullptr, error) ||
+        (serial && !Serial_State.Open(*Options.Serial, error))) {
+        Print_Error(error);
+        return Exit_File_Error;
+    }
+    // A run whose serials would not fit is refused here, writing nothing.
+    if (serial && !Serial_State.Would_Fit(Options.Gang, error)) {
+        Print_Error(error);
+        return Exit_Usage;
+    }
+    return Exit_Passed;
+}
 
 int TAdapterRun::Run(std::optional<session::TFileRecord> file, std::optional<uint16_t> checksum)
 {
@@ -217,6 +242,8 @@ int TAdapterRun::Run(std::optional<session::TFileRecord> file, std::optional<uin
         Record.Voltage = Vpp_Text(Options.Vpp_Code);
     }
 
+    if (const int refused = Open_Files(); refused != Exit_Passed)
+        return refused;
     std::unique_ptr<session::TAdapter> adapter = Make_Adapter();
     if (!adapter)
         return Exit_Usage;
@@ -288,12 +315,12 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
     // run (a crash leaves a gap, never a serial given twice), counted from
     // the start value for a verify.
     std::optional<session::TRun_Serials> serials;
-    session::TSerialState serial_state;
+    session::TSerialState& serial_state = Serial_State;
     if (Options.Serial) {
         serials = session::TRun_Serials{*Options.Serial, {}};
         std::string error;
         if (Options.Command == TCommand::Program) {
-            if (!serial_state.Open(*Options.Serial, error) || !Say_Next_Serial(serial_state) ||
+            if (!Say_Next_Serial(serial_state) ||
                 !serial_state.Reserve(gang, serials->Grant, error)) {
                 Print_Error(error);
                 session.Rest();
@@ -446,7 +473,7 @@ int TAdapterRun::Station(session::TStationPlan& plan)
             std::cerr << "lot " << Options.Lot << ": " << line.Lot().Quantity - line.Lot().Passed
                       << " of " << line.Lot().Quantity << " chips left to pass" << std::endl;
         if (prompted != chips) {
-            std::cerr << "Lot " << Options.Lot << ", run " << station.Runs() + 1 << ": insert "
+            std::cerr << "Lot " << Options.Lot << ", run " << station.Next_Sequence() << ": insert "
                       << chips << " x " << Options.Type->Type_Name
                       << " and press Enter (q to finish)" << std::endl;
             if (answer_q())
@@ -471,15 +498,16 @@ int TAdapterRun::Station(session::TStationPlan& plan)
             continue;
         }
         if (run == nullptr) {
-            // The next serials cannot be had: nothing was programmed.
-            Print_Error(station.Serial_Error);
+            // The records file cannot take the run's record, or the next
+            // serials cannot be had: nothing was programmed.
+            Print_Error(station.Run_Error);
             session.Rest();
-            return Exit_Usage;
+            return station.Refused_By_Records ? Exit_File_Error : Exit_Usage;
         }
         const TRunRecord& record = *run;
         Print_Sockets(record, true);
-        if (!station.Append_Error.empty())
-            Print_Error(Options.Report + ": " + station.Append_Error);
+        if (!station.Settle_Error.empty())
+            Print_Warning("failed chips' serials not given back: " + station.Settle_Error);
         if (!station.Wear_Error.empty())
             Print_Warning("socket wear not counted: " + station.Wear_Error);
         for (const std::string& warning : station.Wear_Warnings)
@@ -488,7 +516,15 @@ int TAdapterRun::Station(session::TStationPlan& plan)
         line.Record_Made(record, waiting);
         if (!waiting.empty())
             Print_Warning(waiting);
-        std::cout << session::Tally_Line(station.Lot().Tallies().back()) << std::endl;
+        if (!station.Append_Error.empty()) {
+            // Records first: the station goes no further.
+            Print_Error(station.Append_Error + ": the chips of this run are NOT recorded");
+            session.Rest();
+            return Exit_Not_Recorded;
+        }
+        for (const session::TLotTally& tally : station.Lot().Tallies())
+            if (tally.Type == Options.Type->Type_Name)
+                std::cout << session::Tally_Line(tally) << std::endl;
         if (session.Stopped())
             break;
     }
@@ -509,7 +545,7 @@ void TAdapterRun::Finish_Record(int status)
     const bool detect = Options.Command == TCommand::Detect;
     std::string error;
     if (!session::Finish_Record(Record, status, detect ? "" : Options.Report, error))
-        Print_Error(Options.Report + ": " + error);
+        Print_Error(error + ": the chips of this run are NOT recorded");
 }
 
 int Run_Summary(const std::string& path, const std::string& only_lot)
@@ -640,6 +676,12 @@ int Run_Station(const TCliOptions& given, const session::TPortRequest& port)
             file->Checksums_Ignored = given.Ignore_Checksums;
         plan = session::Plan_From_Settings(given, image, std::move(file), "cli");
     }
+    // Its records file and serial state, before the adapter is touched.
+    std::string error;
+    if (const int refused = session::Check_Plan_Files(plan, error); refused != Exit_Passed) {
+        Print_Error(error);
+        return refused;
+    }
     // The settings as the plan has them (a job's, its paths as opened).
     TCliOptions options = given;
     static_cast<session::TRunSettings&>(options) = plan.Settings;
@@ -678,8 +720,11 @@ int Run_Sockets(const TCliOptions& options, const session::TPortRequest& port)
             Print_Error("sockets --reset logs the reset: give --report FILE or --job JOB");
             return Exit_Usage;
         }
+        // Held over the read, the log and the write: a station counting on
+        // the adapter meanwhile loses no insertion.
+        const std::optional<TFile_Lock> lock = session::Lock_Wear(adapters.front(), error);
         session::TSocketWear wear;
-        if (!session::Read_Wear(adapters.front(), wear, error)) {
+        if (!lock || !session::Read_Wear(adapters.front(), wear, error)) {
             Print_Error(error);
             return Exit_File_Error;
         }

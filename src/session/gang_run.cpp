@@ -6,8 +6,6 @@
 #include "session/exit_status.h"
 #include "texts/result_text.h"
 
-#include <QJsonDocument>
-
 #include <algorithm>
 #include <chrono>
 #include <optional>
@@ -182,19 +180,36 @@ bool Finish_Record(TRunRecord& record, int status, const std::string& report_pat
     record.End = QDateTime::currentDateTimeUtc();
     if (report_path.empty())
         return true;
-    if (Append_Record(report_path, record, error))
+    TRecords_File records(report_path, record.Lot);
+    if (records.Append(record, error))
         return true;
-    if (status == Exit_Passed)
-        record.Exit_Status = Exit_File_Error;
+    record.Exit_Status = Exit_Not_Recorded;
     return false;
+}
+
+bool Check_Station_Files(const std::string& records_path, const std::string& lot,
+                         const TSerialSettings* serial, std::string& error)
+{
+    TRecords_File records(records_path, lot);
+    if (!records.Open(error)) {
+        error += ": no chip is programmed that could not be recorded";
+        return false;
+    }
+    TSerialState state;
+    return serial == nullptr || state.Open(*serial, error);
 }
 
 TStation::TStation(TGangSession& session, TAdapter& adapter, const TDeviceType& type,
                    std::vector<TStep> steps, bool diagnose, TRunRecord template_record,
                    std::string report_path)
     : Session(session), Adapter(adapter), Type(type), Steps(std::move(steps)), Diagnose(diagnose),
-      Template(std::move(template_record)), Report_Path(std::move(report_path))
+      Template(std::move(template_record)), Records(std::move(report_path), Template.Lot)
 {
+}
+
+bool TStation::Open_Records(std::string& error)
+{
+    return Records.Open(error);
 }
 
 bool TStation::Use_Serials(const TSerialSettings& settings, std::string& error)
@@ -207,8 +222,13 @@ bool TStation::Use_Serials(const TSerialSettings& settings, std::string& error)
 
 const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progress)
 {
-    Serial_Error.clear();
+    Run_Error.clear();
     Append_Error.clear();
+    Settle_Error.clear();
+    // Records first: no chip is programmed that could not be recorded.
+    Refused_By_Records = !Records.Check(Run_Error);
+    if (Refused_By_Records)
+        return nullptr;
     Line_Error.clear();
     TLine_Grant grant;
     grant.Chips = Template.Gang > 0 ? Template.Gang : Session.Gang();
@@ -238,9 +258,9 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
         if (!Serial_Settings->Pool.empty()) {
             // From the line's pool, reserved in its store before this run.
             if (static_cast<int>(grant.Serials.size()) < Session.Gang()) {
-                Serial_Error = "the line's pool " + Serial_Settings->Pool + " gave " +
-                               std::to_string(grant.Serials.size()) + " serials for " +
-                               std::to_string(Session.Gang()) + " chips";
+                Run_Error = "the line's pool " + Serial_Settings->Pool + " gave " +
+                            std::to_string(grant.Serials.size()) + " serials for " +
+                            std::to_string(Session.Gang()) + " chips";
                 return nullptr;
             }
             serials->Grant.By_Socket.assign(static_cast<std::size_t>(Session.Gang()) + 1,
@@ -248,15 +268,15 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
             for (int s = 1; s <= Session.Gang(); ++s)
                 serials->Grant.By_Socket[static_cast<std::size_t>(s)] =
                     grant.Serials[static_cast<std::size_t>(s - 1)];
-        } else if (!Serial_State.Reserve(Session.Gang(), serials->Grant, Serial_Error)) {
+        } else if (!Serial_State.Reserve(Session.Gang(), serials->Grant, Run_Error)) {
             return nullptr;
         }
-        if (!Session.Give_Serials(serials->Settings, serials->Grant, Serial_Error))
+        if (!Session.Give_Serials(serials->Settings, serials->Grant, Run_Error))
             return nullptr;
     }
-    ++Sequence;
+    ++Made;
     Record = Template;
-    Record.Sequence = Sequence;
+    Record.Sequence = Next_Sequence(); // the record's own is given as it is appended
     Record.Gang = Session.Gang();
     Record.Run_Id = grant.Run_Id;
     Record.Station = grant.Station;
@@ -264,15 +284,13 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
     Passed = Run_Steps(Session, Steps, end_of_range, Diagnose, progress, Record,
                        serials ? &*serials : nullptr);
     // A pool's serials are settled by the store as it takes the record.
-    if (serials && Serial_Settings->Pool.empty() &&
-        !Settle_Serials(Session, Serial_State, serials->Grant, Serial_Error))
-        Append_Error = Serial_Error;
+    if (serials && Serial_Settings->Pool.empty())
+        Settle_Serials(Session, Serial_State, serials->Grant, Settle_Error);
     All_Passed = All_Passed && Passed;
-    std::string append_error;
-    Finish_Record(Record, Run_Status(Session.Stopped(), Passed), Report_Path, append_error);
-    if (!append_error.empty())
-        Append_Error = append_error;
-    Summary.Add(QJsonDocument::fromJson(QByteArray::fromStdString(Record_Line(Record))).object());
+    std::string no_file;
+    Finish_Record(Record, Run_Status(Session.Stopped(), Passed), "", no_file);
+    if (!Records.Append(Record, Append_Error))
+        Record.Exit_Status = Exit_Not_Recorded;
     return &Record;
 }
 

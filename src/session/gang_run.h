@@ -8,6 +8,7 @@
 #include "session/adapter.h"
 #include "session/gang_session.h"
 #include "session/lot_summary.h"
+#include "session/records_file.h"
 #include "session/run_record.h"
 #include "session/serial.h"
 #include "session/socket_wear.h"
@@ -70,9 +71,18 @@ bool Run_Steps(TGangSession& session, const std::vector<TStep>& steps, int32_t e
 int Run_Status(bool stopped, bool passed);
 
 // The record's end and status, appended to the report file when one is
-// named; false (error set) when it could not be written.
+// named; false (error set, naming the file) when it could not be written:
+// the status is then Exit_Not_Recorded.
 bool Finish_Record(TRunRecord& record, int status, const std::string& report_path,
                    std::string& error);
+
+// What a station keeps on the disk, checked before the adapter is touched:
+// the records file opened for appending (records_path "" for none) and the
+// serial state read (serial nullptr for none), nothing written but a line
+// end closing a torn last record.  False with the user's error text, which
+// names the file and what is wrong.
+bool Check_Station_Files(const std::string& records_path, const std::string& lot,
+                         const TSerialSettings* serial, std::string& error);
 
 // A production station: runs of one job over one adapter, one lot.
 class TStation {
@@ -83,9 +93,14 @@ public:
              std::vector<TStep> steps, bool diagnose, TRunRecord template_record,
              std::string report_path);
 
-    // A serialized station: the state file opened (created from the start
-    // value when missing); with a pool (settings.Pool), no file: the line
-    // hands the serials out.  False with the user's error text.
+    // The records file opened and checked before the first chip, and the
+    // lot's runs already in it read: the run sequence and the tally go on
+    // from them.  False with the user's error text (naming the file).
+    bool Open_Records(std::string& error);
+    // A serialized station: the state file read and checked (made from the
+    // start value at the first run when missing); with a pool
+    // (settings.Pool), no file: the line hands the serials out.  False with
+    // the user's error text.
     bool Use_Serials(const TSerialSettings& settings, std::string& error);
     const TSerialState* Serials() const { return Serial_Settings ? &Serial_State : nullptr; }
 
@@ -106,19 +121,32 @@ public:
     void On_Line(TLine line) { Line = std::move(line); }
     std::string Line_Error;
 
-    // The next run: a fresh gang, its serials reserved, the steps, the
-    // record appended and counted.  Its record; Append_Error is set when it
-    // was not written.  nullptr, with Serial_Error set, when the serials
-    // could not be reserved: no run was made.
+    // The next run: the records file checked, the line's grant, a fresh
+    // gang, its serials reserved, the steps, the record appended and
+    // counted.  Its record; Append_Error is set (naming the file) when it
+    // was not written: the run's chips are not recorded and the run is not
+    // counted in the lot.  nullptr, with Run_Error set, when the records
+    // file cannot take a record or the serials could not be reserved (or
+    // Line_Error, when the line grants no run): no run was made.
     const TRunRecord* Run_Next(int32_t end_of_range, IRun_Progress& progress);
-    std::string Serial_Error;
+    std::string Run_Error;
+    // The run was refused because of the records file (else the serials).
+    bool Refused_By_Records = false;
     const TRunRecord& Last() const { return Record; }
     // The last run passed in every socket.
     bool Last_Passed() const { return Passed; }
     bool Every_Chip_Passed() const { return All_Passed; }
-    int Runs() const { return Sequence; }
-    const TLotSummary& Lot() const { return Summary; }
+    // The runs this station has made.
+    int Runs() const { return Made; }
+    // The sequence the lot's next run gets (the lot's runs in the records
+    // file, by any station, go before it).
+    int Next_Sequence() const { return Records.Last_Sequence() + 1; }
+    // The lot's recorded runs, this station's and those before it.
+    const TLotSummary& Lot() const { return Records.Lot(); }
     std::string Append_Error;
+    // With reuse, a failed chip's serial could not be given back (it is
+    // lost, never given twice).
+    std::string Settle_Error;
 
     // Socket wear, from the next run on: each run counts one insertion for
     // each socket of the gang (sockets 1 to the gang size) of the adapter
@@ -140,12 +168,11 @@ private:
     std::vector<TStep> Steps;
     bool Diagnose;
     TRunRecord Template;
-    std::string Report_Path;
+    TRecords_File Records;
     TRunRecord Record;
-    TLotSummary Summary;
     std::optional<TSerialSettings> Serial_Settings;
     TSerialState Serial_State;
-    int Sequence = 0;
+    int Made = 0;
     bool Passed = true;
     bool All_Passed = true;
     bool Counting_Wear = false;

@@ -4,13 +4,14 @@
 #include "files/file_errors.h"
 #include "files/image_map.h"
 #include "link/families.h"
+#include "platform/system_file.h"
 #include "session/device_choice.h"
 #include "session/image_file.h"
+#include "session/json_number.h"
 #include "session/run_record.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +19,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace gang::session {
@@ -110,19 +113,28 @@ std::string Count_Text(int64_t count, const char* one, const char* many)
 
 bool Read_Job(const std::string& path, TJob& job, std::string& error)
 {
-    QFile file(Q(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = path + ": " + file.errorString().toStdString();
-        return false;
-    }
     // A job is a few hundred bytes: a large file is something else (an
-    // image given for the job, say), not read whole.
-    constexpr qint64 Max_Job_Bytes = qint64{1024} * 1024;
-    if (file.size() > Max_Job_Bytes) {
-        error = path + ": not a job file: " + std::to_string(file.size()) + " bytes";
+    // image given for the job, say), not read whole.  A FIFO or a device is
+    // refused before anything waits on it.
+    constexpr std::size_t Max_Job_Bytes = std::size_t{1024} * 1024;
+    std::string text;
+    try {
+        if (!Read_Small_File(path, Max_Job_Bytes, text)) {
+            error = path + ": " + std::strerror(ENOENT);
+            return false;
+        }
+    } catch (const ESystemError& e) {
+        error = path + ": " +
+                (e.Code == EFBIG ? std::string("not a job file: larger than 1 MiB")
+                                 : System_Error_Text(e));
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    return Parse_Job(text, path, job, error);
+}
+
+bool Parse_Job(const std::string& text, const std::string& path, TJob& job, std::string& error)
+{
+    const QByteArray bytes = QByteArray::fromStdString(text);
     QJsonParseError parse_error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parse_error);
     if (document.isNull()) {
@@ -139,7 +151,7 @@ bool Read_Job(const std::string& path, TJob& job, std::string& error)
         error = path + ": not a job file: it has no \"version\"";
         return false;
     }
-    if (version.toDouble() != Job_Version) {
+    if (Whole_Number(version, INT32_MIN, INT32_MAX) != Job_Version) {
         error = path + ": job version " + QString::number(version.toDouble()).toStdString() +
                 " is not known to this program (it reads version " + std::to_string(Job_Version) +
                 ")";
@@ -214,7 +226,10 @@ bool Load_Job_Image(const TJob& job, TBuffer& buffer, std::string& error,
     const std::optional<TFileRecord> before = Describe_File(path, job.Image_Format);
     if (!before) {
         error = job.Path + ": the job's image " + path +
-                (QFileInfo::exists(Q(path)) ? " cannot be read" : " is missing");
+                (!QFileInfo::exists(Q(path)) ? " is missing"
+                 : !QFileInfo(Q(path)).isFile()
+                     ? " is not a regular file (a FIFO, a device or a folder)"
+                     : " cannot be read");
         return false;
     }
     const auto changed = [&](const TFileRecord& now) {

@@ -40,6 +40,9 @@ struct TJob : TRunSettings {
 // The job file read and checked: valid JSON, a known version, every
 // setting valid.  False with the user's error text.
 bool Read_Job(const std::string& path, TJob& job, std::string& error);
+// The same from the file's bytes (path: the job file's name, for its paths
+// and the errors).
+bool Parse_Job(const std::string& bytes, const std::string& path, TJob& job, std::string& error);
 
 // The job as the text of its file.
 std::string Job_Text(const TJob& job);

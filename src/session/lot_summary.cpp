@@ -1,13 +1,17 @@
 #include "session/lot_summary.h"
 
+#include "platform/system_file.h"
+#include "session/json_number.h"
 #include "session/run_record.h"
 #include "session/serial.h"
 #include "texts/result_text.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+
+#include <algorithm>
+#include <vector>
 
 #include <cstdio>
 
@@ -46,6 +50,8 @@ void TLotSummary::Add(const QJsonObject& record)
         tally->Type = type;
     }
     ++tally->Runs;
+    if (const auto sequence = Whole_Number(record["sequence"], 0, INT32_MAX))
+        tally->Last_Sequence = std::max(tally->Last_Sequence, static_cast<int>(*sequence));
     const QDateTime start = QDateTime::fromString(record["start"].toString(), Qt::ISODateWithMs);
     const QDateTime end = QDateTime::fromString(record["end"].toString(), Qt::ISODateWithMs);
     if (start.isValid() && end.isValid())
@@ -64,8 +70,9 @@ void TLotSummary::Add(const QJsonObject& record)
         ++tally->Chips;
         if (socket["passed"].toBool()) {
             ++tally->Passed;
-            if (socket["serial"].isDouble())
-                tally->Serials.push_back(static_cast<uint64_t>(socket["serial"].toDouble()));
+            // Decimal text (a number in records of older versions).
+            if (const auto serial = Exact_Unsigned(socket["serial"]))
+                tally->Serials.push_back(*serial);
             continue;
         }
         ++tally->Failed_By_Kind[kind ? Result_Kind_Text(*kind) : "Failed"];
@@ -124,29 +131,41 @@ std::string Summary_Text(const TLotTally& tally)
     return text;
 }
 
+TRecord_Line Take_Record_Line(const std::string& line, TLotSummary& summary)
+{
+    const QByteArray bytes = QByteArray::fromStdString(line).trimmed();
+    if (bytes.isEmpty())
+        return TRecord_Line::Blank;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes);
+    // An event (a socket's wear count reset) is no run: not counted.
+    if (document.isObject() && document.object()["event"].isString())
+        return TRecord_Line::Event;
+    if (!document.isObject() || !document.object()["sockets"].isArray())
+        return TRecord_Line::Unreadable;
+    summary.Add(document.object());
+    return TRecord_Line::Run;
+}
+
 bool Read_Records(const std::string& path, TLotSummary& summary, std::vector<int>& unreadable,
                   std::string& error)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString().toStdString();
+    try {
+        TSystemFile file = TSystemFile::Open_For_Reading(path);
+        TLine_Splitter lines;
+        int number = 0;
+        const auto take = [&](const std::string& line, bool too_long) {
+            ++number;
+            if (too_long || Take_Record_Line(line, summary) == TRecord_Line::Unreadable)
+                unreadable.push_back(number);
+        };
+        std::vector<char> block(std::size_t{64} * 1024);
+        for (std::size_t got; (got = file.Read(block.data(), block.size())) > 0;)
+            lines.Feed(block.data(), got, take);
+        lines.Finish(take);
+        file.Close();
+    } catch (const ESystemError& e) {
+        error = System_Error_Text(e);
         return false;
-    }
-    int number = 0;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
-        ++number;
-        if (line.isEmpty())
-            continue;
-        const QJsonDocument document = QJsonDocument::fromJson(line);
-        // An event (a socket's wear count reset) is no run: not counted.
-        if (document.isObject() && document.object()["event"].isString())
-            continue;
-        if (!document.isObject() || !document.object()["sockets"].isArray()) {
-            unreadable.push_back(number);
-            continue;
-        }
-        summary.Add(document.object());
     }
     return true;
 }

@@ -8,13 +8,13 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSysInfo>
 
 #include <utility>
+#include <vector>
 
 namespace gang::session {
 
@@ -97,13 +97,21 @@ std::string Sha256_Hex(const std::vector<uint8_t>& bytes)
 
 std::optional<TFileRecord> Describe_File(const std::string& path, const std::string& format)
 {
-    QFile file(Q(path));
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting: a FIFO or a device is no file to describe.
+    try {
+        TSystemFile file = TSystemFile::Open_For_Reading(path);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        std::vector<char> block(std::size_t{64} * 1024);
+        int64_t size = 0;
+        for (std::size_t got; (got = file.Read(block.data(), block.size())) > 0;) {
+            hash.addData(QByteArrayView(block.data(), static_cast<qsizetype>(got)));
+            size += static_cast<int64_t>(got);
+        }
+        file.Close();
+        return TFileRecord{path, format, size, hash.result().toHex().toStdString()};
+    } catch (const ESystemError&) {
         return std::nullopt;
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file))
-        return std::nullopt;
-    return TFileRecord{path, format, file.size(), hash.result().toHex().toStdString()};
+    }
 }
 
 std::string Record_Line(const TRunRecord& record)
@@ -146,8 +154,8 @@ std::string Record_Line(const TRunRecord& record)
         QJsonObject serial{{"at", Q(IntToHex(record.Serial->At, 4))},
                            {"size", record.Serial->Size},
                            {"format", Q(record.Serial->Format)},
-                           {"first", static_cast<qint64>(record.Serial->First)},
-                           {"last", static_cast<qint64>(record.Serial->Last)}};
+                           {"first", QString::number(record.Serial->First)},
+                           {"last", QString::number(record.Serial->Last)}};
         if (!record.Serial->Pool.empty()) {
             serial["pool"] = Q(record.Serial->Pool);
             serial["failed"] = Q(record.Serial->Failed);
@@ -172,7 +180,9 @@ std::string Record_Line(const TRunRecord& record)
         if (socket.Diagnosis)
             entry["diagnosis"] = Diagnosis_Object(*socket.Diagnosis);
         if (socket.Serial)
-            entry["serial"] = static_cast<qint64>(*socket.Serial);
+            // Decimal text: a JSON number loses the digits of a serial
+            // beyond 2^53.
+            entry["serial"] = QString::number(*socket.Serial);
         if (socket.Checksum)
             entry["checksum"] = Q(IntToHex(*socket.Checksum, 4));
         sockets.append(entry);

@@ -1,10 +1,10 @@
 #include "session/socket_wear.h"
 
 #include "platform/system_file.h"
+#include "session/json_number.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +18,7 @@ namespace {
 constexpr int Wear_Version = 1;
 constexpr const char* File_Prefix = "sockets-";
 constexpr const char* File_Suffix = ".json";
+constexpr std::size_t Max_Wear_Bytes = std::size_t{64} * 1024;
 
 } // namespace
 
@@ -52,29 +53,48 @@ bool Read_Wear(const std::string& adapter, TSocketWear& wear, std::string& error
 {
     wear = TSocketWear{adapter, {}};
     const std::string path = Wear_Path(adapter);
-    QFile file(QString::fromStdString(path));
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = path + ": " + file.errorString().toStdString();
+    std::string bytes;
+    try {
+        if (!Read_Small_File(path, Max_Wear_Bytes, bytes))
+            return true;
+    } catch (const ESystemError& e) {
+        error = path + ": " + System_Error_Text(e);
         return false;
     }
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(bytes));
     const QJsonArray counts = document.object()["insertions"].toArray();
-    if (!document.isObject() || document.object()["version"].toInt() != Wear_Version ||
+    if (!document.isObject() ||
+        Whole_Number(document.object()["version"], 0, 1000) != Wear_Version ||
         counts.size() != static_cast<qsizetype>(wear.Insertions.size())) {
         error = path + ": not a socket wear file";
         return false;
     }
     for (std::size_t s = 0; s < wear.Insertions.size(); ++s) {
-        const double count = counts[static_cast<qsizetype>(s)].toDouble(-1);
-        if (count < 0) {
+        const auto count = Whole_Number(counts[static_cast<qsizetype>(s)], 0,
+                                        static_cast<int64_t>(Exact_Double_Limit));
+        if (!count) {
             error = path + ": not a socket wear file";
             return false;
         }
-        wear.Insertions[s] = static_cast<int64_t>(count);
+        wear.Insertions[s] = *count;
     }
     return true;
+}
+
+std::optional<TFile_Lock> Lock_Wear(const std::string& adapter, std::string& error)
+{
+    const std::string folder = Wear_Folder();
+    if (!QDir().mkpath(QString::fromStdString(folder))) {
+        error = folder + ": the folder cannot be made";
+        return std::nullopt;
+    }
+    const std::string lock = Wear_Path(adapter) + ".lock";
+    try {
+        return TFile_Lock::Take(lock);
+    } catch (const ESystemError& e) {
+        error = lock + ": " + System_Error_Text(e);
+        return std::nullopt;
+    }
 }
 
 bool Write_Wear(const TSocketWear& wear, std::string& error)
@@ -99,7 +119,8 @@ bool Write_Wear(const TSocketWear& wear, std::string& error)
 
 bool Count_Insertions(const std::string& adapter, int gang, TSocketWear& wear, std::string& error)
 {
-    if (!Read_Wear(adapter, wear, error))
+    const std::optional<TFile_Lock> lock = Lock_Wear(adapter, error);
+    if (!lock || !Read_Wear(adapter, wear, error))
         return false;
     for (int s = 1; s <= gang && s <= static_cast<int>(wear.Insertions.size()); ++s)
         ++wear.Insertions[static_cast<std::size_t>(s - 1)];

@@ -7,8 +7,11 @@
 // says when to change it.
 #pragma once
 
+#include "platform/system_file.h"
+
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,7 +34,13 @@ bool Read_Wear(const std::string& adapter, TSocketWear& wear, std::string& error
 // The counts written (the folder made when missing); false with the reason.
 bool Write_Wear(const TSocketWear& wear, std::string& error);
 
-// One insertion more for sockets 1 to gang, read and written back.
+// The adapter's wear file locked for a read-modify-write (a flock on
+// FILE.lock beside it, which a crash releases): several programs on one
+// adapter's counts never lose an update.  nullopt with the error.
+std::optional<TFile_Lock> Lock_Wear(const std::string& adapter, std::string& error);
+
+// One insertion more for sockets 1 to gang, read and written back under the
+// lock.
 bool Count_Insertions(const std::string& adapter, int gang, TSocketWear& wear, std::string& error);
 
 // "socket 3: 10012 insertions, limit 10000: change the socket" for each

@@ -6,6 +6,7 @@
 #include "link/families.h"
 #include "link/port.h"
 #include "session/device_choice.h"
+#include "session/exit_status.h"
 
 #include <algorithm>
 
@@ -89,6 +90,22 @@ TStationPlan Plan_From_Settings(const TRunSettings& settings, const TBuffer& ima
     return plan;
 }
 
+int Check_Plan_Files(const TStationPlan& plan, std::string& error)
+{
+    const std::optional<TSerialSettings>& serial = plan.Settings.Serial;
+    if (!Check_Station_Files(plan.Settings.Report, plan.Settings.Lot, serial ? &*serial : nullptr,
+                             error))
+        return Exit_File_Error;
+    if (serial) {
+        // A first run whose serials would not fit is refused here, writing
+        // nothing.
+        TSerialState state;
+        if (!state.Open(*serial, error) || !state.Would_Fit(plan.Settings.Gang, error))
+            return Exit_Usage;
+    }
+    return Exit_Passed;
+}
+
 std::vector<std::string> Verdict_Lines(const TSearchVerdict& verdict)
 {
     std::vector<std::string> lines;
@@ -133,8 +150,9 @@ TOpenedStation Open_Station(TGangSession& session, TTimed_Host& host, TAdapter& 
     opened.Station = std::make_unique<TStation>(session, adapter, *settings.Type, plan.Steps,
                                                 settings.Diagnose, record, settings.Report);
     opened.Station->Count_Wear(settings.Socket_Limit);
-    // No chip is programmed without its serial.
-    if (settings.Serial && !opened.Station->Use_Serials(*settings.Serial, opened.Error))
+    // Records first; and no chip is programmed without its serial.
+    if (!opened.Station->Open_Records(opened.Error) ||
+        (settings.Serial && !opened.Station->Use_Serials(*settings.Serial, opened.Error)))
         opened.Station.reset();
     return opened;
 }

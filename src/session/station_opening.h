@@ -52,6 +52,14 @@ bool Plan_From_Job(const std::string& path, const std::string& given_lot,
 TStationPlan Plan_From_Settings(const TRunSettings& settings, const TBuffer& image,
                                 std::optional<TFileRecord> file, const std::string& front_end);
 
+// Before the adapter is touched: the plan's records file opened for
+// appending and checked, its serial state read and checked, and its first
+// run's serials fitting (gang_run.h: Check_Station_Files).  Exit_Passed, or
+// the exit status of the refusal (Exit_File_Error for a file, Exit_Usage
+// for serials that do not fit) with the user's error text, which names the
+// file and what is wrong.
+int Check_Plan_Files(const TStationPlan& plan, std::string& error);
+
 // What the search found, as data.
 struct TSearchVerdict {
     bool Found = false;
@@ -78,8 +86,9 @@ struct TOpenedStation {
 
 // The search over the adapter (with the speed check when the plan
 // programs), then, when found, the type, gang, voltage and write protection
-// chosen, the station made with its socket counts and, for a serialized
-// plan, its serial state opened.  The session must be the front end's over
+// chosen, the station made with its socket counts, its records file opened
+// (the lot's runs in it read) and, for a serialized plan, its serial state
+// opened.  The session must be the front end's over
 // the adapter's port with host as its host; the plan must outlive the
 // station.
 TOpenedStation Open_Station(TGangSession& session, TTimed_Host& host, TAdapter& adapter,

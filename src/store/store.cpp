@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 
@@ -128,8 +129,12 @@ bool Record_Serial(const QJsonValue& value, uint64_t& serial)
         serial = value.toString().toULongLong(&ok);
         return ok;
     }
-    if (value.isDouble() && value.toDouble() >= 0) {
-        serial = static_cast<uint64_t>(value.toDouble());
+    // A number (older records) only when a double holds it exactly: the
+    // range is checked before the cast.
+    const double number = value.toDouble(-1);
+    if (value.isDouble() && number >= 0 && number <= 9007199254740992.0 &&
+        std::trunc(number) == number) {
+        serial = static_cast<uint64_t>(number);
         return true;
     }
     return false;

@@ -6,6 +6,7 @@
 #include "../signals/trace_at_rest.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -25,12 +26,17 @@
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -687,7 +693,8 @@ TEST_F(CliProcess, ASerialIsNeverGivenTwiceAcrossAKill)
     EXPECT_NE(again.readAllStandardError().toStdString().find("next serial 1004 from "),
               std::string::npos);
     EXPECT_NE(out.find("1 PASS  serial 1004\n2 PASS  serial 1005\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("serials  1004-1005"), std::string::npos) << out;
+    // The lot goes on from run 1: the killed run 2 left its gap.
+    EXPECT_NE(out.find("serials  1000-1001, 1004-1005"), std::string::npos) << out;
     // Each socket's record: its serial and the sum of its own bytes.
     std::ifstream records(Path("runs.jsonl").toStdString());
     std::string line;
@@ -696,10 +703,347 @@ TEST_F(CliProcess, ASerialIsNeverGivenTwiceAcrossAKill)
         last = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
     const QJsonArray sockets = last["sockets"].toArray();
     ASSERT_EQ(sockets.size(), 2);
-    EXPECT_EQ(sockets[1].toObject()["serial"].toInt(), 1005);
+    EXPECT_EQ(sockets[1].toObject()["serial"].toString(), "1005");
     EXPECT_NE(sockets[0].toObject()["checksum"], sockets[1].toObject()["checksum"]);
-    EXPECT_EQ(last["serial"].toObject()["first"].toInt(), 1004);
+    EXPECT_EQ(last["serial"].toObject()["first"].toString(), "1004");
     EXPECT_EQ(last["serial"].toObject()["format"].toString(), "le");
+}
+
+// An 8 KiB image whose first zeros bytes take pulses: a run long enough to
+// act in the middle of (about 1.2 s per socket for 0x100).
+std::string Slow_Image(int zeros = 0x200)
+{
+    std::string image(0x2000, '\xFF');
+    std::fill(image.begin(), image.begin() + zeros, '\0');
+    return image;
+}
+
+// A serialized station of five 27C64 on the simulated adapter at base.
+QStringList Serial_Station(const QString& base, const QString& state, const QString& records,
+                           const QString& image)
+{
+    return {"--sim", "--base",         base,  "station",         "program", "--type",
+            "27C64", "--gang",         "5",   "--lot",           "L5",      "--serial-at",
+            "1FF0",  "--serial-size",  "4",   "--serial-format", "le",      "--serial-start",
+            "1000",  "--serial-state", state, "--report",        records,   image};
+}
+
+// A station driven from its prompts: Enter for each run wanted, then q;
+// with kill_in, SIGKILL in the middle of that run's programming.
+struct TDriven {
+    QProcess Process;
+    std::string Err;
+    int Answered = 0;
+    int Runs = 0;
+    int Kill_In = 0;
+    bool Killed = false;
+
+    void Start(const QStringList& arguments, const QProcessEnvironment& env)
+    {
+        Process.setProcessEnvironment(env);
+        Process.start(GANG_CLI_PATH, arguments);
+        Process.setReadChannel(QProcess::StandardError);
+    }
+    // Reads what came and answers; false once it has ended.
+    bool Step()
+    {
+        if (Process.state() == QProcess::NotRunning)
+            return false;
+        Process.waitForReadyRead(20);
+        Err += Process.readAllStandardError().toStdString();
+        std::size_t prompts = 0;
+        std::size_t last = std::string::npos;
+        for (auto at = Err.find("(q to finish)"); at != std::string::npos;
+             at = Err.find("(q to finish)", at + 1)) {
+            ++prompts;
+            last = at;
+        }
+        if (Kill_In > 0 && Answered == Kill_In && !Killed &&
+            Err.find("program  0", last) != std::string::npos) {
+            ::kill(static_cast<pid_t>(Process.processId()), SIGKILL);
+            Killed = true;
+            Process.waitForFinished(10000);
+            return false;
+        }
+        while (!Killed && static_cast<std::size_t>(Answered) < prompts) {
+            ++Answered;
+            if (Answered <= Runs) {
+                Process.write("\n");
+            } else {
+                Process.write("q\n");
+                Process.closeWriteChannel();
+            }
+        }
+        return true;
+    }
+};
+
+// The serials of every socket in a records file, as the records say them
+// (decimal text).
+std::vector<std::string> Recorded_Serials(const std::vector<QJsonObject>& records)
+{
+    std::vector<std::string> serials;
+    for (const QJsonObject& record : records)
+        for (const QJsonValue& socket : record["sockets"].toArray())
+            serials.push_back(socket.toObject()["serial"].toString().toStdString());
+    return serials;
+}
+
+// Two command-line stations on two simulated adapters share one serial
+// state and one records file, five runs each; one is killed with SIGKILL in
+// the middle of its third run and started again for the rest.  No serial
+// is in two chips (each chip verified its own serial), the killed run's
+// serials are never handed out again, and the lot's sequence is one count.
+TEST_F(CliProcess, TwoStationsShareOneSerialStateAndOneIsKilled)
+{
+    Write_File(Path("image.bin"), Slow_Image(0x40));
+    const QString state = Path("s.json");
+    const QString records = Path("runs.jsonl");
+    TDriven a;
+    TDriven b;
+    a.Runs = 5;
+    b.Runs = 5;
+    b.Kill_In = 3;
+    a.Start(Serial_Station("2A8", state, records, Path("image.bin")), State_Environment());
+    b.Start(Serial_Station("2B8", state, records, Path("image.bin")), State_Environment());
+    QElapsedTimer clock;
+    clock.start();
+    while ((a.Step() | b.Step()) && clock.elapsed() < 240000) {
+    }
+    ASSERT_TRUE(b.Killed) << b.Err;
+    // The killed station started again: the runs it still owes.
+    TDriven again;
+    again.Runs = 3;
+    again.Start(Serial_Station("2B8", state, records, Path("image.bin")), State_Environment());
+    while (again.Step() && clock.elapsed() < 300000) {
+    }
+    EXPECT_EQ(a.Process.exitCode(), 0) << a.Err;
+    EXPECT_EQ(again.Process.exitCode(), 0) << again.Err;
+
+    const std::vector<QJsonObject> runs = Records(records);
+    ASSERT_EQ(runs.size(), 10u) << "5 + 2 + 3 runs recorded";
+    std::set<int> sequences;
+    for (const QJsonObject& run : runs) {
+        sequences.insert(run["sequence"].toInt());
+        for (const QJsonValue& socket : run["sockets"].toArray())
+            EXPECT_TRUE(socket.toObject()["passed"].toBool()) << "the chip verified its serial";
+    }
+    EXPECT_EQ(sequences.size(), 10u) << "one sequence for the lot's runs, whichever station";
+    const std::vector<std::string> serials = Recorded_Serials(runs);
+    const std::set<std::string> unique(serials.begin(), serials.end());
+    EXPECT_EQ(unique.size(), serials.size()) << "a serial in two chips";
+    // 11 runs reserved 55 serials from 1000: the 5 of the killed run are in
+    // no record and the state goes on after them.
+    QFile file(state);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
+    EXPECT_EQ(saved["next"].toString(), "1055");
+    EXPECT_TRUE(saved["returned"].toArray().isEmpty());
+    int missing = 0;
+    for (int serial = 1000; serial < 1055; ++serial)
+        missing += unique.count(std::to_string(serial)) == 0 ? 1 : 0;
+    EXPECT_EQ(missing, 5);
+    // Both counted the simulator's socket wear in one file: no count lost
+    // (11 runs, the killed one too: it counts as its chips go in).
+    QFile wear(Path("state/gang-adapter/sockets-sim.json"));
+    ASSERT_TRUE(wear.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QJsonDocument::fromJson(wear.readAll()).object()["insertions"].toArray(),
+              (QJsonArray{11, 11, 11, 11, 11}));
+    for (const std::string* err : {&a.Err, &b.Err, &again.Err})
+        EXPECT_EQ(err->find("not counted"), std::string::npos) << *err;
+}
+
+// A records file on a full disk: refused before the first chip (the
+// adapter untouched), by the station and by program --report; a disk that
+// fills during a run stops the station with its own status, naming the
+// file, and leaves no fragment of a record.
+TEST_F(CliProcess, ARecordsFileOnAFullDiskIsRefusedBeforeTheFirstChip)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount a small tmpfs";
+    const std::string disk = Path("disk").toStdString();
+    std::filesystem::create_directory(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "tmpfs cannot be mounted here";
+    struct TUnmount {
+        std::string Disk;
+        ~TUnmount() { ::umount2(Disk.c_str(), MNT_DETACH); }
+    } unmount{disk};
+    const auto fill = [&disk] {
+        std::ofstream filler(disk + "/filler", std::ios::binary | std::ios::app);
+        const std::string block(4096, '\0');
+        for (int i = 0; i < 128 && filler; ++i)
+            filler.write(block.data(), block.size()), filler.flush();
+    };
+    fill();
+    Write_File(Path("image.bin"), Slow_Image());
+    const QString records = QString::fromStdString(disk + "/runs.jsonl");
+    const QString trace = Path("trace.txt");
+    const TCliResult station =
+        Run_With_Input({"--sim", "--trace", trace, "station", "program", "--type", "27C64", "--lot",
+                        "L1", "--report", records, Path("image.bin")},
+                       "\nq\n");
+    EXPECT_EQ(station.Status, 4) << station.Err;
+    EXPECT_NE(station.Err.find(records.toStdString() + ": the disk is full"), std::string::npos)
+        << station.Err;
+    EXPECT_FALSE(QFile::exists(trace)) << "the adapter was touched";
+    const TCliResult program = Run_Cli({"--sim", "--trace", trace, "program", "--type", "27C64",
+                                        "--report", records, Path("image.bin")});
+    EXPECT_EQ(program.Status, 4) << program.Err;
+    EXPECT_FALSE(QFile::exists(trace)) << "the adapter was touched";
+
+    // Room again; the disk fills while run 2 programs.
+    std::filesystem::remove(disk + "/filler");
+    QProcess filled;
+    filled.setProcessEnvironment(State_Environment());
+    filled.start(GANG_CLI_PATH, {"--sim", "station", "program", "--type", "27C64", "--lot", "L1",
+                                 "--report", records, Path("image.bin")});
+    std::string err;
+    Enter_Until_Run_2_Programs(filled, err);
+    // The records file's last page left with one free byte (a blank line
+    // pads it), then the disk filled: run 2's record finds no room.
+    const auto size = static_cast<int64_t>(std::filesystem::file_size(records.toStdString()));
+    int64_t pad = (4095 - size % 4096 + 4096) % 4096;
+    pad += pad < 1 ? 4096 : 0;
+    std::ofstream(records.toStdString(), std::ios::app)
+        << std::string(static_cast<std::size_t>(pad - 1), ' ') << '\n';
+    fill();
+    ASSERT_TRUE(filled.waitForFinished(60000));
+    err += filled.readAllStandardError().toStdString();
+    EXPECT_EQ(filled.exitCode(), 5) << err;
+    EXPECT_NE(err.find(records.toStdString() + ": No space left on device: the chips of this run "
+                                               "are NOT recorded"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("run 3:"), std::string::npos) << "the station went on\n" << err;
+    const std::vector<QJsonObject> runs = Records(records);
+    ASSERT_EQ(runs.size(), 2u) << "run 1's record and the blank line, no fragment";
+    EXPECT_EQ(runs[0]["sequence"].toInt(), 1);
+    EXPECT_TRUE(runs[1].isEmpty());
+    EXPECT_EQ(std::filesystem::file_size(records.toStdString()) % 4096, 4095u);
+}
+
+// A last line cut short (a crash, a full disk of an older version) is
+// closed before the next record, which stands on a line of its own.
+TEST_F(CliProcess, ATornLastLineIsFollowedByAReadableRecord)
+{
+    Write_File(Path("image.hex"), Image_Hex);
+    Write_File(Path("runs.jsonl"), "{\"lot\":\"L1\",\"sockets\":[{\"socket\":1,\"pas");
+    const TCliResult run = Run_Cli({"--sim", "--fast", "program", "--type", "28C64", "--report",
+                                    Path("runs.jsonl"), Path("image.hex")});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::vector<QJsonObject> lines = Records(Path("runs.jsonl"));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[0].isEmpty()) << "the fragment stays a fragment";
+    EXPECT_EQ(lines[1]["type"].toString(), "28C64");
+    const TCliResult summary = Run_Cli({"summary", Path("runs.jsonl")});
+    EXPECT_NE(summary.Out.find("runs     1\n"), std::string::npos) << summary.Out;
+    EXPECT_NE(summary.Out.find("1 record not read, line 1"), std::string::npos) << summary.Out;
+}
+
+// A FIFO as the records file or the serial state is refused at once (no
+// open waits for a writer or a reader), before the adapter is touched; so
+// is a FIFO as the job and as summary's file.
+TEST_F(CliProcess, AFifoIsRefusedWithinASecond)
+{
+    Write_File(Path("image.bin"), Slow_Image());
+    ASSERT_EQ(::mkfifo(Path("fifo").toStdString().c_str(), 0644), 0);
+    const QString trace = Path("trace.txt");
+    const auto refused = [&](const QStringList& arguments) {
+        QElapsedTimer clock;
+        clock.start();
+        const TCliResult run = Run_With_Input(arguments, "\nq\n");
+        EXPECT_LT(clock.elapsed(), 1000) << arguments.join(' ').toStdString();
+        EXPECT_EQ(run.Status, arguments.contains("--job") ? 2 : 4) << run.Err;
+        EXPECT_NE(run.Err.find("fifo: not a regular file (a FIFO, a device or a folder)"),
+                  std::string::npos)
+            << run.Err;
+        EXPECT_FALSE(QFile::exists(trace)) << "the adapter was touched";
+    };
+    const QStringList station = {"--sim",  "--trace", trace,   "station", "program",
+                                 "--type", "27C64",   "--lot", "L1"};
+    refused(station + QStringList{"--report", Path("fifo"), Path("image.bin")});
+    refused(station + QStringList{"--serial-at", "1FF0", "--serial-size", "4", "--serial-state",
+                                  Path("fifo"), Path("image.bin")});
+    refused({"--sim", "--trace", trace, "station", "--job", Path("fifo"), "--lot", "L1"});
+    QElapsedTimer clock;
+    clock.start();
+    const TCliResult summary = Run_Cli({"summary", Path("fifo")});
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(summary.Status, 4) << summary.Err;
+}
+
+// A state file that returns one serial twice is refused, naming the file
+// and what is wrong, before the adapter is touched.
+TEST_F(CliProcess, AStateFileWithADuplicateIsRefused)
+{
+    Write_File(Path("image.bin"), Slow_Image());
+    Write_File(Path("s.json"),
+               R"({"version":1,"next":"100005","returned":["100000","100000","100000"]})");
+    const QString trace = Path("trace.txt");
+    const TCliResult run = Run_Cli({"--sim", "--trace", trace, "program", "--type", "27C64",
+                                    "--gang", "3", "--serial-at", "1FF0", "--serial-size", "4",
+                                    "--serial-state", Path("s.json"), Path("image.bin")});
+    EXPECT_EQ(run.Status, 4) << run.Err;
+    EXPECT_NE(run.Err.find(Path("s.json").toStdString() +
+                           ": not a serial state this program can trust: \"returned\" holds "
+                           "100000 twice"),
+              std::string::npos)
+        << run.Err;
+    EXPECT_FALSE(QFile::exists(trace)) << "the adapter was touched";
+}
+
+// A serial beyond 2^63 goes exactly into the chip's record and comes back
+// out of summary; a run whose serials do not fit is refused and writes no
+// state.
+TEST_F(CliProcess, ALargeSerialRoundTripsAndARefusedRunWritesNoState)
+{
+    Write_File(Path("image.hex"), Image_Hex);
+    const QStringList program = {"--sim", "--fast",         "program",          "--type",
+                                 "28C64", "--report",       Path("runs.jsonl"), "--serial-at",
+                                 "1000",  "--serial-state", Path("s.json")};
+    const TCliResult large =
+        Run_Cli(program + QStringList{"--gang", "2", "--serial-size", "8", "--serial-format", "le",
+                                      "--serial-start", "18446744073709551000", Path("image.hex")});
+    ASSERT_EQ(large.Status, 0) << large.Err;
+    EXPECT_NE(large.Out.find("serial 18446744073709551000\n"), std::string::npos) << large.Out;
+    const QJsonObject record = Record(Path("runs.jsonl"));
+    EXPECT_EQ(record["sockets"][0].toObject()["serial"].toString(), "18446744073709551000");
+    EXPECT_EQ(record["sockets"][1].toObject()["serial"].toString(), "18446744073709551001");
+    EXPECT_EQ(record["serial"].toObject()["last"].toString(), "18446744073709551001");
+    const TCliResult summary = Run_Cli({"summary", Path("runs.jsonl")});
+    EXPECT_NE(summary.Out.find("serials  18446744073709551000-18446744073709551001\n"),
+              std::string::npos)
+        << summary.Out;
+
+    QFile::remove(Path("s.json"));
+    const TCliResult refused =
+        Run_Cli(program + QStringList{"--gang", "5", "--serial-size", "2", "--serial-format", "dec",
+                                      "--serial-start", "98", Path("image.hex")});
+    EXPECT_EQ(refused.Status, 2) << refused.Err;
+    EXPECT_NE(refused.Err.find("serial 100 does not fit 2 byte(s) of dec"), std::string::npos)
+        << refused.Err;
+    EXPECT_FALSE(QFile::exists(Path("s.json"))) << "a refused run wrote the state";
+}
+
+// A station started again on a lot goes on with its sequence and its
+// tally.
+TEST_F(CliProcess, AStationStartedAgainContinuesTheLot)
+{
+    Write_File(Path("image.hex"), Image_Hex);
+    const QStringList station = {
+        "--sim", "--fast", "station", "program",  "--type",           "28C64",          "--gang",
+        "2",     "--lot",  "L3",      "--report", Path("runs.jsonl"), Path("image.hex")};
+    ASSERT_EQ(Run_With_Input(station, "\n\nq\n").Status, 0);
+    const TCliResult again = Run_With_Input(station, "\nq\n");
+    ASSERT_EQ(again.Status, 0) << again.Err;
+    EXPECT_NE(again.Err.find("Lot L3, run 3: insert"), std::string::npos) << again.Err;
+    EXPECT_EQ(again.Err.find("run 1:"), std::string::npos) << again.Err;
+    EXPECT_NE(again.Out.find("lot L3: 6 of 6 chips passed (100.0 %), 3 runs"), std::string::npos)
+        << again.Out;
+    const std::vector<QJsonObject> runs = Records(Path("runs.jsonl"));
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[2]["sequence"].toInt(), 3);
 }
 
 // A job made once, then run by the station: the image found beside the job
@@ -780,7 +1124,7 @@ TEST_F(CliProcess, AStationFromOptionsAndFromTheirJobRecordTheSameRun)
                             "command", "adapter", "version"})
         EXPECT_EQ(a[0][key], b[0][key]) << key;
     EXPECT_EQ(a[0]["voltage"].toString(), "12.5");
-    EXPECT_EQ(a[0]["serial"].toObject()["first"].toInt(), 100);
+    EXPECT_EQ(a[0]["serial"].toObject()["first"].toString(), "100"); // decimal text
     EXPECT_EQ(a[0]["file"].toObject()["sha256"], b[0]["file"].toObject()["sha256"]);
     const auto step_names = [](const QJsonObject& record) {
         QStringList names;

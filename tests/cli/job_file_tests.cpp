@@ -118,6 +118,46 @@ TEST(JobFile, AWrongSettingIsNamedByItsKey)
     refused("\"offset\": \"-8000\"", "\"offset\": \"x\"", "\"offset\" wants a hex address");
     refused("\"blank_first\": true,", "", "\"blank_first\" is missing");
     refused("\"socket_limit\"", "\"socket_limt\"", "\"socket_limt\" is not a job setting");
+    // Far beyond any whole number a setting takes: refused, never cast.
+    refused("\"gang\": 5", "\"gang\": 1e19", "\"gang\" wants 1 to 5, not '1e+19'");
+    refused("\"socket_limit\": 10000", "\"socket_limit\": -1e300",
+            "\"socket_limit\" wants a number of insertions");
+}
+
+// A serial's start and step are decimal text, exact to 64 bits; the JSON
+// numbers of older jobs are still read when they are exact.
+TEST(JobFile, SerialsAreExactTo64Bits)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("line3.job").toStdString();
+    TJob job = Sample_Job(path);
+    TSerialSettings serial;
+    serial.At = 0x7FF8;
+    serial.Size = 8;
+    serial.Start = 18446744073709551000u;
+    serial.Step = 3;
+    serial.State_Path = "serial.json";
+    job.Serial = serial;
+    const std::string text = Job_Text(job);
+    EXPECT_NE(text.find("\"start\": \"18446744073709551000\""), std::string::npos) << text;
+    TJob read;
+    std::string error;
+    ASSERT_TRUE(Parse_Job(text, path, read, error)) << error;
+    ASSERT_TRUE(read.Serial);
+    EXPECT_EQ(read.Serial->Start, 18446744073709551000u);
+    EXPECT_EQ(read.Serial->Step, 3u);
+
+    std::string old = text;
+    old.replace(old.find("\"18446744073709551000\""), 22, "1000");
+    ASSERT_TRUE(Parse_Job(old, path, read, error)) << error;
+    EXPECT_EQ(read.Serial->Start, 1000u);
+    for (const char* wrong : {"1e19", "1000.5", "-1", "\"1e3\"", "\"18446744073709551616\""}) {
+        std::string bad = text;
+        bad.replace(bad.find("\"18446744073709551000\""), 22, wrong);
+        EXPECT_FALSE(Parse_Job(bad, path, read, error)) << wrong;
+        EXPECT_NE(error.find("\"serial.start\" wants a decimal number, not '"), std::string::npos)
+            << error;
+    }
 }
 
 // The same bad value as an option and as a job key breaks the same rule,

@@ -109,7 +109,7 @@ struct TSerialStation {
         TNo_Progress progress;
         for (int run = 1; run <= 2; ++run) {
             const session::TRunRecord* record = station.Run_Next(buffer.End_Of_Eprom, progress);
-            ASSERT_NE(record, nullptr) << station.Serial_Error;
+            ASSERT_NE(record, nullptr) << station.Run_Error;
             for (const session::TSocketRecord& socket : record->Sockets) {
                 ASSERT_TRUE(socket.Serial);
                 EXPECT_EQ(socket.Passed, socket.Socket != 3);

@@ -26,6 +26,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -251,6 +252,53 @@ TEST(StationWindow, ALotsQuantityEndsItsRuns)
     QTest::qWait(200);
     EXPECT_EQ(w.Station().Runs(), 3);
     EXPECT_EQ(Records(rig.Path("line3.jsonl")).size(), 3u);
+}
+
+// Records first: a run whose record cannot be written (the records file
+// became a folder while it ran) says so, is not counted, and Start takes no
+// further run until the file can be written again.
+TEST(StationWindow, ARunThatIsNotRecordedIsNotCountedAndNoRunFollowsUntilItCanBe)
+{
+    TStationRig rig(false);
+    rig.Open_Slow_Window();
+    ASSERT_TRUE(rig.Show_And_Search());
+    TStationWindow& w = *rig.Window;
+    ASSERT_TRUE(w.Found()) << w.Status_Text().toStdString();
+    const std::string records = rig.Path("line3.jsonl");
+    bool replaced = false;
+    QTimer hand;
+    QObject::connect(&hand, &QTimer::timeout, [&] {
+        if (!w.Busy() || replaced || w.Tile_Text(1) != "running")
+            return;
+        std::filesystem::remove(records);
+        std::filesystem::create_directory(records);
+        replaced = true;
+    });
+    hand.start(20);
+    ASSERT_TRUE(rig.Enter_And_Wait(0));
+    hand.stop();
+    ASSERT_TRUE(replaced);
+    EXPECT_NE(
+        w.Status_Text().indexOf("The run was NOT recorded: " + QString::fromStdString(records)), -1)
+        << w.Status_Text().toStdString();
+    EXPECT_EQ(w.Tally_Text().toStdString(), "no run yet");
+
+    // Start refuses while the file cannot take a record: no chip programmed.
+    QTest::keyClick(&w, Qt::Key_Return);
+    ASSERT_TRUE(Wait_For([&] {
+        return w.Status_Text().startsWith(QString::fromStdString(records) + ": Is a directory") &&
+               !w.Busy();
+    })) << w.Status_Text().toStdString();
+    EXPECT_EQ(w.Station().Runs(), 1);
+
+    // Writable again: the next run is recorded and counted, first of the lot.
+    std::filesystem::remove(records);
+    rig.Adapter->Sim().Set_Fast_Chips(true);
+    ASSERT_TRUE(rig.Enter_And_Wait(1));
+    const std::vector<QJsonObject> lines = Records(records);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0]["sequence"].toInt(), 1);
+    EXPECT_EQ(w.Tally_Text().toStdString(), "4 of 5 chips passed (80.0 %), 1 run");
     w.close();
     rig.Expect_At_Rest();
 }

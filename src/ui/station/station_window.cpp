@@ -6,6 +6,7 @@
 #include "link/port.h"
 #include "link/voltages.h"
 #include "platform/stop_signals.h"
+#include "session/exit_status.h"
 #include "session/run_record.h"
 
 #include <QApplication>
@@ -312,6 +313,8 @@ void TStationWindow::Search()
         verdict += (verdict.empty() ? "" : "\n") + line;
     Station_ = std::move(opened.Station);
     Found_ = Station_ != nullptr;
+    // The lot's runs already in the records file count from the start.
+    Show_Tally();
     Found_Text = verdict;
     if (!opened.Error.empty())
         Show_Status(opened.Error, true);
@@ -420,11 +423,12 @@ void TStationWindow::Run_Once()
     Time_Label->clear();
     const session::TRunRecord* run = Station_->Run_Next(Buffer.End_Of_Eprom, *Progress);
     if (run == nullptr) {
-        // The serials could not be reserved: nothing was programmed.
+        // The records file cannot take the run's record, or the serials
+        // could not be reserved: nothing was programmed.
         Show_Idle_Tiles();
         if (Line->Unreachable())
             Session->Rest_Between_Runs();
-        Show_Status(Station_->Line_Error.empty() ? Station_->Serial_Error
+        Show_Status(Station_->Line_Error.empty() ? Station_->Run_Error
                     : Line->Unreachable()        ? session::Unreachable_Text(Station_->Line_Error)
                                                  : Station_->Line_Error,
                     true);
@@ -461,8 +465,14 @@ void TStationWindow::Run_Once()
     Line->Record_Made(record, waiting);
     if (!waiting.empty())
         wear += "\n" + waiting;
+    if (!Station_->Settle_Error.empty())
+        wear += "\n" + Station_->Settle_Error;
+    // Not counted in the yield; the next Start checks the file first and
+    // takes no run until it can be written.
     if (!Station_->Append_Error.empty())
-        Show_Status("The run was not recorded: " + Records_Path + ": " + Station_->Append_Error +
+        Show_Status("The run was NOT recorded: " + Station_->Append_Error +
+                        "\nIts chips are not recorded: set them aside. No run is taken until "
+                        "the records file can be written." +
                         wear,
                     true);
     else
@@ -629,7 +639,10 @@ bool Open_Station_Plan(const std::string& program, const std::string& path,
 {
     std::string error;
     std::vector<std::string> warnings;
-    if (session::Plan_From_Job(path, "", "window", plan, error, warnings)) {
+    // The job, then its records file and serial state, before the window or
+    // the adapter.
+    if (session::Plan_From_Job(path, "", "window", plan, error, warnings) &&
+        session::Check_Plan_Files(plan, error) == Exit_Passed) {
         for (const std::string& warning : warnings)
             std::cerr << program << ": warning: " << warning << std::endl;
         return true;
