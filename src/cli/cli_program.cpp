@@ -482,6 +482,9 @@ int TAdapterRun::Station(session::TStationPlan& plan)
         prompted = 0;
         line.Wanted = chips;
         const TRunRecord* run = station.Run_Next(Buffer.End_Of_Eprom, Step_Progress);
+        // The keys typed while the run went are thrown away: an Enter typed
+        // early starts no run on the same chips.
+        Discard_Typed_Ahead();
         if (run == nullptr && !station.Line_Error.empty()) {
             // Nothing was programmed: with the store away, Enter tries the
             // same chips again.

@@ -15,4 +15,9 @@ enum class TInput { Byte, Nothing_Yet, End, Failed };
 // (end of the input) or Failed.
 TInput Read_Input_Byte(int wait_ms, char& c);
 
+// On a terminal, the keys typed since the last answer was read (during a
+// run) are thrown away, so that an Enter pressed early cannot start the next
+// run; a pipe is a script, and its lines are kept.
+void Discard_Typed_Ahead();
+
 } // namespace gang

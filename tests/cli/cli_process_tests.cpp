@@ -1046,6 +1046,63 @@ TEST_F(CliProcess, AStationStartedAgainContinuesTheLot)
     EXPECT_EQ(runs[2]["sequence"].toInt(), 3);
 }
 
+// On a terminal, an Enter typed while run 1 programs does not start run 2:
+// the station waits at the prompt until the operator answers it.
+TEST_F(CliProcess, AnEnterTypedDuringARunStartsNoRunOnATerminal)
+{
+    Write_File(Path("image.bin"), Slow_Image());
+    const std::string cli = GANG_CLI_PATH;
+    const std::string image = Path("image.bin").toStdString();
+    const std::string records = Path("runs.jsonl").toStdString();
+    const std::string state = Path("state").toStdString();
+    int master = -1;
+    const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+        ::execl(cli.c_str(), cli.c_str(), "--sim", "station", "program", "--type", "27C64", "--lot",
+                "L1", "--report", records.c_str(), image.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    std::string seen;
+    // Reads until text appears after from (or the time runs out); its
+    // position, npos when it did not.
+    const auto wait_for = [&](const std::string& text, std::size_t from, int ms) {
+        QElapsedTimer clock;
+        clock.start();
+        for (;;) {
+            const auto at = seen.find(text, from);
+            if (at != std::string::npos || clock.elapsed() > ms)
+                return at;
+            pollfd input{master, POLLIN, 0};
+            if (::poll(&input, 1, 50) > 0) {
+                char block[4096];
+                const ssize_t n = ::read(master, block, sizeof block);
+                if (n <= 0)
+                    return seen.find(text, from);
+                seen.append(block, static_cast<std::size_t>(n));
+            }
+        }
+    };
+    const auto prompt_1 = wait_for("run 1:", 0, 60000);
+    ASSERT_NE(prompt_1, std::string::npos) << seen;
+    ASSERT_EQ(::write(master, "\n", 1), 1);
+    ASSERT_NE(wait_for("program  0", prompt_1, 60000), std::string::npos) << seen;
+    ASSERT_EQ(::write(master, "\n", 1), 1); // typed ahead, during run 1
+    const auto prompt_2 = wait_for("run 2:", prompt_1, 60000);
+    ASSERT_NE(prompt_2, std::string::npos) << seen;
+    EXPECT_EQ(wait_for("program  0", prompt_2, 1500), std::string::npos)
+        << "run 2 started on its own\n"
+        << seen;
+    ASSERT_EQ(::write(master, "q\n", 2), 2);
+    wait_for("yield", prompt_2, 30000);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ::close(master);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
+    EXPECT_EQ(Records(Path("runs.jsonl")).size(), 1u) << seen;
+}
+
 // A job made once, then run by the station: the image found beside the job
 // file by its relative path, the records in the job's own records file,
 // each naming the command line, the job and its SHA-256.

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace gang {
@@ -23,6 +24,12 @@ TInput Read_Input_Byte(int wait_ms, char& c)
     if (n < 0)
         return errno == EINTR ? TInput::Nothing_Yet : TInput::Failed;
     return n == 0 ? TInput::End : TInput::Byte;
+}
+
+void Discard_Typed_Ahead()
+{
+    if (::isatty(STDIN_FILENO) != 0)
+        ::tcflush(STDIN_FILENO, TCIFLUSH);
 }
 
 } // namespace gang
