@@ -28,6 +28,8 @@ void TImageMap::Put(int64_t address, uint8_t value)
 {
     const int64_t number = Page_Of(address);
     if (Last_Page == nullptr || number != Last_Page_Number) {
+        if (static_cast<int64_t>(Pages.size()) >= Max_Pages && Pages.find(number) == Pages.end())
+            throw EImageTooSpread();
         Last_Page = &Pages[number];
         Last_Page_Number = number;
     }

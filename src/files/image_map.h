@@ -13,6 +13,7 @@
 #include <bitset>
 #include <cstdint>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,25 @@ struct TAddressRange {
     }
 };
 
+// Raised when an image's data would spread over more pages than an image
+// may (TImageMap::Max_Pages): its memory stays bounded whatever the file.
+class EImageTooSpread : public std::runtime_error {
+public:
+    EImageTooSpread() : std::runtime_error("image data spread too wide") {}
+};
+
 class TImageMap {
 public:
+    // The pages of 4 KiB an image may hold data in: 16 MiB of addresses,
+    // the largest image (a 32 Mbit EPROM is 4 MiB), about 19 MB of memory
+    // at most.  A hex file that names one byte in each of more pages (one
+    // byte per 4 KiB over its 4 GiB of addresses) is refused as soon as it
+    // reaches one more, before it takes more memory.
+    static constexpr int64_t Max_Pages = 4096;
+
     // A later byte for the same address replaces the earlier one, as a
-    // later record overwrites an earlier one in the Buffer.
+    // later record overwrites an earlier one in the Buffer.  Raises
+    // EImageTooSpread for a byte that would need a page beyond Max_Pages.
     void Put(int64_t address, uint8_t value);
     // The byte at address; fill where the image holds none.
     uint8_t At(int64_t address, uint8_t fill) const;

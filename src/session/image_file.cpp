@@ -88,7 +88,13 @@ std::optional<TImageMap> Read_Image(const std::string& path, TFileType type, std
                 " bytes, more than the largest image (16 MiB)";
         return std::nullopt;
     }
-    return Read_Image_File(path, type, check_records);
+    try {
+        return Read_Image_File(path, type, check_records);
+    } catch (const EImageTooSpread&) {
+        error = path + " holds data in more than " + std::to_string(TImageMap::Max_Pages) +
+                " blocks of 4 KiB (16 MiB of addresses), more than the largest image";
+        return std::nullopt;
+    }
 }
 
 void Save_Image(const std::string& path, TFileType type, const TBuffer& buffer)

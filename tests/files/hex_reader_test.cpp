@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <vector>
+
 namespace gang {
 namespace {
 
@@ -292,6 +295,39 @@ TEST(HexReader, AnImageKeepsTheFilesOwnAddresses)
         text += std::string(32, '5') + "\n";
     Read(text, pairs);
     EXPECT_EQ(pairs.Ranges(), (std::vector<TAddressRange>{{0, 0x1000F}}));
+}
+
+// A hex file that names one byte in each 4 KiB page of its 4 GiB of
+// addresses: the image refuses the page after the last it may hold, so its
+// memory stays about 19 MB instead of one page per byte.
+TEST(HexReader, AnImageSpreadOverTooManyPagesIsRefused)
+{
+    // One Intel record of the bytes, its checksum computed.
+    const auto record = [](std::vector<uint8_t> bytes) {
+        uint8_t sum = 0;
+        std::string text = ":";
+        char hex[3];
+        for (uint8_t byte : bytes) {
+            sum = static_cast<uint8_t>(sum + byte);
+            std::snprintf(hex, sizeof hex, "%02X", byte);
+            text += hex;
+        }
+        std::snprintf(hex, sizeof hex, "%02X", static_cast<uint8_t>(-sum) & 0xFF);
+        return text + hex + "\n";
+    };
+    std::string text;
+    for (int64_t page = 0; page < TImageMap::Max_Pages + 10; ++page) {
+        const int64_t address = page * 4096;
+        if (address % 0x10000 == 0)
+            text += record({2, 0, 0, 4, static_cast<uint8_t>(address >> 24),
+                            static_cast<uint8_t>(address >> 16)});
+        text +=
+            record({1, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address), 0, 0xA5});
+    }
+    TImageMap image;
+    EXPECT_THROW(Read_Hex_Text(text, image), EImageTooSpread);
+    EXPECT_EQ(image.Byte_Count(), TImageMap::Max_Pages);
+    EXPECT_EQ(image.Ranges().size(), static_cast<std::size_t>(TImageMap::Max_Pages));
 }
 
 } // namespace
