@@ -1,7 +1,5 @@
 #include "session/timed_host.h"
 
-#include <QCoreApplication>
-
 #include <utility>
 
 namespace gang::session {
@@ -25,14 +23,14 @@ TTimed_Host::~TTimed_Host()
 
 void TTimed_Host::ProcessMessages()
 {
-    QCoreApplication::processEvents(Pump_Flags());
+    TRun_Waits::Pass(Pump_Flags());
 }
 
 static_assert(IHost::Until_Next_Message == TEvent_Wait::Forever);
 
 void TTimed_Host::ProcessMessages_Until(int64_t until_us)
 {
-    Event_Wait.Process_Events_Until(until_us, Pump_Flags());
+    Waits.Pass_Until(until_us, Pump_Flags());
 }
 
 void TTimed_Host::ArmTimer(int interval_ms)

@@ -8,8 +8,7 @@
 #pragma once
 
 #include "link/host.h"
-#include "platform/event_wait.h"
-#include "platform/thread_priority.h"
+#include "platform/run_waits.h"
 #include "timer/threaded_timer.h"
 
 #include <functional>
@@ -31,16 +30,8 @@ public:
     void ArmTimer(int interval_ms) override;
     void DisarmTimer() override;
     // This thread at the highest priority the system grants, for a run.
-    void Raise_Run_Priority() override
-    {
-        Run_Priority.Raise();
-        Event_Wait.Set_Realtime(Run_Priority.Realtime());
-    }
-    void Restore_Run_Priority() override
-    {
-        Run_Priority.Restore();
-        Event_Wait.Set_Realtime(Run_Priority.Realtime());
-    }
+    void Raise_Run_Priority() override { Waits.Raise_Priority(); }
+    void Restore_Run_Priority() override { Waits.Restore_Priority(); }
     void ShowInfo(const std::string& text) override { Box(text); }
     void ShowInfoAt(const std::string& text, int, int) override { Box(text); }
     void ShowError(const std::string& text) override { Box(text); }
@@ -64,8 +55,7 @@ private:
     }
 
     TThreadedTimer Timer;
-    TNestedRunPriority Run_Priority;
-    TEvent_Wait Event_Wait;
+    TRun_Waits Waits;
 };
 
 } // namespace gang::session

@@ -1,7 +1,5 @@
 #include "ui/qt_host.h"
 
-#include <QCoreApplication>
-
 #include <utility>
 
 namespace gang {
@@ -20,14 +18,14 @@ QEventLoop::ProcessEventsFlags TQtHost::Pump_Flags() const
 
 void TQtHost::ProcessMessages()
 {
-    QCoreApplication::processEvents(Pump_Flags());
+    TRun_Waits::Pass(Pump_Flags());
 }
 
 static_assert(IHost::Until_Next_Message == TEvent_Wait::Forever);
 
 void TQtHost::ProcessMessages_Until(int64_t until_us)
 {
-    Event_Wait.Process_Events_Until(until_us, Pump_Flags());
+    Waits.Pass_Until(until_us, Pump_Flags());
 }
 
 void TQtHost::ArmTimer(int interval_ms)

@@ -6,8 +6,7 @@
 
 #include "core/form_model.h"
 #include "link/host.h"
-#include "platform/event_wait.h"
-#include "platform/thread_priority.h"
+#include "platform/run_waits.h"
 #include "ui/dialogs.h"
 
 #include <functional>
@@ -32,16 +31,8 @@ public:
     void ShowError(const std::string& text) override;
     bool Ask(const std::string& text, bool default_yes) override;
     // The window's thread at the highest priority the system grants.
-    void Raise_Run_Priority() override
-    {
-        Run_Priority.Raise();
-        Event_Wait.Set_Realtime(Run_Priority.Realtime());
-    }
-    void Restore_Run_Priority() override
-    {
-        Run_Priority.Restore();
-        Event_Wait.Set_Realtime(Run_Priority.Realtime());
-    }
+    void Raise_Run_Priority() override { Waits.Raise_Priority(); }
+    void Restore_Run_Priority() override { Waits.Restore_Priority(); }
 
     // While held, message pumps leave mouse and key input queued.  The window
     // is disabled for each EEPROM page, and a click made meanwhile (on the
@@ -69,8 +60,7 @@ private:
     TQuestionPresenter Asker;
     std::string Title_;
     bool Holding_Input = false;
-    TNestedRunPriority Run_Priority;
-    TEvent_Wait Event_Wait;
+    TRun_Waits Waits;
 };
 
 } // namespace gang
