@@ -260,17 +260,25 @@ std::vector<uint64_t> TSerialState::Upcoming(int gang) const
     return serials;
 }
 
-bool TSerialState::Reserve(int gang, TSerialGrant& grant, std::string& error)
+std::optional<TFile_Lock> TSerialState::Lock_And_Load(std::string& error)
 {
     std::optional<TFile_Lock> lock;
     try {
         lock.emplace(TFile_Lock::Take(Settings.State_Path + ".lock"));
     } catch (const ESystemError& e) {
         error = Settings.State_Path + ".lock: " + System_Error_Text(e);
-        return false;
+        return std::nullopt;
     }
     // What the other stations have taken meanwhile.
     if (!Load(error))
+        return std::nullopt;
+    return lock;
+}
+
+bool TSerialState::Reserve(int gang, TSerialGrant& grant, std::string& error)
+{
+    const std::optional<TFile_Lock> lock = Lock_And_Load(error);
+    if (!lock)
         return false;
     std::vector<uint64_t> returned = Returned;
     uint64_t next = Next_Serial;
@@ -336,14 +344,8 @@ bool TSerialState::Settle(const TSerialGrant& grant, const std::vector<bool>& fa
             back.push_back(*grant.By_Socket[s]);
     if (back.empty())
         return true;
-    std::optional<TFile_Lock> lock;
-    try {
-        lock.emplace(TFile_Lock::Take(Settings.State_Path + ".lock"));
-    } catch (const ESystemError& e) {
-        error = Settings.State_Path + ".lock: " + System_Error_Text(e);
-        return false;
-    }
-    if (!Load(error))
+    const std::optional<TFile_Lock> lock = Lock_And_Load(error);
+    if (!lock)
         return false;
     for (uint64_t serial : back)
         if (serial < Next_Serial && !std::binary_search(Returned.begin(), Returned.end(), serial))

@@ -3,6 +3,8 @@
 // next serial safe across runs and crashes.
 #pragma once
 
+#include "platform/system_file.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -90,6 +92,9 @@ private:
               std::string& error) const;
     // The file read again (under the lock); false with the error.
     bool Load(std::string& error);
+    // The state file's lock taken and the file read again under it; nothing
+    // (error set) when either fails.
+    std::optional<TFile_Lock> Lock_And_Load(std::string& error);
     bool Write(std::string& error) const;
     TSerialSettings Settings;
     uint64_t Next_Serial = 0;
