@@ -13,15 +13,28 @@
 
 namespace gang::cli {
 
+namespace {
+
+// The store's URL read before anything connects; false, the error printed,
+// when it is no store URL.
+bool Url_Readable(const std::string& url)
+{
+    store::TStore_Url parsed;
+    std::string error;
+    if (store::Parse_Store_Url(url, parsed, error))
+        return true;
+    Print_Error(error);
+    return false;
+}
+
+} // namespace
+
 int Run_Store_Init(const std::string& url)
 {
+    if (!Url_Readable(url))
+        return Exit_Usage;
     store::TStore store;
     std::string error;
-    store::TStore_Url parsed;
-    if (!store::Parse_Store_Url(url, parsed, error)) {
-        Print_Error(error);
-        return Exit_Usage;
-    }
     int found = 0;
     if (!store.Connect(url, error) || !store.Init(found, error)) {
         Print_Error("the line's store: " + error);
@@ -40,13 +53,10 @@ int Run_Store_Init(const std::string& url)
 
 int Run_Store_Summary(const std::string& url, const std::string& lot)
 {
+    if (!Url_Readable(url))
+        return Exit_Usage;
     store::TStore store;
     std::string error;
-    store::TStore_Url parsed;
-    if (!store::Parse_Store_Url(url, parsed, error)) {
-        Print_Error(error);
-        return Exit_Usage;
-    }
     if (!store.Connect(url, error)) {
         Print_Error("the line's store is not reachable: " + error);
         return Exit_File_Error;
