@@ -660,8 +660,11 @@ int Run_Station(const TCliOptions& given, const session::TPortRequest& port)
     if (!given.Job.empty()) {
         std::string error;
         std::vector<std::string> warnings;
-        if (!session::Plan_From_Job(given.Job, given.Lot, "cli", plan, error, warnings)) {
-            Print_Error(error);
+        const session::TJob_Opening opening =
+            session::Plan_From_Job(given.Job, given.Lot, "cli", plan, error, warnings);
+        if (opening != session::TJob_Opening::Opened) {
+            Print_Error(opening == session::TJob_Opening::Needs_Lot ? error + ": give --lot L"
+                                                                    : error);
             return Exit_Usage;
         }
         if (!given.Quiet)

@@ -37,34 +37,32 @@ TStationPlan Job_Plan(const TJob& job, const TBuffer& image, const std::string& 
     return plan;
 }
 
-bool Plan_From_Job(const std::string& path, const std::string& given_lot,
-                   const std::string& front_end, TStationPlan& plan, std::string& error,
-                   std::vector<std::string>& warnings)
+TJob_Opening Plan_From_Job(const std::string& path, const std::string& given_lot,
+                           const std::string& front_end, TStationPlan& plan, std::string& error,
+                           std::vector<std::string>& warnings)
 {
     TJob job;
     TBuffer image;
-    bool opened = Read_Job(path, job, error);
-    if (opened && !job.Lot.empty() && !given_lot.empty()) {
+    TJob_Opening opening =
+        Read_Job(path, job, error) ? TJob_Opening::Opened : TJob_Opening::Refused;
+    if (opening == TJob_Opening::Opened && !job.Lot.empty() && !given_lot.empty()) {
         error = "--lot is fixed by the job (lot " + job.Lot + ")";
-        opened = false;
+        opening = TJob_Opening::Refused;
     }
-    if (opened)
-        opened = Load_Job_Image(job, image, error, warnings);
-    // The operator window cannot name a lot: the job must.
-    if (opened && job.Lot.empty() && given_lot.empty()) {
-        error = front_end == "cli"
-                    ? "the job names no lot: give --lot L"
-                    : "the job names no lot, which the operator window needs (job new --lot L)";
-        opened = false;
+    if (opening == TJob_Opening::Opened && !Load_Job_Image(job, image, error, warnings))
+        opening = TJob_Opening::Refused;
+    if (opening == TJob_Opening::Opened && job.Lot.empty() && given_lot.empty()) {
+        error = "the job names no lot";
+        opening = TJob_Opening::Needs_Lot;
     }
     // The job file named once, whether the reason names it or not.
-    if (!opened) {
+    if (opening != TJob_Opening::Opened) {
         if (error.rfind(path, 0) != 0)
             error = path + ": " + error;
-        return false;
+        return opening;
     }
     plan = Job_Plan(job, image, given_lot, front_end);
-    return true;
+    return opening;
 }
 
 TStationPlan Plan_From_Settings(const TRunSettings& settings, const TBuffer& image,

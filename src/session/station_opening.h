@@ -38,14 +38,18 @@ struct TStationPlan {
 TStationPlan Job_Plan(const TJob& job, const TBuffer& image, const std::string& lot,
                       const std::string& front_end);
 
+// How a job opened: Needs_Lot when neither the job nor the front end names
+// a lot (each front end says in its own words where a lot comes from).
+enum class TJob_Opening { Opened, Refused, Needs_Lot };
+
 // A job file read, its lot settled (the job's, else given_lot; both is a
 // refusal, neither is one), its image checked by its SHA-256 and loaded.
-// False with the user's error text, which names the job file once.
-// warnings: what the user should read even when it opens (bytes outside
-// the device dropped).
-bool Plan_From_Job(const std::string& path, const std::string& given_lot,
-                   const std::string& front_end, TStationPlan& plan, std::string& error,
-                   std::vector<std::string>& warnings);
+// Refused or Needs_Lot with the user's error text, which names the job file
+// once.  warnings: what the user should read even when it opens (bytes
+// outside the device dropped).
+TJob_Opening Plan_From_Job(const std::string& path, const std::string& given_lot,
+                           const std::string& front_end, TStationPlan& plan, std::string& error,
+                           std::vector<std::string>& warnings);
 
 // The plan of a station whose settings and image come from the command
 // line: file is the image as read, checksum the image's over the device.

@@ -472,7 +472,8 @@ TEST(StationWindow, AJobThatCannotBeOpenedNamesItsFileOnce)
     std::string error;
     std::vector<std::string> warnings;
     const std::string path = "/nonexistent/line3.job";
-    EXPECT_FALSE(session::Plan_From_Job(path, "", "window", plan, error, warnings));
+    EXPECT_EQ(session::Plan_From_Job(path, "", "window", plan, error, warnings),
+              session::TJob_Opening::Refused);
     EXPECT_EQ(error.find(path), 0u) << error;
     EXPECT_EQ(error.find(path, 1), std::string::npos) << error;
 }

@@ -128,8 +128,7 @@ private:
 
 TStationWindow::TStationWindow(session::TStationPlan plan, session::TAdapter& adapter,
                                QWidget* parent)
-    : QWidget(parent), Plan(std::move(plan)), Buffer(Plan.Image), Adapter(adapter),
-      Records_Path(Plan.Settings.Report), Steps(Plan.Steps)
+    : QWidget(parent), Plan(std::move(plan)), Adapter(adapter)
 {
     setObjectName(QStringLiteral("StationWindow"));
     Host = std::make_unique<TStation_Host>([this] { Session->Timer_Tick(); },
@@ -139,8 +138,8 @@ TStationWindow::TStationWindow(session::TStationPlan plan, session::TAdapter& ad
                                                if (Searched_)
                                                    Show_Status(text, true);
                                            });
-    Session = std::make_unique<session::TGangSession>(Adapter.Port(), *Host, Report, Buffer);
-    Progress = std::make_unique<TProgress>(*this, static_cast<int>(Steps.size()));
+    Session = std::make_unique<session::TGangSession>(Adapter.Port(), *Host, Report, Plan.Image);
+    Progress = std::make_unique<TProgress>(*this, static_cast<int>(Plan.Steps.size()));
     Report.Pump = [this] { Host->ProcessMessages(); };
     Report.On_Counter = [this](int32_t address) { Progress_At(address); };
     Report.On_Socket_Failed = [this](int socket, const TSocket_Result& result) {
@@ -421,7 +420,7 @@ void TStationWindow::Run_Once()
     Run_Started = std::chrono::steady_clock::now();
     Bar->setValue(0);
     Time_Label->clear();
-    const session::TRunRecord* run = Station_->Run_Next(Buffer.End_Of_Eprom, *Progress);
+    const session::TRunRecord* run = Station_->Run_Next(Plan.Image.End_Of_Eprom, *Progress);
     if (run == nullptr) {
         // The records file cannot take the run's record, or the serials
         // could not be reserved: nothing was programmed.
@@ -641,7 +640,12 @@ bool Open_Station_Plan(const std::string& program, const std::string& path,
     std::vector<std::string> warnings;
     // The job, then its records file and serial state, before the window or
     // the adapter.
-    if (session::Plan_From_Job(path, "", "window", plan, error, warnings) &&
+    const session::TJob_Opening opening =
+        session::Plan_From_Job(path, "", "window", plan, error, warnings);
+    // The operator window cannot name a lot: the job must.
+    if (opening == session::TJob_Opening::Needs_Lot)
+        error += ", which the operator window needs (job new --lot L)";
+    if (opening == session::TJob_Opening::Opened &&
         session::Check_Plan_Files(plan, error) == Exit_Passed) {
         for (const std::string& warning : warnings)
             std::cerr << program << ": warning: " << warning << std::endl;

@@ -96,11 +96,9 @@ private:
     // Ready: the lot's places left under the tally.
     int Look_Ahead();
 
+    // The job's settings and its image, which the session programs from.
     session::TStationPlan Plan;
-    TBuffer Buffer;
     session::TAdapter& Adapter;
-    std::string Records_Path;
-    std::vector<session::TStep> Steps;
 
     TStation_Report Report;
     std::unique_ptr<TStation_Host> Host;
