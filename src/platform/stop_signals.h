@@ -21,6 +21,22 @@ namespace gang {
 // or when the handlers were installed already.
 bool Install_Stop_Signals(QObject* parent, std::function<void(int signo)> on_signal);
 
+// The stop signals held back from the calling thread (and the threads it
+// starts) while the program sets up what handles them: one that comes
+// meanwhile waits, and is handled once Release (or the destructor) lets it
+// through, by the handlers installed by then or else by its default action.
+class THeld_Stop_Signals {
+public:
+    THeld_Stop_Signals();
+    ~THeld_Stop_Signals() { Release(); }
+    THeld_Stop_Signals(const THeld_Stop_Signals&) = delete;
+    THeld_Stop_Signals& operator=(const THeld_Stop_Signals&) = delete;
+    void Release();
+
+private:
+    bool Held = false;
+};
+
 // A stop signal has come since the handlers were installed: a wait outside
 // the event loop (a file's lock) ends on it.
 bool Stop_Signal_Seen();

@@ -68,6 +68,34 @@ bool Install_Stop_Signals(QObject* parent, std::function<void(int signo)> on_sig
     return true;
 }
 
+namespace {
+
+sigset_t Stop_Signal_Set()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signo : Stop_Signals)
+        sigaddset(&set, signo);
+    return set;
+}
+
+} // namespace
+
+THeld_Stop_Signals::THeld_Stop_Signals()
+{
+    const sigset_t set = Stop_Signal_Set();
+    Held = pthread_sigmask(SIG_BLOCK, &set, nullptr) == 0;
+}
+
+void THeld_Stop_Signals::Release()
+{
+    if (!Held)
+        return;
+    Held = false;
+    const sigset_t set = Stop_Signal_Set();
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
 bool Stop_Signal_Seen()
 {
     return Seen.load();

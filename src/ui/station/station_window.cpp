@@ -340,8 +340,12 @@ void TStationWindow::Search()
         close();
 }
 
-int TStationWindow::Look_Ahead()
+int TStationWindow::Look_Ahead(const std::string& above)
 {
+    // A run's warning stays in view, the look's reason under it.
+    const auto status = [this, &above](const std::string& text, bool error) {
+        Show_Status(above.empty() ? text : above + "\n" + text, error || !above.empty());
+    };
     const std::string lot = Plan.Settings.Lot;
     int chips = Plan.Settings.Gang;
     std::string reason;
@@ -352,22 +356,22 @@ int TStationWindow::Look_Ahead()
         Complete_ = true;
         Left_Text.clear();
         Show_Tally();
-        Show_Status("lot " + lot + " complete: " + std::to_string(Line->Lot().Passed) + " of " +
-                        std::to_string(Line->Lot().Quantity) + " chips passed",
-                    false);
+        status("lot " + lot + " complete: " + std::to_string(Line->Lot().Passed) + " of " +
+                   std::to_string(Line->Lot().Quantity) + " chips passed",
+               false);
         Update_Keys();
         return 0;
     case session::TStation_Line::TLook::Unreachable:
         Session->Rest_Between_Runs();
-        Show_Status(session::Unreachable_Text(reason), true);
+        status(session::Unreachable_Text(reason), true);
         return 0;
     case session::TStation_Line::TLook::Held_Elsewhere:
-        Show_Status("lot " + lot + ": no place left for now, " + std::to_string(Line->Lot().Held) +
-                        " chips are in runs on other stations. Press Start to look again",
-                    true);
+        status("lot " + lot + ": no place left for now, " + std::to_string(Line->Lot().Held) +
+                   " chips are in runs on other stations. Press Start to look again",
+               true);
         return 0;
     case session::TStation_Line::TLook::Refused:
-        Show_Status(reason, true);
+        status(reason, true);
         return 0;
     case session::TStation_Line::TLook::Ready:
         break;
@@ -404,13 +408,20 @@ void TStationWindow::Run_Once()
 {
     if (Busy_ || !Found_ || Close_Pending || !Station_ || Complete_)
         return;
+    // Busy from here: the look may rest the adapter, and a key or a click
+    // handled in that wait's pass must not start a run under it.
+    Busy_ = true;
     if (Line_Status)
         Show_Status(Found_Text, false);
     const int chips = Look_Ahead();
-    if (chips == 0)
+    if (chips == 0) {
+        Busy_ = false;
+        Update_Keys();
+        if (Close_Pending)
+            close();
         return;
+    }
     Line->Wanted = chips;
-    Busy_ = true;
     Update_Keys();
     // A stop ends one run here, not the station.
     Session->Resume();
@@ -468,16 +479,21 @@ void TStationWindow::Run_Once()
         wear += "\n" + Station_->Settle_Error;
     // Not counted in the yield; the next Start checks the file first and
     // takes no run until it can be written.
+    std::string warning;
     if (!Station_->Append_Error.empty())
-        Show_Status("The run was NOT recorded: " + Station_->Append_Error +
-                        "\nIts chips are not recorded: set them aside. No run is taken until "
-                        "the records file can be written." +
-                        wear,
-                    true);
+        warning = "The run was NOT recorded: " + Station_->Append_Error +
+                  "\nIts chips are not recorded: set them aside. No run is taken until the "
+                  "records file can be written." +
+                  wear;
+    else if (!wear.empty())
+        warning = Found_Text + wear;
+    if (warning.empty())
+        Show_Status(Found_Text, false);
     else
-        Show_Status(Found_Text + wear, !wear.empty());
+        Show_Status(warning, true);
+    // Still busy: the look may rest the adapter (see above).
+    Look_Ahead(warning);
     Busy_ = false;
-    Look_Ahead();
     Update_Keys();
     if (Close_Pending)
         close();
@@ -651,19 +667,24 @@ bool Open_Station_Plan(const std::string& program, const std::string& path,
             std::cerr << program << ": warning: " << warning << std::endl;
         return true;
     }
-    std::cerr << program << ": " << error << std::endl;
     // Started from the desktop's menu, nobody reads stderr: the reason in a
     // box as well, which a stop signal closes too.  Without a display there
     // is no box to show.
     if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
-        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        std::cerr << program << ": " << error << std::endl;
         return false;
+    }
+    // A stop signal that comes while the box is being made closes it too.
+    THeld_Stop_Signals held;
+    std::cerr << program << ": " << error << std::endl;
     QApplication app(argc, argv);
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(program),
                     QStringLiteral("The station cannot start.\n\n") +
                         QString::fromStdString(error));
     box.setObjectName(QStringLiteral("StartError"));
     Install_Stop_Signals(&box, [&box](int) { box.reject(); });
+    held.Release();
     box.exec();
     return false;
 }

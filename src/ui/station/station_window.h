@@ -94,7 +94,8 @@ private:
     // lot's quantity): the chips, or 0 when no run can start now, with the
     // reason (the lot complete, the store away) in the status line.
     // Ready: the lot's places left under the tally.
-    int Look_Ahead();
+    // above: a run's warning, kept above the look's own reason.
+    int Look_Ahead(const std::string& above = "");
 
     // The job's settings and its image, which the session programs from.
     session::TStationPlan Plan;
