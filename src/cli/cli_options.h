@@ -63,7 +63,6 @@ struct TCliOptions : session::TRunSettings {
     // Program; the run's settings come from the job at start); sockets:
     // the job whose records file logs a reset.
     std::string Job;
-    std::string Job_Sha256; // the job file's, once read
     // sockets --reset: the socket (1-5), 0 for all.
     std::optional<int> Reset;
 

@@ -215,7 +215,7 @@ int TAdapterRun::Open_Files()
     std::string error;
     const std::string records = Options.Command != TCommand::Detect ? Options.Report : "";
     const bool serial = Options.Serial && Options.Command == TCommand::Program;
-    if (!session::Check_Station_Files(records, "", serial ? &*Options.Serial : nullptr, error) ||
+    if (!session::Check_Records_File(records, "", error) ||
         (serial && !Serial_State.Open(*Options.Serial, error))) {
         Print_Error(error);
         return Exit_File_Error;
@@ -232,8 +232,6 @@ int TAdapterRun::Run(std::optional<session::TFileRecord> file, std::optional<uin
 {
     Record.Start = QDateTime::currentDateTimeUtc();
     Record.Command = Options.Command_Name;
-    Record.Job_Path = Options.Job;
-    Record.Job_Sha256 = Options.Job_Sha256;
     Record.File = std::move(file);
     Record.Checksum = checksum;
     if (Options.Type != nullptr) {

@@ -187,16 +187,13 @@ bool Finish_Record(TRunRecord& record, int status, const std::string& report_pat
     return false;
 }
 
-bool Check_Station_Files(const std::string& records_path, const std::string& lot,
-                         const TSerialSettings* serial, std::string& error)
+bool Check_Records_File(const std::string& records_path, const std::string& lot, std::string& error)
 {
     TRecords_File records(records_path, lot);
-    if (!records.Open(error)) {
-        error += ": no chip is programmed that could not be recorded";
-        return false;
-    }
-    TSerialState state;
-    return serial == nullptr || state.Open(*serial, error);
+    if (records.Open(error))
+        return true;
+    error += ": no chip is programmed that could not be recorded";
+    return false;
 }
 
 TStation::TStation(TGangSession& session, TAdapter& adapter, const TDeviceType& type,
@@ -230,6 +227,12 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
     if (Refused_By_Records)
         return nullptr;
     Line_Error.clear();
+    // A granted run that is not made gives its places on the line back.
+    const auto unmade = [this]() -> const TRunRecord* {
+        if (Line_Unmade)
+            Line_Unmade();
+        return nullptr;
+    };
     TLine_Grant grant;
     grant.Chips = Template.Gang > 0 ? Template.Gang : Session.Gang();
     if (Line) {
@@ -237,7 +240,7 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
             return nullptr;
         if (grant.Chips < 1 || grant.Chips > Max_Gang_Size) {
             Line_Error = "the line grants no chip to this run";
-            return nullptr;
+            return unmade();
         }
         if (grant.Chips != Session.Gang())
             Session.Choose(Type, grant.Chips, Session.Vpp_Code());
@@ -261,7 +264,7 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
                 Run_Error = "the line's pool " + Serial_Settings->Pool + " gave " +
                             std::to_string(grant.Serials.size()) + " serials for " +
                             std::to_string(Session.Gang()) + " chips";
-                return nullptr;
+                return unmade();
             }
             serials->Grant.By_Socket.assign(static_cast<std::size_t>(Session.Gang()) + 1,
                                             std::nullopt);
@@ -269,10 +272,10 @@ const TRunRecord* TStation::Run_Next(int32_t end_of_range, IRun_Progress& progre
                 serials->Grant.By_Socket[static_cast<std::size_t>(s)] =
                     grant.Serials[static_cast<std::size_t>(s - 1)];
         } else if (!Serial_State.Reserve(Session.Gang(), serials->Grant, Run_Error)) {
-            return nullptr;
+            return unmade();
         }
         if (!Session.Give_Serials(serials->Settings, serials->Grant, Run_Error))
-            return nullptr;
+            return unmade();
     }
     ++Made;
     Record = Template;

@@ -76,13 +76,12 @@ int Run_Status(bool stopped, bool passed);
 bool Finish_Record(TRunRecord& record, int status, const std::string& report_path,
                    std::string& error);
 
-// What a station keeps on the disk, checked before the adapter is touched:
-// the records file opened for appending (records_path "" for none) and the
-// serial state read (serial nullptr for none), nothing written but a line
-// end closing a torn last record.  False with the user's error text, which
+// The records file opened for appending and checked before the adapter is
+// touched (records_path "" for none), nothing written but a line end
+// closing a torn last record.  False with the user's error text, which
 // names the file and what is wrong.
-bool Check_Station_Files(const std::string& records_path, const std::string& lot,
-                         const TSerialSettings* serial, std::string& error);
+bool Check_Records_File(const std::string& records_path, const std::string& lot,
+                        std::string& error);
 
 // A production station: runs of one job over one adapter, one lot.
 class TStation {
@@ -102,7 +101,11 @@ public:
     // (settings.Pool), no file: the line hands the serials out.  False with
     // the user's error text.
     bool Use_Serials(const TSerialSettings& settings, std::string& error);
-    const TSerialState* Serials() const { return Serial_Settings ? &Serial_State : nullptr; }
+    // The station's serial state; nullptr without serials or with a pool.
+    const TSerialState* Serials() const
+    {
+        return Serial_Settings && Serial_Settings->Pool.empty() ? &Serial_State : nullptr;
+    }
 
     // A station on a line (the line's store, or a lot's quantity): as each
     // run begins, before a chip is touched, the line grants it.  Given the
@@ -118,7 +121,13 @@ public:
         std::vector<uint64_t> Serials;
     };
     using TLine = std::function<bool(TLine_Grant& grant, std::string& error)>;
-    void On_Line(TLine line) { Line = std::move(line); }
+    // unmade: called when a granted run is not made after all (its serials
+    // or the records file refused it), so that the line frees its places.
+    void On_Line(TLine line, std::function<void()> unmade)
+    {
+        Line = std::move(line);
+        Line_Unmade = std::move(unmade);
+    }
     std::string Line_Error;
 
     // The next run: the records file checked, the line's grant, a fresh
@@ -179,6 +188,7 @@ private:
     int Socket_Limit = 0;
     TSocketWear Wear_Counts;
     TLine Line;
+    std::function<void()> Line_Unmade;
 };
 
 } // namespace gang::session

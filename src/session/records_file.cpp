@@ -54,6 +54,11 @@ void TRecords_File::Catch_Up(TLine_File& file)
     }
     // The lot's runs appended since (by this program before, or another).
     const int64_t size = file.Size();
+    if (Lot_Name.empty()) {
+        // A run outside a lot counts and continues nothing: no need to read.
+        Offset = size;
+        return;
+    }
     std::vector<char> block(std::size_t{64} * 1024);
     TLine_Splitter lines;
     int64_t at = Offset;

@@ -29,8 +29,6 @@ public:
     // and continued ("" for a run outside a lot).
     TRecords_File(std::string path, std::string lot);
 
-    const std::string& Path() const { return Path_; }
-
     // Opens the file for appending and checks it: a regular file (a FIFO, a
     // device or a folder is refused without waiting), writable, with room
     // on its disk, its last line ended (a line end added when it is torn);

@@ -51,7 +51,8 @@ std::string Station_Name(bool simulated, uint16_t base)
 void TStation_Line::Serve(TStation& station)
 {
     station.On_Line(
-        [this](TStation::TLine_Grant& grant, std::string& error) { return Grant(grant, error); });
+        [this](TStation::TLine_Grant& grant, std::string& error) { return Grant(grant, error); },
+        [this] { Unmade(); });
 }
 
 std::string Unreachable_Text(const std::string& reason)
@@ -201,6 +202,15 @@ TStation_Line::TLook TStation_Line::Look(int gang, int& chips, std::string& reas
         return TLook::Complete;
     chips = std::min(gang, Lot_State.Left());
     return chips > 0 ? TLook::Ready : TLook::Held_Elsewhere;
+}
+
+void TStation_Line::Unmade()
+{
+    // The store frees this station's places when it cannot now: at the
+    // station's next start, as for a station that died in a run.
+    std::string reason;
+    if (Store && Needs_Store_For_Run())
+        (void)Store->Release_Station(Station, reason);
 }
 
 bool TStation_Line::Grant(TStation::TLine_Grant& grant, std::string& error)

@@ -63,6 +63,9 @@ public:
     // tells a store that did not answer from a lot without places.
     bool Grant(TStation::TLine_Grant& grant, std::string& error);
     bool Unreachable() const { return Store_Failed; }
+    // A granted run that was not made: its places on the lot given back
+    // (its pool serials stay a gap, never handed out twice).
+    void Unmade();
     int Wanted = 0; // the chips the operator was asked for
 
     // A run's record, in the records file already: to the store with every

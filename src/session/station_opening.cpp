@@ -90,18 +90,18 @@ TStationPlan Plan_From_Settings(const TRunSettings& settings, const TBuffer& ima
 
 int Check_Plan_Files(const TStationPlan& plan, std::string& error)
 {
-    const std::optional<TSerialSettings>& serial = plan.Settings.Serial;
-    if (!Check_Station_Files(plan.Settings.Report, plan.Settings.Lot, serial ? &*serial : nullptr,
-                             error))
+    if (!Check_Records_File(plan.Settings.Report, plan.Settings.Lot, error))
         return Exit_File_Error;
-    if (serial) {
-        // A first run whose serials would not fit is refused here, writing
-        // nothing.
-        TSerialState state;
-        if (!state.Open(*serial, error) || !state.Would_Fit(plan.Settings.Gang, error))
-            return Exit_Usage;
-    }
-    return Exit_Passed;
+    // A pool's serials are in the line's store: no state file.
+    const std::optional<TSerialSettings>& serial = plan.Settings.Serial;
+    if (!serial || !serial->Pool.empty())
+        return Exit_Passed;
+    TSerialState state;
+    if (!state.Open(*serial, error))
+        return Exit_File_Error;
+    // A first run whose serials would not fit is refused here, writing
+    // nothing.
+    return state.Would_Fit(plan.Settings.Gang, error) ? Exit_Passed : Exit_Usage;
 }
 
 std::vector<std::string> Verdict_Lines(const TSearchVerdict& verdict)

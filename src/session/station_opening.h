@@ -57,8 +57,9 @@ TStationPlan Plan_From_Settings(const TRunSettings& settings, const TBuffer& ima
                                 std::optional<TFileRecord> file, const std::string& front_end);
 
 // Before the adapter is touched: the plan's records file opened for
-// appending and checked, its serial state read and checked, and its first
-// run's serials fitting (gang_run.h: Check_Station_Files).  Exit_Passed, or
+// appending and checked (gang_run.h: Check_Records_File), its serial state
+// read and checked (none with a pool), and its first run's serials
+// fitting.  Exit_Passed, or
 // the exit status of the refusal (Exit_File_Error for a file, Exit_Usage
 // for serials that do not fit) with the user's error text, which names the
 // file and what is wrong.
