@@ -85,8 +85,8 @@ public:
     const TGangState& Blank_Check();
     const TGangState& Program();
     const TGangState& Verify();
-    // Socket 1 into the Buffer; the Buffer's checksum over the range.
-    uint16_t Move();
+    // Socket 1 into the Buffer.
+    void Move();
     // The window's handlers: the same operations inside the busy state, with
     // the operation's line, the stop button and the sockets' texts.
     void Blank_ChkClick();
@@ -101,7 +101,6 @@ public:
 
     // ---- Shared texts and helpers ----------------------------------------------
     static constexpr const char* No_Device_Text = "No Device Was Selected.";
-    static constexpr const char* Not_Found_Text = gang::Not_Found_Text;
     // Quit_Flag value of a stop request (stop button or window close).
     static constexpr int32_t Stop_Request = TLink::Stop_Request;
     // One type row's setter: caption, End_Of_Eprom, family and, where the row

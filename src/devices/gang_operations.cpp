@@ -175,15 +175,14 @@ const TGangState& TDeviceWork::Verify()
     return Link.Gang_State();
 }
 
-uint16_t TDeviceWork::Move()
+void TDeviceWork::Move()
 {
     Begin_Operation();
     Move_Socket_1();
-    // The checksum of the copy, as the window's Move takes it: the latches
-    // reset first.
+    // The latches reset once more, as the window's Move resets them for its
+    // checksum.
     Link.Reset_Link();
     End_Operation();
-    return Buffer_Check_Sum(Buffer, Buffer.Start_Of_Eprom, Buffer.End_Of_Eprom);
 }
 
 // The window's handlers: the operation inside the busy state, with the

@@ -193,11 +193,4 @@ std::string Record_Line(const TRunRecord& record)
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
 }
 
-bool Append_Record(const std::string& path, const TRunRecord& record, std::string& error_text)
-{
-    // One write of the whole line (never interleaved with another program's
-    // record), on the disk before the exit status is returned.
-    return Append_Durably(path, Record_Line(record) + "\n", error_text);
-}
-
 } // namespace gang::session

@@ -102,8 +102,4 @@ std::optional<TResult_Kind> Result_Kind_Of_Key(const std::string& key);
 // The record as one line of compact JSON, without the line end.
 std::string Record_Line(const TRunRecord& record);
 
-// Appends the line and a line end; false (error_text set) when the file
-// cannot be written.
-bool Append_Record(const std::string& path, const TRunRecord& record, std::string& error_text);
-
 } // namespace gang::session

@@ -353,14 +353,6 @@ std::optional<TSettingError> TRunSettings::Validate()
     return std::nullopt;
 }
 
-std::string Steps_Text(const TRunSettings& settings)
-{
-    std::string text = settings.Blank_First ? "blank, program" : "program";
-    if (settings.Verify)
-        text += ", verify";
-    return text;
-}
-
 QJsonObject Settings_Json(const TRunSettings& settings)
 {
     const auto q = [](const std::string& text) { return QString::fromStdString(text); };

@@ -96,10 +96,6 @@ struct TRunSettings {
     std::optional<TSettingError> Validate();
 };
 
-// The steps a program run of these settings makes, as step names:
-// "blank", "program", "verify".
-std::string Steps_Text(const TRunSettings& settings);
-
 // The settings as the keys of a job file (the image block aside) and back.
 // Relative paths are kept as written.  Reading names the first key that is
 // missing or of the wrong kind, or the rule it breaks; it does not

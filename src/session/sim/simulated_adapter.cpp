@@ -2,10 +2,11 @@
 
 #include "session/device_choice.h"
 
+#include <QCoreApplication>
+
 #include <fstream>
 #include <set>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace gang::session {
 
@@ -64,7 +65,8 @@ void TSimulatedAdapter::Take_Out()
         for (int32_t address = 0; address <= type->End_Of_Eprom(); ++address)
             bytes.push_back(
                 static_cast<char>(Sim_.Chip_Byte(socket, static_cast<uint32_t>(address))));
-        std::ofstream(Options.Tray_Path + "/chip-" + std::to_string(::getpid()) + "-" +
+        std::ofstream(Options.Tray_Path + "/chip-" +
+                          std::to_string(QCoreApplication::applicationPid()) + "-" +
                           std::to_string(Refills) + "-s" + std::to_string(socket) + ".bin",
                       std::ios::binary)
             << bytes;
