@@ -113,9 +113,8 @@ public:
     ~TLine_File();
 
     // The exclusive lock of the file (flock on the file itself), waited for
-    // as TFile_Lock's; released by Unlock, the destructor or a crash.
+    // as TFile_Lock's; released by the destructor or a crash.
     void Lock(int wait_ms = TFile_Lock::Default_Wait_Ms);
-    void Unlock();
 
     int64_t Size() const;
     // The file's identity (device and inode): changes when it is replaced.
@@ -146,8 +145,9 @@ bool Append_Durably(const std::string& path, const std::string& bytes, std::stri
 
 // Replaces the file at path with bytes so that a crash at any moment leaves
 // the old file or the new one, never a mix: a temporary file beside it, of
-// this process' own (path.PID.N.tmp), is written and put on the disk,
-// renamed over path, and the folder's entry put on the disk.  False, with
+// this process' own, is written and put on the disk, renamed over path, and
+// the folder's entry put on the disk (Replace_File's way, for the files
+// this program keeps: always a regular file, of mode 0644).  False, with
 // the system's reason in error, on a failure (the old file is then left as
 // it was).
 bool Replace_Durably(const std::string& path, const std::string& bytes, std::string& error);

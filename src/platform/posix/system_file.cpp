@@ -2,7 +2,6 @@
 
 #include "platform/stop_signals.h"
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -109,6 +108,13 @@ void Lock_Waiting(int fd, int wait_ms)
 
 constexpr mode_t Data_File_Mode = 0644;
 
+// The folder a file at path is in.
+std::string Folder_Of(const std::string& path)
+{
+    const std::string::size_type slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
+
 } // namespace
 
 std::string System_Error_Text(const ESystemError& error)
@@ -190,11 +196,8 @@ std::string Network_File_System_Name(int64_t type)
 
 std::string Network_File_System(const std::string& path)
 {
-    const std::string::size_type slash = path.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
     struct statfs fs {};
-    if (::statfs(folder.c_str(), &fs) != 0)
+    if (::statfs(Folder_Of(path).c_str(), &fs) != 0)
         return "";
     return Network_File_System_Name(static_cast<int64_t>(fs.f_type));
 }
@@ -223,11 +226,6 @@ TLine_File::~TLine_File()
 void TLine_File::Lock(int wait_ms)
 {
     Lock_Waiting(Fd_, wait_ms);
-}
-
-void TLine_File::Unlock()
-{
-    ::flock(Fd_, LOCK_UN);
 }
 
 int64_t TLine_File::Size() const
@@ -410,15 +408,9 @@ public:
     int Fd;
 };
 
-std::string Folder_Of(const std::string& path)
-{
-    const std::string::size_type slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-}
-
-// A new file beside target, readable and writable as a new file would be
-// (the umask applies), with a name no other file has.
-TTemporaryFile Create_Beside(const std::string& target)
+// A new file beside target, of the given mode (the umask applies), with a
+// name no other file has.
+TTemporaryFile Create_Beside(const std::string& target, mode_t mode)
 {
     const std::string::size_type slash = target.find_last_of('/');
     const std::string stem = slash == std::string::npos
@@ -427,11 +419,47 @@ TTemporaryFile Create_Beside(const std::string& target)
     for (int attempt = 0;; ++attempt) {
         const std::string name =
             stem + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, New_File_Mode);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0)
             return TTemporaryFile(name, fd);
         if (errno != EEXIST)
             Raise_From_Errno(errno);
+    }
+}
+
+// Writes a temporary file of this process' own beside target (created with
+// mode, or given keep_mode), puts it on the disk, renames it over target
+// and puts the folder's entry on the disk.  Raises ESystemError; the
+// temporary file is gone again on a failure.
+void Replace_Regular(const std::string& target, const void* data, std::size_t size, mode_t mode,
+                     std::optional<mode_t> keep_mode)
+{
+    TTemporaryFile temporary = Create_Beside(target, mode);
+    if (keep_mode && ::fchmod(temporary.Fd, *keep_mode) != 0)
+        Raise_From_Errno(errno);
+    const char* in = static_cast<const char*>(data);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = ::write(temporary.Fd, in + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            Raise_From_Errno(n < 0 ? errno : ENOSPC);
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(temporary.Fd) != 0)
+        Raise_From_Errno(errno);
+    const int fd = temporary.Fd;
+    temporary.Fd = -1;
+    if (::close(fd) != 0 && errno != EINTR)
+        Raise_From_Errno(errno);
+    if (::rename(temporary.Path.c_str(), target.c_str()) != 0)
+        Raise_From_Errno(errno);
+    temporary.Path.clear();
+    // The rename is durable once the folder's entry is on the disk.
+    const int dir = ::open(Folder_Of(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
 }
 
@@ -462,33 +490,8 @@ void Replace_File(const std::string& path, const void* data, std::size_t size)
             std::free(real);
         }
     }
-    TTemporaryFile temporary = Create_Beside(target);
-    if (exists && ::fchmod(temporary.Fd, st.st_mode & 07777) != 0)
-        Raise_From_Errno(errno);
-    const char* in = static_cast<const char*>(data);
-    for (std::size_t done = 0; done < size;) {
-        const ssize_t n = ::write(temporary.Fd, in + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            Raise_From_Errno(n < 0 ? errno : ENOSPC);
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(temporary.Fd) != 0)
-        Raise_From_Errno(errno);
-    const int fd = temporary.Fd;
-    temporary.Fd = -1;
-    if (::close(fd) != 0 && errno != EINTR)
-        Raise_From_Errno(errno);
-    if (::rename(temporary.Path.c_str(), target.c_str()) != 0)
-        Raise_From_Errno(errno);
-    temporary.Path.clear();
-    // The rename is durable once the folder's entry is on the disk.
-    const int dir = ::open(Folder_Of(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    Replace_Regular(target, data, size, New_File_Mode,
+                    exists ? std::optional<mode_t>(st.st_mode & 07777) : std::nullopt);
 }
 
 bool Append_Durably(const std::string& path, const std::string& bytes, std::string& error)
@@ -507,62 +510,13 @@ bool Append_Durably(const std::string& path, const std::string& bytes, std::stri
 
 bool Replace_Durably(const std::string& path, const std::string& bytes, std::string& error)
 {
-    // A name of this process' own: two programs replacing one file at once
-    // never write into each other's temporary file.
-    static std::atomic<unsigned> serial{0};
-    const std::string temporary =
-        path + "." + std::to_string(::getpid()) + "." + std::to_string(serial++) + ".tmp";
-    const auto fail = [&error](const char* what) {
-        error = std::string(what) + ": " + std::strerror(errno);
+    try {
+        Replace_Regular(path, bytes.data(), bytes.size(), Data_File_Mode, std::nullopt);
+        return true;
+    } catch (const ESystemError& e) {
+        error = System_Error_Text(e);
         return false;
-    };
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
-                        Data_File_Mode);
-    if (fd < 0)
-        return fail(temporary.c_str());
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : ENOSPC;
-            close(fd);
-            unlink(temporary.c_str());
-            errno = err;
-            return fail(temporary.c_str());
-        }
-        done += static_cast<std::size_t>(n);
     }
-    if (fsync(fd) != 0) {
-        const int err = errno;
-        close(fd);
-        unlink(temporary.c_str());
-        errno = err;
-        return fail(temporary.c_str());
-    }
-    if (close(fd) != 0) {
-        unlink(temporary.c_str());
-        return fail(temporary.c_str());
-    }
-    if (rename(temporary.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        unlink(temporary.c_str());
-        errno = err;
-        return fail(path.c_str());
-    }
-    // The rename is durable once the folder's entry is on the disk.
-    const std::string::size_type slash = path.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0)
-        return fail(folder.c_str());
-    const bool synced = fsync(dir) == 0;
-    const int err = errno;
-    close(dir);
-    errno = err;
-    return synced || fail(folder.c_str());
 }
 
 } // namespace gang
