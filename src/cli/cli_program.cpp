@@ -9,6 +9,7 @@
 #include "cli/image_tools.h"
 #include "cli/progress.h"
 #include "core/hex_text.h"
+#include "core/shared_texts.h"
 #include "devices/device_rules.h"
 #include "devices/diagnosis.h"
 #include "files/file_errors.h"
@@ -286,7 +287,7 @@ int TAdapterRun::Search_And_Work(session::TAdapter& adapter)
                 std::cerr << text << "\n";
         for (uint16_t base : session.Ports_In_Use())
             Print_Error(Port_In_Use_Line(base));
-        Print_Error("The Tarvik Programmer was Not Found.");
+        Print_Error(Not_Found_Text);
         return Exit_No_Adapter;
     }
     if (!Options.Sim)

@@ -4,6 +4,7 @@
 #include "link/address_map.h"
 #include "session/device_choice.h"
 #include "session/image_file.h"
+#include "session/json_number.h"
 
 #include <QJsonValue>
 #include <QString>
@@ -49,19 +50,6 @@ std::optional<int64_t> Whole(const std::string& text, int64_t low, int64_t high)
     bool ok = false;
     const qlonglong value = QString::fromStdString(text).toLongLong(&ok, 10);
     if (!ok || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
-
-// An unsigned 64-bit decimal number, every digit of it.
-std::optional<uint64_t> Decimal(const std::string& text)
-{
-    if (text.empty() ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    bool ok = false;
-    const qulonglong value = QString::fromStdString(text).toULongLong(&ok, 10);
-    if (!ok)
         return std::nullopt;
     return value;
 }
@@ -170,7 +158,7 @@ const TSettingRow Setting_Rows[] = {
      }},
     {TSetting::Serial_Start, "--serial-start", "serial.start",
      [](TRunSettings& s, const std::string& text) -> TRule {
-         const auto start = Decimal(text);
+         const auto start = Decimal_Of(text);
          if (!start)
              return "wants a decimal number" + Not(text);
          Serial_Of(s).Start = *start;
@@ -178,7 +166,7 @@ const TSettingRow Setting_Rows[] = {
      }},
     {TSetting::Serial_Step, "--serial-step", "serial.step",
      [](TRunSettings& s, const std::string& text) -> TRule {
-         const auto step = Decimal(text);
+         const auto step = Decimal_Of(text);
          if (!step || *step == 0)
              return "wants a decimal number above 0" + Not(text);
          Serial_Of(s).Step = *step;
@@ -221,8 +209,7 @@ std::optional<std::string> Text_Of(const QJsonValue& value)
         return std::nullopt;
     const double number = value.toDouble();
     // Up to 2^53 a double holds every whole number exactly.
-    constexpr double Exact = 9007199254740992.0;
-    if (std::trunc(number) == number && std::fabs(number) <= Exact)
+    if (std::trunc(number) == number && std::fabs(number) <= Exact_Double_Limit)
         return std::to_string(static_cast<int64_t>(number));
     return QString::number(number, 'g', 17).toStdString();
 }
