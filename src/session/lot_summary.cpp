@@ -146,18 +146,13 @@ TRecord_Line Take_Record_Line(const std::string& line, TLotSummary& summary)
     return TRecord_Line::Run;
 }
 
-bool Read_Records(const std::string& path, TLotSummary& summary, std::vector<int>& unreadable,
-                  std::string& error)
+bool Read_Record_Lines(const std::string& path,
+                       const std::function<void(const std::string& line, bool too_long)>& take,
+                       std::string& error)
 {
     try {
         TSystemFile file = TSystemFile::Open_For_Reading(path);
         TLine_Splitter lines;
-        int number = 0;
-        const auto take = [&](const std::string& line, bool too_long) {
-            ++number;
-            if (too_long || Take_Record_Line(line, summary) == TRecord_Line::Unreadable)
-                unreadable.push_back(number);
-        };
         std::vector<char> block(std::size_t{64} * 1024);
         for (std::size_t got; (got = file.Read(block.data(), block.size())) > 0;)
             lines.Feed(block.data(), got, take);
@@ -168,6 +163,20 @@ bool Read_Records(const std::string& path, TLotSummary& summary, std::vector<int
         return false;
     }
     return true;
+}
+
+bool Read_Records(const std::string& path, TLotSummary& summary, std::vector<int>& unreadable,
+                  std::string& error)
+{
+    int number = 0;
+    return Read_Record_Lines(
+        path,
+        [&](const std::string& line, bool too_long) {
+            ++number;
+            if (too_long || Take_Record_Line(line, summary) == TRecord_Line::Unreadable)
+                unreadable.push_back(number);
+        },
+        error);
 }
 
 } // namespace gang::session

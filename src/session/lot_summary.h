@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -93,6 +94,13 @@ private:
 // them.
 enum class TRecord_Line { Blank, Event, Run, Unreadable };
 TRecord_Line Take_Record_Line(const std::string& line, TLotSummary& summary);
+
+// Every line of a records file, in order, to take (too_long: cut at the
+// line limit), read in blocks without waiting: a FIFO, a device or a folder
+// is refused unread.  False with the system's reason in error.
+bool Read_Record_Lines(const std::string& path,
+                       const std::function<void(const std::string& line, bool too_long)>& take,
+                       std::string& error);
 
 // Every record of a report file into the summary; the numbers of the lines
 // that are no record go to unreadable (an event line, such as a socket's

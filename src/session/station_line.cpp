@@ -106,21 +106,23 @@ bool TStation_Line::Read_Outbox(std::string& reason)
 {
     if (Settings.Records.empty())
         return true;
-    QFile file(QString::fromStdString(Settings.Records));
-    if (!file.exists())
+    if (!QFile::exists(QString::fromStdString(Settings.Records)))
         return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = Settings.Records + ": " + file.errorString().toStdString();
-        return false;
-    }
     std::vector<QJsonObject> records;
     std::vector<std::string> ids;
-    while (!file.atEnd()) {
-        const QJsonObject record = QJsonDocument::fromJson(file.readLine().trimmed()).object();
+    const auto take = [&records, &ids](const std::string& line, bool too_long) {
+        if (too_long)
+            return;
+        const QJsonObject record =
+            QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
         if (record["run_id"].isString()) {
             records.push_back(record);
             ids.push_back(record["run_id"].toString().toStdString());
         }
+    };
+    if (!Read_Record_Lines(Settings.Records, take, reason)) {
+        reason = Settings.Records + ": " + reason;
+        return false;
     }
     std::vector<std::string> missing;
     if (!Store->Missing_Runs(ids, missing, reason))
