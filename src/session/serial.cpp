@@ -246,17 +246,16 @@ uint64_t TSerialState::Next() const
 
 std::vector<uint64_t> TSerialState::Upcoming(int gang) const
 {
-    // Handed out as Reserve hands them: the returned ones first.
-    std::vector<uint64_t> serials;
+    // Handed out as Reserve hands them, on copies: up to the first that
+    // would not fit.
     uint64_t next = Next_Serial;
-    for (int s = 0; s < gang; ++s) {
-        if (static_cast<std::size_t>(s) < Returned.size()) {
-            serials.push_back(Returned[static_cast<std::size_t>(s)]);
-        } else {
-            serials.push_back(next);
-            next += Settings.Step;
-        }
-    }
+    std::vector<uint64_t> returned = Returned;
+    TSerialGrant grant;
+    std::string error;
+    (void)Take(gang, next, returned, grant, error);
+    std::vector<uint64_t> serials;
+    for (std::size_t s = 1; s < grant.By_Socket.size() && grant.By_Socket[s]; ++s)
+        serials.push_back(*grant.By_Socket[s]);
     return serials;
 }
 

@@ -70,8 +70,8 @@ public:
     bool From_File() const { return Was_There; }
     // The serial the next chip gets, as the file said when last read.
     uint64_t Next() const;
-    // The serials the next run of gang sockets would get, socket 1 first;
-    // nothing is reserved.
+    // The serials the next run of gang sockets would get, socket 1 first, up
+    // to the first that would not fit; nothing is reserved.
     std::vector<uint64_t> Upcoming(int gang) const;
 
     // Reserves a serial for each of gang sockets and puts the state on the
