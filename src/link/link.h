@@ -17,7 +17,7 @@
 //   programming.cpp   Program_Range, Prog_Pulse, Prog_Byte, EE_Write_Byte,
 //                     EE_Write_Page
 //   protection.cpp    EE_Unlock, EE_Lock, Protect_Gang
-//   start_up.cpp      Find_And_Calibrate, Start_Up, Close_Down
+//   start_up.cpp      Find_And_Calibrate, Start_Up, Rest_Adapter, Close_Down
 //   families.cpp      the table of device families (families.h)
 //
 // The link never touches a widget: it reads the user's choices from
@@ -87,8 +87,11 @@ public:
     void Search(bool calibrate);
     // The window's start-up: Search with the speed check, then the voltage.
     void Start_Up();
-    // The end: with the adapter found, the latches reset, the control lines
-    // rested and port access given back.  Nothing touches the port after it.
+    // With the adapter found: the latches reset (no programming voltage)
+    // and the control lines rested; port access kept.
+    void Rest_Adapter();
+    // The end: the adapter rested and port access given back.  Nothing
+    // touches the port after it.
     void Close_Down();
     // Busy-loop count before each nibble once start-up is over (the search
     // runs with a shorter one).

@@ -31,14 +31,21 @@ void TLink::Start_Up()
     Set_Vpp();
 }
 
-void TLink::Close_Down()
+void TLink::Rest_Adapter()
 {
     if (!Found())
         return;
     // The voltage latches were written as soon as the programmer was found:
-    // take the programming voltage off before letting go.
+    // take the programming voltage off.
     Reset_Latches();
     Bus_Rest();
+}
+
+void TLink::Close_Down()
+{
+    if (!Found())
+        return;
+    Rest_Adapter();
     Port_Release();
 }
 

@@ -128,10 +128,7 @@ void TGangSession::Stop()
 
 void TGangSession::Rest_Between_Runs()
 {
-    if (!Link.Found())
-        return;
-    Link.Reset_Latches();
-    Link.Bus_Rest();
+    Link.Rest_Adapter();
 }
 
 void TGangSession::Rest()
