@@ -459,7 +459,8 @@ TCliParse Parse_Cli_Options(const QStringList& arguments)
     // A URL with a password is refused before anything is opened (and the
     // password never repeated).
     store::TStore_Url url;
-    if (!options.Store.empty() && !store::Parse_Store_Url(options.Store, url, result.Error))
+    if ((!options.Store.empty() || options.Command == TCommand::Store_Init) &&
+        !store::Parse_Store_Url(options.Store, url, result.Error))
         return result;
     const std::string pool = parser.value(serial_pool).toStdString();
     if (parser.isSet(serial_pool) && (pool.empty() || options.Store.empty())) {

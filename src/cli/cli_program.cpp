@@ -29,7 +29,6 @@
 #include "session/socket_wear.h"
 #include "session/station_line.h"
 #include "session/station_opening.h"
-#include "store/store_url.h"
 #include "texts/diagnosis_text.h"
 #include "texts/result_text.h"
 
@@ -608,11 +607,6 @@ int Run_Job_New(const TCliOptions& options)
     job.Image_Size = file->Size;
     job.Image_Sha256 = file->Sha256;
     std::string error;
-    store::TStore_Url url;
-    if (!job.Store.empty() && !store::Parse_Store_Url(job.Store, url, error)) {
-        Print_Error(error);
-        return Exit_Usage;
-    }
     if (job.Serial && job.Serial->Pool.empty()) // kept beside the job, as its records are
         job.Serial->State_Path = session::Job_Path_From(options.Output, job.Serial->State_Path);
     if (!options.Report.empty()) // the records too

@@ -4,7 +4,6 @@
 #include "session/exit_status.h"
 #include "session/lot_summary.h"
 #include "store/store.h"
-#include "store/store_url.h"
 
 #include <QJsonObject>
 
@@ -13,26 +12,8 @@
 
 namespace gang::cli {
 
-namespace {
-
-// The store's URL read before anything connects; false, the error printed,
-// when it is no store URL.
-bool Url_Readable(const std::string& url)
-{
-    store::TStore_Url parsed;
-    std::string error;
-    if (store::Parse_Store_Url(url, parsed, error))
-        return true;
-    Print_Error(error);
-    return false;
-}
-
-} // namespace
-
 int Run_Store_Init(const std::string& url)
 {
-    if (!Url_Readable(url))
-        return Exit_Usage;
     store::TStore store;
     std::string error;
     int found = 0;
@@ -53,8 +34,6 @@ int Run_Store_Init(const std::string& url)
 
 int Run_Store_Summary(const std::string& url, const std::string& lot)
 {
-    if (!Url_Readable(url))
-        return Exit_Usage;
     store::TStore store;
     std::string error;
     if (!store.Connect(url, error)) {
