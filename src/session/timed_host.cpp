@@ -23,14 +23,14 @@ TTimed_Host::~TTimed_Host()
 
 void TTimed_Host::ProcessMessages()
 {
-    TRun_Waits::Pass(Pump_Flags());
+    Waits.Pass();
 }
 
 static_assert(IHost::Until_Next_Message == TEvent_Wait::Forever);
 
 void TTimed_Host::ProcessMessages_Until(int64_t until_us)
 {
-    Waits.Pass_Until(until_us, Pump_Flags());
+    Waits.Pass_Until(until_us);
 }
 
 void TTimed_Host::ArmTimer(int interval_ms)

@@ -4,7 +4,7 @@
 // (TGangSession::Timer_Tick), the run priority, and every box's text handed
 // on as a line (carriage returns removed) for the front end to print or
 // show.  The command line and the operator window derive their hosts from
-// it; each says which events its pumps take.
+// it.
 #pragma once
 
 #include "link/host.h"
@@ -39,12 +39,12 @@ public:
     // Every box's text since it was last cleared, as a line.
     std::vector<std::string> Boxes;
 
+    // While held, message pumps leave mouse and key input queued.
+    void Hold_User_Input(bool hold) { Waits.Hold_User_Input(hold); }
+
 protected:
     // A box's text, carriage returns removed.
     virtual void Text_Line(const std::string& text) = 0;
-    // The events a pump processes (all of them unless the front end holds
-    // user input back).
-    virtual QEventLoop::ProcessEventsFlags Pump_Flags() const { return QEventLoop::AllEvents; }
 
 private:
     static std::string Line_Of(const std::string& text);

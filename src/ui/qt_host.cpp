@@ -11,21 +11,16 @@ TQtHost::TQtHost(TFormModel& form, std::function<void(int)> arm, std::function<v
 {
 }
 
-QEventLoop::ProcessEventsFlags TQtHost::Pump_Flags() const
-{
-    return Holding_Input ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
-}
-
 void TQtHost::ProcessMessages()
 {
-    TRun_Waits::Pass(Pump_Flags());
+    Waits.Pass();
 }
 
 static_assert(IHost::Until_Next_Message == TEvent_Wait::Forever);
 
 void TQtHost::ProcessMessages_Until(int64_t until_us)
 {
-    Waits.Pass_Until(until_us, Pump_Flags());
+    Waits.Pass_Until(until_us);
 }
 
 void TQtHost::ArmTimer(int interval_ms)

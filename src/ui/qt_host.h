@@ -34,11 +34,9 @@ public:
     void Raise_Run_Priority() override { Waits.Raise_Priority(); }
     void Restore_Run_Priority() override { Waits.Restore_Priority(); }
 
-    // While held, message pumps leave mouse and key input queued.  The window
-    // is disabled for each EEPROM page, and a click made meanwhile (on the
-    // stop button or Quit) would be dropped on the disabled window; held, it
-    // reaches the window in the pass between pages, when it is enabled.
-    void Hold_User_Input(bool hold) { Holding_Input = hold; }
+    // While held, message pumps leave mouse and key input queued
+    // (TRun_Waits::Hold_User_Input).
+    void Hold_User_Input(bool hold) { Waits.Hold_User_Input(hold); }
 
     // Tests and the window replace the presenter (e.g. with a recorder).
     void Set_Presenter(TMessagePresenter presenter) { Presenter = std::move(presenter); }
@@ -51,7 +49,6 @@ public:
 
 private:
     void Present(const TMessage& message);
-    QEventLoop::ProcessEventsFlags Pump_Flags() const;
 
     TFormModel& Form;
     std::function<void(int)> Arm;
@@ -59,7 +56,6 @@ private:
     TMessagePresenter Presenter;
     TQuestionPresenter Asker;
     std::string Title_;
-    bool Holding_Input = false;
     TRun_Waits Waits;
 };
 

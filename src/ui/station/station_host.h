@@ -27,15 +27,6 @@ public:
     {
     }
 
-    // While held, message pumps leave mouse and key input queued.
-    void Hold_User_Input(bool hold) { Holding_Input = hold; }
-
-protected:
-    QEventLoop::ProcessEventsFlags Pump_Flags() const override
-    {
-        return Holding_Input ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
-    }
-
 private:
     void Text_Line(const std::string& text) override
     {
@@ -44,7 +35,6 @@ private:
     }
 
     std::function<void(const std::string&)> On_Text;
-    bool Holding_Input = false;
 };
 
 // What the link and the work report, for the operator window: the counter
